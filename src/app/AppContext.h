@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class TRegistry;
+class TShell;
+
+// What every window gets from start-up: the library folder and the host services.
+struct TAppContext {
+    QString ProgramFolder; // ends with '/'
+    TRegistry* Registry = nullptr;
+    TShell* Shell = nullptr;
+};

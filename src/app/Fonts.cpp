@@ -1,0 +1,25 @@
+#include "app/Fonts.h"
+
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QStringList>
+
+void RegisterOriginalFonts() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    const QStringList families = QFontDatabase::families();
+    const QStringList folders = {QStringLiteral("/usr/share/wine/fonts/"),
+                                 QStringLiteral("/usr/share/fonts/truetype/wine/")};
+    auto add = [&](const QString& family, const QStringList& files) {
+        if (families.contains(family, Qt::CaseInsensitive))
+            return;
+        for (const QString& folder : folders)
+            for (const QString& file : files)
+                if (QFileInfo::exists(folder + file))
+                    QFontDatabase::addApplicationFont(folder + file);
+    };
+    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf")});
+    add(QStringLiteral("Symbol"), {QStringLiteral("symbol.ttf")});
+}

@@ -1,0 +1,6 @@
+#include "app/Roster.h"
+
+TRoster& Roster() {
+    static TRoster roster;
+    return roster;
+}

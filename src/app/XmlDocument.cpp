@@ -1,0 +1,327 @@
+#include "app/XmlDocument.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <mutex>
+
+namespace {
+
+xmlNodePtr N(void* p) {
+    return static_cast<xmlNodePtr>(p);
+}
+xmlDocPtr D(void* p) {
+    return static_cast<xmlDocPtr>(p);
+}
+
+QString FromXml(const xmlChar* s) {
+    return s ? QString::fromUtf8(reinterpret_cast<const char*>(s)) : QString();
+}
+
+// No file, DTD or entity outside the document is ever read.
+xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+void SilentError(void*, const char*, ...) {
+}
+
+void SetUpLibxml() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlSetExternalEntityLoader(RefuseExternal);
+        xmlSetGenericErrorFunc(nullptr, SilentError);
+    });
+}
+
+bool IsBlank(const xmlChar* s) {
+    if (!s)
+        return true;
+    for (; *s; ++s)
+        if (*s != ' ' && *s != '\t' && *s != '\r' && *s != '\n')
+            return false;
+    return true;
+}
+
+// Elements and non-blank text are child nodes; comments, processing instructions and
+// whitespace between elements are not.
+bool IsChildNode(xmlNodePtr n) {
+    switch (n->type) {
+    case XML_ELEMENT_NODE:
+        return true;
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+        return !IsBlank(n->content);
+    default:
+        return false;
+    }
+}
+
+xmlNodePtr NextChildNode(xmlNodePtr n) {
+    while (n && !IsChildNode(n))
+        n = n->next;
+    return n;
+}
+
+xmlAttrPtr FindAttribute(xmlNodePtr node, const QString& name) {
+    if (!node || node->type != XML_ELEMENT_NODE)
+        return nullptr;
+    const QByteArray utf8 = name.toUtf8();
+    for (xmlAttrPtr a = node->properties; a; a = a->next)
+        if (!a->ns && qstrcmp(reinterpret_cast<const char*>(a->name), utf8.constData()) == 0)
+            return a;
+    return nullptr;
+}
+
+} // namespace
+
+TXmlError::TXmlError(const QString& message) : std::runtime_error(message.toStdString()) {
+}
+
+std::optional<int> ParseDecimalInt(const QString& text) {
+    int i = 0;
+    const int n = int(text.size());
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == n)
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return int(value);
+}
+
+// --- TXMLNode -------------------------------------------------------------------------------
+
+QString TXMLNode::NodeName() const {
+    if (!m_node)
+        return {};
+    xmlNodePtr n = N(m_node);
+    QString name = FromXml(n->name);
+    if (n->type == XML_ELEMENT_NODE && n->ns && n->ns->prefix)
+        name = FromXml(n->ns->prefix) + u':' + name;
+    return name;
+}
+
+bool TXMLNode::IsElement() const {
+    return m_node && N(m_node)->type == XML_ELEMENT_NODE;
+}
+
+int TXMLNode::ChildCount() const {
+    int count = 0;
+    for (TXMLNode c = FirstChild(); c; c = c.NextSibling())
+        ++count;
+    return count;
+}
+
+TXMLNode TXMLNode::Child(int index) const {
+    int i = 0;
+    for (TXMLNode c = FirstChild(); c; c = c.NextSibling(), ++i)
+        if (i == index)
+            return c;
+    throw TXmlError(QStringLiteral("Нет дочернего узла с номером %1").arg(index));
+}
+
+TXMLNode TXMLNode::FirstChild() const {
+    if (!m_node || N(m_node)->type != XML_ELEMENT_NODE)
+        return {};
+    return TXMLNode(NextChildNode(N(m_node)->children));
+}
+
+TXMLNode TXMLNode::NextSibling() const {
+    if (!m_node)
+        return {};
+    return TXMLNode(NextChildNode(N(m_node)->next));
+}
+
+bool TXMLNode::HasAttribute(const QString& name) const {
+    return FindAttribute(N(m_node), name) != nullptr;
+}
+
+std::optional<QString> TXMLNode::Attribute(const QString& name) const {
+    xmlAttrPtr a = FindAttribute(N(m_node), name);
+    if (!a)
+        return std::nullopt;
+    xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
+    QString result = FromXml(value);
+    xmlFree(value);
+    return result;
+}
+
+QString TXMLNode::AttributeText(const QString& name) const {
+    return Attribute(name).value_or(QString());
+}
+
+int TXMLNode::AttributeInt(const QString& name) const {
+    const std::optional<QString> text = Attribute(name);
+    if (!text)
+        throw TXmlConversionError(
+            QStringLiteral("Атрибут \"%1\" отсутствует: нельзя получить целое число").arg(name));
+    const std::optional<int> value = ParseDecimalInt(*text);
+    if (!value)
+        throw TXmlConversionError(
+            QStringLiteral("Значение \"%1\" атрибута \"%2\" не является целым числом").arg(*text, name));
+    return *value;
+}
+
+TXMLNode TXMLNode::AddChild(const QString& name) {
+    if (!IsElement())
+        throw TXmlError(
+            QStringLiteral("Нельзя добавить элемент \"%1\": нет родительского элемента").arg(name));
+    const QByteArray utf8 = name.toUtf8();
+    xmlNodePtr child =
+        xmlNewChild(N(m_node), nullptr, reinterpret_cast<const xmlChar*>(utf8.constData()), nullptr);
+    if (!child)
+        throw TXmlError(QStringLiteral("Не удалось добавить элемент \"%1\"").arg(name));
+    return TXMLNode(child);
+}
+
+void TXMLNode::SetAttribute(const QString& name, int value) {
+    SetAttribute(name, QString::number(value));
+}
+
+void TXMLNode::SetAttribute(const QString& name, const QString& value) {
+    if (!IsElement())
+        throw TXmlError(
+            QStringLiteral("Нельзя записать атрибут \"%1\": узел не является элементом").arg(name));
+    const QByteArray n = name.toUtf8();
+    const QByteArray v = value.toUtf8();
+    // xmlSetProp takes the value as text and escapes it when the document is written.
+    if (!xmlSetProp(N(m_node), reinterpret_cast<const xmlChar*>(n.constData()),
+                    reinterpret_cast<const xmlChar*>(v.constData())))
+        throw TXmlError(QStringLiteral("Не удалось записать атрибут \"%1\"").arg(name));
+}
+
+// --- TXMLDocument ---------------------------------------------------------------------------
+
+TXMLDocument::TXMLDocument() {
+    SetUpLibxml();
+}
+
+TXMLDocument::~TXMLDocument() {
+    Release();
+}
+
+void TXMLDocument::Release() {
+    if (m_doc)
+        xmlFreeDoc(D(m_doc));
+    m_doc = nullptr;
+}
+
+void TXMLDocument::SetFileName(const QString& fileName) {
+    if (fileName != m_fileName)
+        Release();
+    m_fileName = fileName;
+}
+
+void TXMLDocument::SetActive(bool active) {
+    if (!active) {
+        Release();
+        return;
+    }
+    if (m_doc)
+        return;
+    if (m_fileName.isEmpty())
+        throw TXmlError(QStringLiteral("Не задано имя XML-файла"));
+    QFile file(m_fileName);
+    if (!QFileInfo(m_fileName).isFile())
+        throw TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(m_fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw TXmlError(
+            QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(m_fileName, file.errorString()));
+    Parse(file.readAll(), m_fileName, nullptr);
+}
+
+void TXMLDocument::LoadFromFile(const QString& fileName) {
+    Release();
+    m_fileName = fileName;
+    SetActive(true);
+}
+
+void TXMLDocument::LoadFromXML(const QString& text) {
+    Release();
+    m_fileName.clear();
+    Parse(text.toUtf8(), QStringLiteral("текст XML"), "UTF-8");
+}
+
+void TXMLDocument::LoadFromXML(const QByteArray& bytes) {
+    Release();
+    m_fileName.clear();
+    Parse(bytes, QStringLiteral("текст XML"), nullptr);
+}
+
+void TXMLDocument::Parse(const QByteArray& bytes, const QString& origin, const char* forcedEncoding) {
+    Release();
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt)
+        throw TXmlError(QStringLiteral("Не хватает памяти для разбора XML"));
+    // Never XML_PARSE_HUGE, XML_PARSE_NOENT or XML_PARSE_DTDLOAD: limits stay on and nothing
+    // outside the document is read.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlDocPtr doc =
+        xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), nullptr, forcedEncoding, options);
+    QString message;
+    if (!doc || !ctxt->wellFormed) {
+        const xmlError* err = xmlCtxtGetLastError(ctxt);
+        QString reason = err && err->message ? QString::fromUtf8(err->message).trimmed()
+                                             : QStringLiteral("документ пуст или повреждён");
+        const int line = err ? err->line : 0;
+        message = line > 0
+                      ? QStringLiteral("Ошибка в XML (%1, строка %2): %3").arg(origin).arg(line).arg(reason)
+                      : QStringLiteral("Ошибка в XML (%1): %2").arg(origin, reason);
+        if (doc)
+            xmlFreeDoc(doc);
+        doc = nullptr;
+    }
+    xmlFreeParserCtxt(ctxt);
+    if (!doc)
+        throw TXmlError(message);
+    if (!xmlDocGetRootElement(doc)) {
+        xmlFreeDoc(doc);
+        throw TXmlError(QStringLiteral("Ошибка в XML (%1): нет корневого элемента").arg(origin));
+    }
+    m_doc = doc;
+}
+
+TXMLNode TXMLDocument::DocumentElement() const {
+    if (!m_doc)
+        throw TXmlError(QStringLiteral("XML-документ не загружен"));
+    return TXMLNode(xmlDocGetRootElement(D(m_doc)));
+}
+
+void TXMLDocument::SaveToFile(const QString& fileName) const {
+    if (!m_doc)
+        throw TXmlError(QStringLiteral("XML-документ не загружен"));
+    const char* encoding = D(m_doc)->encoding ? reinterpret_cast<const char*>(D(m_doc)->encoding) : "UTF-8";
+    xmlChar* buffer = nullptr;
+    int size = 0;
+    xmlDocDumpFormatMemoryEnc(D(m_doc), &buffer, &size, encoding, 0);
+    if (!buffer)
+        throw TXmlError(QStringLiteral("Не удалось записать XML-документ в файл \"%1\"").arg(fileName));
+    const QByteArray bytes(reinterpret_cast<const char*>(buffer), size);
+    xmlFree(buffer);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TXmlError(
+            QStringLiteral("Не удалось сохранить файл \"%1\": %2").arg(fileName, file.errorString()));
+}

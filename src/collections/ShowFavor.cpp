@@ -1,0 +1,5 @@
+#include "collections/ShowFavor.h"
+
+TShowFavorForm::TShowFavorForm(const TAppContext& context) : m_context(context) {
+    setWindowTitle(QStringLiteral("Подборка учебных материалов"));
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStringList>
+
+// One function per subcommand; each returns the process exit status.
+int RunCatalogue(const QStringList& args);
+int RunTree(const QStringList& args);
+int RunMarkup(const QStringList& args);
+int RunStrip(const QStringList& args);
+
+// Prints text to standard output exactly as given (UTF-8, no newline translation).
+void PrintOut(const QString& text);
+void PrintErr(const QString& text);
