@@ -1,0 +1,1 @@
+# Sources of the markup tree view: target_sources(markup PRIVATE ...).

@@ -1,0 +1,1 @@
+# Tests of the markup tree view and course tree documents.
