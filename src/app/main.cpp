@@ -2,6 +2,7 @@
 // folder of the executable.
 
 #include "catalogue/Main.h"
+#include "Startup.h"
 #include "app/AppContext.h"
 #include "app/ErrorReport.h"
 #include "app/Fonts.h"
@@ -9,11 +10,6 @@
 #include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
-#include "collections/Favorite.h"
-#include "collections/ShowFavor.h"
-#include "popups/CourseTest.h"
-#include "popups/CourseToolTip.h"
-#include "viewer/ShowCourse.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,13 +21,6 @@ namespace {
 void DisableSandboxForRoot() {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-}
-
-// Creates one window, reporting an error of its creation and going on with the next one.
-template <typename T> T* Create(const TAppContext& context) {
-    T* window = nullptr;
-    RunReported([&] { window = new T(context); });
-    return window;
 }
 
 } // namespace
@@ -55,27 +44,13 @@ int main(int argc, char** argv) {
     context.Registry = &registry;
     context.Shell = &shell;
 
-    // The roster's order is fixed: the viewer reads the catalogue's plug-in flags when it is
-    // created, so the catalogue comes first.
+    CreateWindows(context);
     TRoster& roster = Roster();
-    roster.MainForm = Create<TMainForm>(context);
-    roster.Form1 = Create<TForm1>(context);
-    roster.ToolTipForm = Create<TToolTipForm>(context);
-    roster.TestForm = Create<TTestForm>(context);
-    roster.FavoriteForm = Create<TFavoriteForm>(context);
-    roster.ShowFavorForm = Create<TShowFavorForm>(context);
     if (!roster.MainForm)
         return 1;
     roster.MainForm->show();
 
     const int result = app.exec();
-    // Pages go before their browser profile; windows go in the reverse order of creation.
-    delete roster.ShowFavorForm;
-    delete roster.FavoriteForm;
-    delete roster.TestForm;
-    delete roster.ToolTipForm;
-    delete roster.Form1;
-    delete roster.MainForm;
-    roster = TRoster();
+    DestroyWindows();
     return result;
 }

@@ -1,0 +1,44 @@
+#include "Startup.h"
+
+#include "app/ErrorReport.h"
+#include "app/Roster.h"
+#include "catalogue/Main.h"
+#include "collections/Favorite.h"
+#include "collections/ShowFavor.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
+#include "viewer/ShowCourse.h"
+
+namespace {
+
+template <typename T> T* Create(const TAppContext& context) {
+    T* window = nullptr;
+    RunReported([&] { window = new T(context); });
+    return window;
+}
+
+} // namespace
+
+void CreateWindows(const TAppContext& context) {
+    // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
+    // comes first.
+    TRoster& roster = Roster();
+    roster.MainForm = Create<TMainForm>(context);
+    roster.Form1 = Create<TForm1>(context);
+    roster.ToolTipForm = Create<TToolTipForm>(context);
+    roster.TestForm = Create<TTestForm>(context);
+    roster.FavoriteForm = Create<TFavoriteForm>(context);
+    roster.ShowFavorForm = Create<TShowFavorForm>(context);
+}
+
+void DestroyWindows() {
+    TRoster& roster = Roster();
+    // Pages go before their browser profile; windows in the reverse order of creation.
+    delete roster.ShowFavorForm;
+    delete roster.FavoriteForm;
+    delete roster.TestForm;
+    delete roster.ToolTipForm;
+    delete roster.Form1;
+    delete roster.MainForm;
+    roster = TRoster();
+}

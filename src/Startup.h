@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/AppContext.h"
+
+// Creates the six windows once, in the roster's order, and fills the roster. An error in one
+// window's creation is reported and start-up goes on with the next window.
+void CreateWindows(const TAppContext& context);
+
+// Destroys the windows in the reverse order of creation and clears the roster.
+void DestroyWindows();
