@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWebEngineView>
+#include <functional>
+#include <optional>
+
+class TWebPage;
+class QPrinter;
+
+// The common base of the player's browsers: a QWebEngineView with the navigation events and
+// operations every window relies on. Handlers are plain std::function members, assigned and
+// cleared in code; a handler may clear itself (or pump events) while it runs.
+class TWebBrowser : public QWebEngineView {
+    Q_OBJECT
+public:
+    // Load states reported by ReadyState.
+    enum : int { ReadyUninitialized = 0, ReadyLoading = 1, ReadyComplete = 4 };
+    // Commands of OnCommandStateChange.
+    enum : int { CommandForward = 1, CommandBack = 2 };
+
+    // Fires before every navigation of the page and of its frames; cancel abandons it.
+    // targetFrameName: for the browser's own navigations, no value. For the navigation of a
+    // new window handed to this browser through OnNewWindow2, the window name exactly as the
+    // page wrote it; "_blank" and a missing name both give the empty string.
+    std::function<void(TWebBrowser* sender, const QString& url, const std::optional<QString>& targetFrameName,
+                       bool& cancel)>
+        OnBeforeNavigate2;
+    // A page asks for a new window: the handler stores the browser that receives the new
+    // window's navigation in ppDisp (nullptr: nothing opens); that browser's OnBeforeNavigate2
+    // then carries the URL and target name.
+    std::function<void(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel)> OnNewWindow2;
+    // command 1: going forward became possible or impossible; command 2: the same for back.
+    std::function<void(TWebBrowser* sender, int command, bool enable)> OnCommandStateChange;
+    // A navigation finished (successfully or not).
+    std::function<void(TWebBrowser* sender)> OnNavigateComplete2;
+
+    explicit TWebBrowser(QWidget* parent = nullptr);
+    ~TWebBrowser() override;
+
+    // A URL or a local path; a fragment after '#' reaches the page as its fragment.
+    void Navigate(const QString& urlOrPath);
+    // Without history nothing happens.
+    void GoBack();
+    void GoForward();
+    void Stop();
+    // Navigates to about:blank and pumps events until the load is complete; gives up only
+    // when the application quits.
+    void LoadBlankAndWait();
+
+    bool DocumentLoaded() const;
+    QString LocationURL() const;
+    int ReadyState() const;
+
+    // Print dialog, then the page on the shared printer with header and footer.
+    void Print();
+    // A preview window of the same pages, from which the user prints.
+    void PrintPreview();
+    // Edits the shared printer (paper, orientation, margins); the next print uses it.
+    void PageSetup();
+    // The page through the same pipeline as Print, into a PDF file; false on failure.
+    bool SaveAsPdf(const QString& fileName);
+
+    // Renders the current page onto printer (already set up); false when the page could not
+    // be laid out. Waits, pumping events, for the page's PDF.
+    bool RenderToPrinter(QPrinter* printer);
+
+protected:
+    // The page asked for a new window; returns the receiving browser or nullptr.
+    TWebBrowser* RequestNewWindow();
+
+private:
+    friend class TWebPage;
+    friend class TNewWindowCatcher;
+
+    bool BeforeNavigate(const QUrl& url, const std::optional<QString>& targetFrameName);
+    void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
+    void WaitUntilComplete();
+
+    TWebPage* m_page = nullptr; // owned; deleted before the profile
+    int m_readyState = ReadyUninitialized;
+    bool m_hasDocument = false;    // a document was loaded (HTML or not)
+    int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate is deferred
+    QString m_approvedUrl;         // a new-window navigation already announced to the handler
+};
