@@ -1,0 +1,197 @@
+#pragma once
+
+#include "markup/MarkupTypes.h"
+#include "markup/TreeContent.h"
+
+#include <QCursor>
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QTreeWidget>
+#include <functional>
+#include <memory>
+
+class QPainter;
+class TImageList;
+class TMarkupPictureCache;
+class TXMLDocument;
+class TMarkupTreeDelegate;
+
+// Look of the check and radio glyphs; stored as 0..6.
+enum TControlStyle : int { csClassic, csFlat, csWinXP, csBevel, csBitmap, csGlyph, csTheme };
+
+using TAnchorClick = std::function<void(QObject* Sender, QTreeWidgetItem* Node, const QString& Anchor)>;
+using TCheckBoxClick = std::function<void(QObject* Sender, QTreeWidgetItem* Node, bool Check)>;
+using TRadioClick = std::function<void(QObject* Sender, QTreeWidgetItem* Node)>;
+// Raised before an item's caption is painted; clearing DefaultDraw leaves the row unpainted.
+using TCustomDrawItem =
+    std::function<void(QObject* Sender, QTreeWidgetItem* Node, bool Selected, bool& DefaultDraw)>;
+
+// A tree whose captions are item markup, drawn through RenderMarkup. Qt keeps the items, the
+// expand buttons and lines, the selection, scrolling and the keyboard; this class paints every
+// caption itself, makes hit-testing and the horizontal extent follow the painted caption, and
+// adds anchors, check and radio items, focus-dependent selection colours, a fixed row height and
+// a hint for captions wider than the control.
+//
+// The caption of a node is its text in column 0. The item kind comes from the node's image
+// index (SetImageIndex): 1/2 check off/on, 3/4 radio off/on, anything else a plain item.
+class TMarkupTreeView : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TMarkupTreeView(QWidget* parent = nullptr);
+    ~TMarkupTreeView() override;
+
+    // --- course tree documents ------------------------------------------------------------
+    // Replaces the tree with the items of the tree document fileName, parsed through doc.
+    // A parse failure throws TXmlError and leaves the old tree. An item whose id is missing or
+    // not an integer throws TXmlConversionError there: the items before it (and its ancestors)
+    // stay, the items after it are not loaded, and doc stays active.
+    void LoadTreeFromXML(TXMLDocument& doc, const QString& fileName);
+    // Releases every node's record and deletes all nodes.
+    void ClearTree();
+    // The record a node carries; nullptr for a node that has none.
+    static TContent* NodeContent(const QTreeWidgetItem* node);
+    // A new node owning content, with content->text as its caption.
+    static QTreeWidgetItem* NewContentNode(std::unique_ptr<TContent> content);
+
+    // Selected nodes in the order the user selected them.
+    QList<QTreeWidgetItem*> SelectedNodes() const;
+
+    // --- per node -------------------------------------------------------------------------
+    static int ImageIndex(const QTreeWidgetItem* node);
+    static void SetImageIndex(QTreeWidgetItem* node, int index);
+    static int StateIndex(const QTreeWidgetItem* node); // -1: none
+    static void SetStateIndex(QTreeWidgetItem* node, int index);
+
+    // --- properties -------------------------------------------------------------------------
+    TControlStyle ControlStyle() const { return m_controlStyle; }
+    void SetControlStyle(TControlStyle style);
+    TColor ControlColor() const { return m_controlColor; }
+    void SetControlColor(TColor color);
+    const QPixmap& GlyphChecked() const { return m_glyphChecked; }
+    void SetGlyphChecked(const QPixmap& glyph);
+    const QPixmap& GlyphUnChecked() const { return m_glyphUnChecked; }
+    void SetGlyphUnChecked(const QPixmap& glyph);
+    const TImageList* MarkupImages() const { return m_markupImages; }
+    void SetMarkupImages(const TImageList* images); // not owned; reset it before the list goes
+    bool MarkupHint() const { return m_markupHint; }
+    void SetMarkupHint(bool on) { m_markupHint = on; }
+    int ItemHeight() const;
+    void SetItemHeight(int height);
+    TColor SelectionColor() const { return m_selectionColor; }
+    void SetSelectionColor(TColor color);
+    TColor SelectionFontColor() const { return m_selectionFontColor; }
+    void SetSelectionFontColor(TColor color);
+    TColor SelectionNFColor() const { return m_selectionNFColor; }
+    void SetSelectionNFColor(TColor color);
+    TColor SelectionNFFontColor() const { return m_selectionNFFontColor; }
+    void SetSelectionNFFontColor(TColor color);
+    TColor URLColor() const { return m_urlColor; }
+    void SetURLColor(TColor color);
+    TColor HintColor() const { return m_hintColor; }
+    void SetHintColor(TColor color) { m_hintColor = color; }
+    QString Version() const { return QStringLiteral("1.1.2.0"); }
+
+    // Background of the rows (the base colour of the palette).
+    TColor Color() const;
+    void SetColor(TColor color);
+    // Hint shown for a node whose caption fits, and away from the nodes.
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint) { m_hint = hint; }
+    bool HotTrack() const { return m_hotTrack; }
+    void SetHotTrack(bool on) { m_hotTrack = on; }
+    bool AutoExpand() const { return m_autoExpand; }
+    void SetAutoExpand(bool on) { m_autoExpand = on; }
+    bool RightClickSelect() const { return m_rightClickSelect; }
+    void SetRightClickSelect(bool on) { m_rightClickSelect = on; }
+    bool ShowRoot() const { return rootIsDecorated(); }
+    void SetShowRoot(bool on) { setRootIsDecorated(on); }
+    const TImageList* StateImages() const { return m_stateImages; }
+    void SetStateImages(const TImageList* images); // not owned
+    // The pointer's shape away from anchors.
+    QCursor Cursor() const { return m_savedCursor; }
+    void SetCursor(const QCursor& cursor);
+
+    // --- events -----------------------------------------------------------------------------
+    TAnchorClick OnAnchorClick;
+    TAnchorClick OnAnchorEnter;
+    TAnchorClick OnAnchorExit;
+    TCheckBoxClick OnCheckBoxClick;
+    TRadioClick OnRadioClick;
+    TCustomDrawItem OnCustomDrawItem;
+
+    // --- glyphs -----------------------------------------------------------------------------
+    // A check or radio glyph in the current ControlStyle, with box's top-left corner as origin.
+    void DrawCheck(QPainter& painter, QRect box, bool checked) const;
+    void DrawRadio(QPainter& painter, QRect box, bool checked) const;
+
+    // The anchor under point (viewport coordinates) in node's caption; empty when none.
+    QString AnchorAt(QTreeWidgetItem* node, QPoint point) const;
+    // The node whose row lies under point (viewport coordinates), nullptr when none.
+    QTreeWidgetItem* NodeAt(QPoint point) const;
+    // The anchor under the pointer as last seen by a pointer move.
+    QString CurrentAnchor() const { return m_currentAnchor; }
+    // The picture cache handed to every RenderMarkup call.
+    TMarkupPictureCache& PictureCache() const { return *m_pictureCache; }
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+    bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    friend class TMarkupTreeDelegate;
+
+    struct TCaptionLayout;
+    TCaptionLayout LayoutCaption(const QTreeWidgetItem* node, const QRect& row) const;
+    int CaptionLeft(const QTreeWidgetItem* node) const;
+    int MeasureCaption(const QString& caption, int* height = nullptr) const;
+    bool OnCaption(const QTreeWidgetItem* node, QPoint point) const;
+    bool OnGlyphSlot(const QTreeWidgetItem* node, QPoint point) const;
+    bool OnExpandButton(const QTreeWidgetItem* node, QPoint point) const;
+    bool StateImageValid(const QTreeWidgetItem* node) const;
+    void ToggleCheck(QTreeWidgetItem* node);
+    void SwitchRadio(QTreeWidgetItem* node);
+    void LeaveAnchor(QTreeWidgetItem* node);
+    bool ShowNodeHint(QHelpEvent* event);
+    void TrackSelectionOrder();
+    void AutoExpandTo(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+
+    std::unique_ptr<TMarkupPictureCache> m_pictureCache;
+    TMarkupTreeDelegate* m_delegate = nullptr;
+
+    TControlStyle m_controlStyle = csClassic;
+    TColor m_controlColor = clRed;
+    QPixmap m_glyphChecked;
+    QPixmap m_glyphUnChecked;
+    const TImageList* m_markupImages = nullptr;
+    const TImageList* m_stateImages = nullptr;
+    bool m_markupHint = false;
+    int m_itemHeight = 16;
+    TColor m_selectionColor = clHighlight;
+    TColor m_selectionFontColor = clHighlightText;
+    TColor m_selectionNFColor = clSilver;
+    TColor m_selectionNFFontColor = clBlack;
+    TColor m_urlColor = clBlue;
+    TColor m_hintColor = clNone;
+    QString m_hint;
+    bool m_hotTrack = false;
+    bool m_autoExpand = false;
+    bool m_rightClickSelect = false;
+
+    QString m_currentAnchor;               // anchor under the pointer, empty when none
+    QCursor m_savedCursor;                 // restored when the pointer leaves an anchor
+    bool m_handCursor = false;             // the hand cursor is on
+    QTreeWidgetItem* m_hintNode = nullptr; // node whose caption the current hint shows
+    int m_lastHorzScroll = -1;
+    QList<QTreeWidgetItem*> m_selectionOrder; // selected nodes, oldest first
+};
