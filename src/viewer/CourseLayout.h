@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+class TXMLDocument;
+
+// Where a course lies inside the library folder. Folders end with '/'; numbers are plain decimal.
+//   course folder    library + course number + "/"
+//   section folder   course folder + section id + "/"
+//   tree document    course folder + section id + "/tree.xml"
+//   item page        course folder + section id + "/" + item id + ".xml"
+
+// The tasks section: only its items can be run.
+inline constexpr int TasksSection = 2010;
+
+// The sections of a course in the order they are probed; the first available one is where a
+// course opens.
+inline constexpr std::array<int, 7> SectionProbeOrder = {5, 7, 8, 12, 68, 2010, 30};
+
+// The caption of a section in the window title; empty for section 30 and for unknown ids.
+QString SectionCaption(int sectionId);
+
+QString CourseFolder(const QString& libraryFolder, int courseNumber);
+QString TreeDocumentPath(const QString& courseDir, int sectionId);
+QString ItemPagePath(const QString& courseDir, int sectionId, int itemId);
+
+// Whether the section has a tree document whose root has at least one child. Never throws: a
+// missing, unreadable or malformed document gives false. Leaves doc inactive.
+bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId);
+
+// Availability of every section of SectionProbeOrder, in that order.
+std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir);
+
+// The first available section in probe order; 0 when there is none.
+int StartSection(const std::array<bool, SectionProbeOrder.size()>& available);
