@@ -1,6 +1,120 @@
 #include "popups/CourseTest.h"
 
+#include "app/CommandImages.h"
+#include "app/Roster.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PlainBrowser.h"
+#include "popups/CourseToolTip.h"
+#include "popups/LinkRules.h"
+#include "popups/ToolStrip.h"
+
+#include <QAction>
+#include <QToolBar>
+
+namespace {
+QAction* NewAction(QObject* owner, const char* name, const QString& caption, int image) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(caption);
+    action->setStatusTip(caption);
+    SetCommandImage(action, image);
+    return action;
+}
+} // namespace
+
 TTestForm::TTestForm(const TAppContext& context) : m_context(context) {
+    setObjectName(QStringLiteral("TestForm"));
     setWindowTitle(QStringLiteral("Тест"));
     resize(564, 401);
+
+    actBack = NewAction(this, "actBack", QStringLiteral("Назад"), ciBack);
+    actForward = NewAction(this, "actForward", QStringLiteral("Вперед"), ciForward);
+    actPrintTest = NewAction(this, "actPrintTest", QStringLiteral("Печать теста"), ciPrint);
+    actHide = NewAction(this, "actHide", QStringLiteral("Закрыть"), ciClose);
+
+    QToolBar* bar = AddToolStrip(this, QStringLiteral("TestToolBar"), true);
+    AddToolButton(bar, actBack);
+    AddToolButton(bar, actForward);
+    AddToolButton(bar, actPrintTest);
+    bar->addSeparator();
+    AddToolButton(bar, actHide);
+
+    wbToolTip = new TEmbeddedBrowser(this);
+    wbToolTip->setObjectName(QStringLiteral("wbToolTip"));
+    wbToolTip->SetDropsEnabled(false);
+    setCentralWidget(wbToolTip);
+
+    connect(actBack, &QAction::triggered, this, [this] { wbToolTip->GoBack(); });
+    connect(actForward, &QAction::triggered, this, [this] { wbToolTip->GoForward(); });
+    connect(actPrintTest, &QAction::triggered, this, [this] { wbToolTip->PrintPreview(); });
+    connect(actHide, &QAction::triggered, this, &QWidget::hide);
+    wbToolTip->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
+        wbToolTipCommandStateChange(sender, command, enable);
+    };
+    wbToolTip->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
+        wbToolTipNewWindow2(sender, ppDisp, cancel);
+    };
+    wbToolTip->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                          const std::optional<QString>& targetFrameName, bool& cancel) {
+        wbToolTipBeforeNavigate2(sender, url, targetFrameName, cancel);
+    };
+    wbToolTip->OnNavigateComplete2 = [this](TWebBrowser* sender) { wbToolTipNavigateComplete2(sender); };
+}
+
+TTestForm::~TTestForm() {
+    delete PopupBrowser;
+    PopupBrowser = nullptr;
+}
+
+void TTestForm::ShowPage(const QString& url) {
+    wbToolTip->LoadBlankAndWait();
+    show();
+    raise();
+    activateWindow();
+    wbToolTip->Navigate(url);
+}
+
+void TTestForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {
+    if (command == TWebBrowser::CommandForward)
+        actForward->setEnabled(enable);
+    else if (command == TWebBrowser::CommandBack)
+        actBack->setEnabled(enable);
+}
+
+void TTestForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+    if (!PopupBrowser)
+        PopupBrowser = new TPlainBrowser(this);
+    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                             const std::optional<QString>& targetFrameName, bool& cancel) {
+        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
+    };
+    ppDisp = PopupBrowser;
+}
+
+void TTestForm::wbToolTipBeforeNavigate2(TWebBrowser*, const QString&, const std::optional<QString>&, bool&) {
+    wbToolTip->setCursor(Qt::WaitCursor);
+}
+
+void TTestForm::wbToolTipNavigateComplete2(TWebBrowser*) {
+    wbToolTip->unsetCursor();
+}
+
+void TTestForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
+                                     const std::optional<QString>& targetFrameName, bool& cancel) {
+    PopupBrowser->OnBeforeNavigate2 = nullptr;
+    cancel = true;
+    switch (RouteTestRequest(targetFrameName)) {
+    case TTestRoute::ToolTip:
+        if (OnShowToolTip)
+            OnShowToolTip(url);
+        else if (Roster().ToolTipForm)
+            Roster().ToolTipForm->ShowPage(url);
+        break;
+    case TTestRoute::Test:
+        if (OnShowTest)
+            OnShowTest(url);
+        break;
+    case TTestRoute::Nothing:
+        break;
+    }
 }

@@ -1,6 +1,99 @@
 #include "popups/CourseToolTip.h"
 
+#include "app/CommandImages.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PlainBrowser.h"
+#include "popups/LinkRules.h"
+#include "popups/ToolStrip.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QToolBar>
+
 TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
+    setObjectName(QStringLiteral("ToolTipForm"));
     setWindowTitle(QStringLiteral("Подсказка"));
     resize(397, 371);
+
+    actBack = new QAction(QStringLiteral("Назад"), this);
+    actBack->setObjectName(QStringLiteral("actBack"));
+    actForward = new QAction(QStringLiteral("Вперед"), this);
+    actForward->setObjectName(QStringLiteral("actForward"));
+    actHide = new QAction(QStringLiteral("Закрыть"), this);
+    actHide->setObjectName(QStringLiteral("actHide"));
+    // The hint window's strip carries words only: it has no image list of its own.
+    for (QAction* action : {actBack, actForward, actHide}) {
+        action->setToolTip(action->text());
+        action->setStatusTip(action->text());
+    }
+    actBack->setProperty("imageIndex", int(ciBack));
+    actForward->setProperty("imageIndex", int(ciForward));
+    actHide->setProperty("imageIndex", int(ciClose));
+
+    QToolBar* navigate = AddToolStrip(this, QStringLiteral("NavigateToolBar"), false);
+    AddToolButton(navigate, actBack);
+    AddToolButton(navigate, actForward);
+    QToolBar* close = AddToolStrip(this, QStringLiteral("CloseToolBar"), false);
+    AddToolButton(close, actHide);
+
+    wbToolTip = new TEmbeddedBrowser(this);
+    wbToolTip->setObjectName(QStringLiteral("wbToolTip"));
+    wbToolTip->SetDropsEnabled(false);
+    setCentralWidget(wbToolTip);
+
+    connect(actBack, &QAction::triggered, this, [this] { wbToolTip->GoBack(); });
+    connect(actForward, &QAction::triggered, this, [this] { wbToolTip->GoForward(); });
+    connect(actHide, &QAction::triggered, this, &QWidget::hide);
+    wbToolTip->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
+        wbToolTipCommandStateChange(sender, command, enable);
+    };
+    wbToolTip->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
+        wbToolTipNewWindow2(sender, ppDisp, cancel);
+    };
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
+}
+
+TToolTipForm::~TToolTipForm() {
+    delete PopupBrowser;
+    PopupBrowser = nullptr;
+}
+
+void TToolTipForm::ShowPage(const QString& url) {
+    show();
+    raise();
+    activateWindow();
+    wbToolTip->Navigate(url);
+    setCursor(Qt::WaitCursor);
+    // Every change of the load state arrives as an event, so waiting for the next event is
+    // enough; the user interface stays responsive meanwhile.
+    while (wbToolTip->ReadyState() != TWebBrowser::ReadyComplete && !m_quitting)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    unsetCursor();
+}
+
+void TToolTipForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {
+    if (command == TWebBrowser::CommandForward)
+        actForward->setEnabled(enable);
+    else if (command == TWebBrowser::CommandBack)
+        actBack->setEnabled(enable);
+}
+
+void TToolTipForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+    if (!PopupBrowser)
+        PopupBrowser = new TPlainBrowser(this);
+    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                             const std::optional<QString>& targetFrameName, bool& cancel) {
+        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
+    };
+    ppDisp = PopupBrowser;
+}
+
+void TToolTipForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
+                                        const std::optional<QString>& targetFrameName, bool& cancel) {
+    // Each arming serves one request.
+    PopupBrowser->OnBeforeNavigate2 = nullptr;
+    cancel = true;
+    if (HintWindowShows(url, targetFrameName))
+        wbToolTip->Navigate(url);
 }

@@ -1,9 +1,336 @@
 #include "viewer/ShowCourse.h"
 
+#include "app/Roster.h"
+#include "app/Shell.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PlainBrowser.h"
+#include "catalogue/Main.h"
+#include "markup/markuptreeview.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
+#include "popups/LinkRules.h"
+#include "viewer/CourseLayout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <climits>
+
+namespace {
+constexpr int TreeWidth = 370;
+} // namespace
+
 TForm1::TForm1(const TAppContext& context) : m_context(context) {
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    resize(1024, 700);
+    setWindowState(Qt::WindowMaximized);
+
+    BuildCommands();
+    BuildMenus();
+    BuildToolBars();
+
+    LeftTree = new TMarkupTreeView(this);
+    LeftTree->setObjectName(QStringLiteral("LeftTree"));
+    LeftTree->setHeaderHidden(true);
+    LeftTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    LeftTree->SetItemHeight(18);
+    LeftTree->SetRightClickSelect(true);
+    LeftTree->SetHotTrack(true);
+    LeftTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    wMain = new TEmbeddedBrowser(this);
+    wMain->setObjectName(QStringLiteral("wMain"));
+    wMain->SetContextMenuEnabled(false);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(LeftTree);
+    Splitter1->addWidget(wMain);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({TreeWidth, 1024 - TreeWidth});
+    setCentralWidget(Splitter1);
+
+    se1 = new QSpinBox(this);
+    se1->setObjectName(QStringLiteral("se1"));
+    se1->setRange(INT_MIN, INT_MAX);
+    se1->setValue(0);
+    se1->hide();
+    sButton4 = new QPushButton(QStringLiteral("LoadToStandart"), this);
+    sButton4->setObjectName(QStringLiteral("sButton4"));
+    sButton4->hide();
+
+    connect(se1, &QSpinBox::valueChanged, this, &TForm1::se1Change);
+    connect(sButton4, &QPushButton::clicked, this, &TForm1::sButton4Click);
+    connect(LeftTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { LeftTreeChange(current); });
+    connect(LeftTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (LeftTree->NodeAt(pos))
+            TreePopupMenu->popup(LeftTree->viewport()->mapToGlobal(pos));
+    });
+
+    wMain->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                      const std::optional<QString>& targetFrameName, bool& cancel) {
+        wMainBeforeNavigate2(sender, url, targetFrameName, cancel);
+    };
+    wMain->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
+        wMainNewWindow2(sender, ppDisp, cancel);
+    };
+    wMain->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
+        wMainCommandStateChange(sender, command, enable);
+    };
+
+    m_showMessage = [this](const QString& message) {
+        QMessageBox::information(this, QApplication::applicationName(), message);
+    };
+    m_choosePdfFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как PDF"),
+                                            QDir::homePath() + u'/' + windowTitle().trimmed() +
+                                                QStringLiteral(".pdf"),
+                                            QStringLiteral("Документ PDF (*.pdf)"));
+    };
+    FormCreate();
 }
 
-bool TForm1::OpenCourse(int) {
-    return false;
+TForm1::~TForm1() {
+    delete PopupBrowser;
+    PopupBrowser = nullptr;
+    LeftTree->ClearTree();
+}
+
+void TForm1::FormCreate() {
+    // The catalogue is created first and has already looked for the plug-ins.
+    const TMainForm* catalogue = Roster().MainForm;
+    const bool flash = catalogue && catalogue->FlashInstalled;
+    const bool math = catalogue && catalogue->MathPlayerInstalled;
+    const bool svg = catalogue && catalogue->SVGViewerInstalled;
+    actSetupFlash->setEnabled(!flash);
+    actSetupMath->setEnabled(!math);
+    actSetupSVG->setEnabled(!svg);
+    menuBtnSetup->menuAction()->setVisible(!(flash && math && svg));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // The viewer only hides and keeps its course; the catalogue comes back with its tab.
+    event->accept();
+    if (Roster().MainForm)
+        Roster().MainForm->show();
+}
+
+void TForm1::SetMessagePresenter(std::function<void(const QString&)> presenter) {
+    m_showMessage = std::move(presenter);
+}
+
+void TForm1::SetPdfFileChooser(std::function<QString()> chooser) {
+    m_choosePdfFile = std::move(chooser);
+}
+
+void TForm1::Tell(const QString& message) {
+    if (m_showMessage)
+        m_showMessage(message);
+}
+
+void TForm1::OpenPath(const QString& path) {
+    if (m_context.Shell)
+        m_context.Shell->Open(path);
+}
+
+QAction* TForm1::SectionAction(int sectionId) const {
+    switch (sectionId) {
+    case 5:
+        return actEduCourse;
+    case 7:
+        return actMaterial;
+    case 8:
+        return actNotion;
+    case 12:
+        return actTheory;
+    case 68:
+        return actAdditional;
+    case TasksSection:
+        return actEduTask;
+    default:
+        return nullptr;
+    }
+}
+
+int TForm1::CurrentSection() const {
+    return se1->value();
+}
+
+bool TForm1::IsSectionAvailable(int sectionId) {
+    return ::IsSectionAvailable(XMLDocument1, CourseDir, sectionId);
+}
+
+bool TForm1::OpenCourse(int courseNumber) {
+    CourseDir = CourseFolder(m_context.ProgramFolder, courseNumber);
+    std::array<bool, SectionProbeOrder.size()> available{};
+    for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
+        available[i] = IsSectionAvailable(SectionProbeOrder[i]);
+    const int start = StartSection(available);
+    for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
+        if (QAction* action = SectionAction(SectionProbeOrder[i]))
+            action->setVisible(available[i]);
+    const bool result = QFileInfo(CourseDir).isDir();
+    ConnectPopupWindows();
+    wMain->LoadBlankAndWait();
+    CourseNumber = courseNumber;
+    NavigateToObject(start);
+    return result;
+}
+
+void TForm1::NavigateToObject(int sectionId) {
+    se1->setValue(sectionId);
+    setWindowTitle(SectionCaption(sectionId) + QStringLiteral(" - ") + CourseTitle);
+    if (QFileInfo(CourseDir).isDir()) {
+        LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, sectionId));
+        wMain->Navigate(QStringLiteral("about:blank"));
+    }
+}
+
+void TForm1::se1Change(int value) {
+    ppRun->setVisible(value == TasksSection);
+}
+
+void TForm1::sButton4Click() {
+    LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, CurrentSection()));
+}
+
+void TForm1::LeftTreeChange(QTreeWidgetItem* node) {
+    const TContent* content = node ? TMarkupTreeView::NodeContent(node) : nullptr;
+    if (!content)
+        return;
+    QString path = ItemPagePath(CourseDir, CurrentSection(), content->id);
+    if (!QFileInfo(path).isFile())
+        return;
+    if (CurrentSection() == TasksSection && actRunTask->isChecked())
+        path += QStringLiteral("#run");
+    wMain->Navigate(path);
+}
+
+void TForm1::wMainBeforeNavigate2(TWebBrowser*, const QString& url, const std::optional<QString>&,
+                                  bool& cancel) {
+    if (!NeedsRunFragment(url, actRunTask->isChecked()))
+        return;
+    // Also when a frame asked: the task runs in the whole browser.
+    cancel = true;
+    wMain->Navigate(url + QStringLiteral("#run"));
+}
+
+void TForm1::wMainNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+    if (!PopupBrowser)
+        PopupBrowser = new TPlainBrowser(this);
+    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                             const std::optional<QString>& targetFrameName, bool& cancel) {
+        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
+    };
+    ppDisp = PopupBrowser;
+}
+
+void TForm1::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
+                                  const std::optional<QString>& targetFrameName, bool& cancel) {
+    // Each arming serves one request; the hidden browser itself never loads a page.
+    PopupBrowser->OnBeforeNavigate2 = nullptr;
+    cancel = true;
+    switch (RouteViewerRequest(url, targetFrameName)) {
+    case TViewerRoute::ToolTip:
+        ShowToolTip(url);
+        break;
+    case TViewerRoute::Test:
+        ShowTest(url);
+        break;
+    case TViewerRoute::RunInMain:
+    case TViewerRoute::Main:
+        wMain->Navigate(url);
+        break;
+    case TViewerRoute::RunInShell: {
+        const std::optional<QString> target = ShellTargetOf(url, m_context.ProgramFolder);
+        if (!target || !m_context.Shell || !m_context.Shell->Open(*target))
+            Tell(QStringLiteral("Данный ресурс недоступен"));
+        break;
+    }
+    case TViewerRoute::Nothing:
+        break;
+    }
+}
+
+void TForm1::wMainCommandStateChange(TWebBrowser*, int command, bool enable) {
+    if (command == TWebBrowser::CommandForward)
+        actFoward->setEnabled(enable);
+    else if (command == TWebBrowser::CommandBack)
+        actBack->setEnabled(enable);
+}
+
+void TForm1::ConnectPopupWindows() {
+    if (TTestForm* test = Roster().TestForm) {
+        test->OnShowToolTip = [this](const QString& url) { ShowToolTip(url); };
+        test->OnShowTest = [this](const QString& url) { ShowTest(url); };
+    }
+}
+
+void TForm1::ShowToolTip(const QString& url) {
+    if (TToolTipForm* hint = Roster().ToolTipForm)
+        hint->ShowPage(url);
+}
+
+void TForm1::ShowTest(const QString& url) {
+    const QString text = TestUrl(url, actShowTaskHint->isChecked());
+    if (actShowTaskInMain->isChecked()) {
+        wMain->Stop();
+        wMain->Navigate(text);
+        return;
+    }
+    ConnectPopupWindows();
+    if (TTestForm* test = Roster().TestForm)
+        test->ShowPage(text);
+}
+
+void TForm1::ppOpenExecute() {
+    QTreeWidgetItem* node = LeftTree->currentItem();
+    if (!node || !node->isSelected()) {
+        const QList<QTreeWidgetItem*> selected = LeftTree->SelectedNodes();
+        node = selected.isEmpty() ? nullptr : selected.last();
+    }
+    if (node)
+        LeftTreeChange(node);
+}
+
+void TForm1::ppRunExecute() {
+    if (CurrentSection() != TasksSection)
+        return;
+    QTreeWidgetItem* node = LeftTree->currentItem();
+    const TContent* content = node && node->isSelected() ? TMarkupTreeView::NodeContent(node) : nullptr;
+    if (!content)
+        return;
+    const QString path = ItemPagePath(CourseDir, TasksSection, content->id);
+    if (!QFileInfo(path).isFile())
+        return;
+    wMain->LoadBlankAndWait();
+    wMain->Navigate(path + QStringLiteral("#run"));
+}
+
+void TForm1::actShowManualExecute() {
+    const QString path = m_context.ProgramFolder + QStringLiteral("Help/Руководство пользователя.doc");
+    if (QFileInfo(path).isFile())
+        OpenPath(path);
+    else
+        Tell(QStringLiteral("Справка недоступна"));
+}
+
+void TForm1::actSaveAsPdfExecute() {
+    const QString fileName = m_choosePdfFile ? m_choosePdfFile() : QString();
+    if (fileName.isEmpty())
+        return;
+    if (!wMain->SaveAsPdf(fileName))
+        Tell(QStringLiteral("Не удалось сохранить страницу в файл «%1».")
+                 .arg(QDir::toNativeSeparators(fileName)));
 }

@@ -1,18 +1,127 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/XmlDocument.h"
 
 #include <QMainWindow>
+#include <functional>
+#include <optional>
 
-// The course viewer: the section's tree on the left, the item's page on the right.
+class QAction;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QToolBar;
+class QTreeWidgetItem;
+class TEmbeddedBrowser;
+class TMarkupTreeView;
+class TPlainBrowser;
+class TWebBrowser;
+
+// The course viewer: the section's tree on the left, the item's page on the right. Opens courses
+// for the catalogue, switches sections, routes the new-window requests of its pages by their
+// target names, and drives the hint and test windows.
 class TForm1 final : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(const TAppContext& context);
+    ~TForm1() override; // FormDestroy
+
+    // The address actExamen opens in the default browser.
+    static const char* const ExamenAddress;
 
     QString CourseTitle;
+    QString CourseDir;
+    int CourseNumber = 0;
+
+    // Probes the sections, opens the first available one and tells whether the course folder
+    // exists. A tree document that fails to load raises (the caller's error report shows it).
     bool OpenCourse(int courseNumber);
+    void NavigateToObject(int sectionId);
+    bool IsSectionAvailable(int sectionId);
+    int CurrentSection() const;
+
+    void ShowToolTip(const QString& url);
+    void ShowTest(const QString& url);
+
+    // Messages to the user ("Данный ресурс недоступен", "Справка недоступна"); tests replace it.
+    void SetMessagePresenter(std::function<void(const QString&)> presenter);
+    // The file name "Сохранить как PDF..." asks for; tests replace the dialog.
+    void SetPdfFileChooser(std::function<QString()> chooser);
+
+    // --- handlers ---------------------------------------------------------------------------
+    void LeftTreeChange(QTreeWidgetItem* node);
+    void wMainBeforeNavigate2(TWebBrowser* sender, const QString& url,
+                              const std::optional<QString>& targetFrameName, bool& cancel);
+    void wMainNewWindow2(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel);
+    void wMainCommandStateChange(TWebBrowser* sender, int command, bool enable);
+    void PopupBeforeNavigate2(TWebBrowser* sender, const QString& url,
+                              const std::optional<QString>& targetFrameName, bool& cancel);
+    void se1Change(int value);
+    void sButton4Click();
+
+    // --- components ---------------------------------------------------------------------------
+    TMarkupTreeView* LeftTree = nullptr;
+    TEmbeddedBrowser* wMain = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QSpinBox* se1 = nullptr;         // the current section id; never shown
+    QPushButton* sButton4 = nullptr; // reloads the section's tree; never shown
+    TXMLDocument XMLDocument1;
+    TPlainBrowser* PopupBrowser = nullptr; // created on the first new-window request
+
+    QToolBar* NavigateToolBar = nullptr;
+    QToolBar* ActionToolBar = nullptr;
+    QMenu* TreePopupMenu = nullptr;
+    QMenu* menuBtnSetup = nullptr;
+
+    // --- commands -----------------------------------------------------------------------------
+    QAction* actEduCourse = nullptr;
+    QAction* actMaterial = nullptr;
+    QAction* actNotion = nullptr;
+    QAction* actTheory = nullptr;
+    QAction* actAdditional = nullptr;
+    QAction* actEduTask = nullptr;
+    QAction* actClose = nullptr;
+    QAction* actPrint = nullptr;
+    QAction* actPreview = nullptr;
+    QAction* actSaveAsPdf = nullptr;
+    QAction* actPrinterSetup = nullptr;
+    QAction* actBack = nullptr;
+    QAction* actFoward = nullptr;
+    QAction* ppOpen = nullptr;
+    QAction* ppRun = nullptr;
+    QAction* actShowTaskHint = nullptr;
+    QAction* actShowTaskInMain = nullptr;
+    QAction* actRunTask = nullptr;
+    QAction* actShowPPTInMain = nullptr;
+    QAction* actSetupFlash = nullptr;
+    QAction* actSetupMath = nullptr;
+    QAction* actSetupSVG = nullptr;
+    QAction* actShowManual = nullptr;
+    QAction* actExamen = nullptr;
+
+    // The section command of a section id; nullptr for section 30 and unknown ids.
+    QAction* SectionAction(int sectionId) const;
+
+    void ppRunExecute();
+    void ppOpenExecute();
+    void actShowManualExecute();
+    void actSaveAsPdfExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormClose
 
 private:
+    void BuildCommands();
+    void BuildMenus();
+    void BuildToolBars();
+    void FormCreate();
+    void ConnectPopupWindows();
+    void OpenPath(const QString& path);
+    void Tell(const QString& message);
+
     TAppContext m_context;
+    std::function<void(const QString&)> m_showMessage;
+    std::function<QString()> m_choosePdfFile;
 };

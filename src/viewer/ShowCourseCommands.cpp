@@ -1,0 +1,164 @@
+// The viewer's commands, menus, tool bars and tree pop-up menu, built in one place.
+
+#include "viewer/ShowCourse.h"
+
+#include "app/CommandImages.h"
+#include "app/Roster.h"
+#include "app/Shell.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "catalogue/Main.h"
+#include "popups/ToolStrip.h"
+#include "viewer/CourseLayout.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QUrl>
+
+// One constant address: the open bank of exam tasks of the federal institute for
+// pedagogical measurements, where pupils try themselves on real test tasks.
+const char* const TForm1::ExamenAddress = "https://fipi.ru/";
+
+namespace {
+struct TCommandText {
+    const char* caption;
+    const char* hint; // nullptr: the caption
+};
+
+QAction* NewCommand(QObject* owner, const char* name, const char* category, TCommandText text,
+                    int image = -1) {
+    auto* action = new QAction(QString::fromUtf8(text.caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    const QString hint = QString::fromUtf8(text.hint ? text.hint : text.caption);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    SetCategory(action, category);
+    SetCommandImage(action, image);
+    return action;
+}
+
+QAction* NewOption(QObject* owner, const char* name, TCommandText text, bool checked) {
+    QAction* action = NewCommand(owner, name, "Options", text);
+    action->setCheckable(true);
+    action->setChecked(checked);
+    return action;
+}
+} // namespace
+
+void TForm1::BuildCommands() {
+    actEduCourse = NewCommand(this, "actEduCourse", "View", {"Учебный курс", nullptr});
+    actMaterial = NewCommand(this, "actMaterial", "View", {"Вспомогательные ресурсы", nullptr});
+    actNotion = NewCommand(this, "actNotion", "View", {"Понятийный аппарат", nullptr});
+    actTheory = NewCommand(this, "actTheory", "View", {"Теоретические материалы", nullptr});
+    actAdditional = NewCommand(this, "actAdditional", "View", {"Дополнительные материалы", nullptr});
+    actEduTask = NewCommand(this, "actEduTask", "View", {"Учебные задания", nullptr});
+    for (int section : SectionProbeOrder)
+        if (QAction* action = SectionAction(section))
+            connect(action, &QAction::triggered, this, [this, section] { NavigateToObject(section); });
+
+    actClose = NewCommand(this, "actClose", "General", {"Закрыть", nullptr}, ciClose);
+    actPrint = NewCommand(this, "actPrint", "General", {"Печать...", "Печать"}, ciPrint);
+    actPreview =
+        NewCommand(this, "actPreview", "General", {"Предварительный просмотр", nullptr}, ciPrintPreview);
+    actSaveAsPdf = NewCommand(this, "actSaveAsPdf", "General",
+                              {"Сохранить как PDF...", "Сохранить страницу в файл PDF"});
+    actPrinterSetup = NewCommand(this, "actPrinterSetup", "Options", {"Настройки печати", nullptr});
+    connect(actClose, &QAction::triggered, this, &QWidget::close);
+    connect(actPrint, &QAction::triggered, this, [this] { wMain->Print(); });
+    connect(actPreview, &QAction::triggered, this, [this] { wMain->PrintPreview(); });
+    connect(actSaveAsPdf, &QAction::triggered, this, &TForm1::actSaveAsPdfExecute);
+    connect(actPrinterSetup, &QAction::triggered, this, [this] { wMain->PageSetup(); });
+
+    actBack = NewCommand(this, "actBack", "Navigate", {"Назад", nullptr}, ciBack);
+    actFoward = NewCommand(this, "actFoward", "Navigate", {"Вперед", nullptr}, ciForward);
+    connect(actBack, &QAction::triggered, this, [this] { wMain->GoBack(); });
+    connect(actFoward, &QAction::triggered, this, [this] { wMain->GoForward(); });
+
+    ppOpen = NewCommand(this, "ppOpen", "PopUp", {"Открыть", nullptr});
+    ppRun = NewCommand(this, "ppRun", "PopUp", {"Выполнить", "Выполнить задание"}, ciRun);
+    ppRun->setVisible(false);
+    connect(ppOpen, &QAction::triggered, this, &TForm1::ppOpenExecute);
+    connect(ppRun, &QAction::triggered, this, &TForm1::ppRunExecute);
+
+    actShowTaskHint = NewOption(this, "actShowTaskHint", {"Показывать подсказки в заданиях", nullptr}, true);
+    actShowTaskInMain =
+        NewOption(this, "actShowTaskInMain", {"Показывать задания в основном окне", nullptr}, false);
+    actRunTask = NewOption(this, "actRunTask", {"Сразу запускать задания", nullptr}, false);
+    actShowPPTInMain =
+        NewOption(this, "actShowPPTInMain", {"Показывать презентации в основном окне", nullptr}, false);
+    connect(actShowPPTInMain, &QAction::triggered, this, [this](bool checked) {
+        if (Roster().MainForm)
+            Roster().MainForm->SetPPTBrowserFlags(checked);
+    });
+
+    actSetupFlash = NewCommand(this, "actSetupFlash", "Options",
+                               {"Проигрыватель Flash", "Установить проигрыватель Flash"});
+    actSetupMath = NewCommand(this, "actSetupMath", "Options", {"MathPlayer", "Установить MathPlayer"});
+    actSetupSVG = NewCommand(this, "actSetupSVG", "Options", {"SVG Viewer", "Установить SVG Viewer"});
+    actSetupMath->setVisible(false);
+    actSetupSVG->setVisible(false);
+    connect(actSetupFlash, &QAction::triggered, this, [this] {
+        OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/install_flash_player_ax.exe"));
+    });
+    connect(actSetupMath, &QAction::triggered, this,
+            [this] { OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/MathPlayerSetup.exe")); });
+    connect(actSetupSVG, &QAction::triggered, this,
+            [this] { OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/SVGView.exe")); });
+
+    actShowManual = NewCommand(this, "actShowManual", "Help", {"Показать справку", nullptr});
+    actShowManual->setShortcut(QKeySequence(Qt::Key_F1));
+    actShowManual->setShortcutContext(Qt::WindowShortcut);
+    connect(actShowManual, &QAction::triggered, this, &TForm1::actShowManualExecute);
+    actExamen = NewCommand(
+        this, "actExamen", "Help",
+        {"Тестирование на сайте ФИПИ", "Открыть открытый банк тестовых заданий ФИПИ (fipi.ru) в браузере"});
+    connect(actExamen, &QAction::triggered, this, [this] { OpenPath(QString::fromLatin1(ExamenAddress)); });
+
+    // Shortcuts work only for actions added to a widget of the window.
+    addActions({actShowManual, actClose});
+}
+
+void TForm1::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* actions = bar->addMenu(QStringLiteral("Действия"));
+    actions->setObjectName(QStringLiteral("menuActions"));
+    actions->addActions({actPrint, actPreview, actSaveAsPdf});
+    actions->addSeparator();
+    actions->addAction(actClose);
+
+    QMenu* materials = bar->addMenu(QStringLiteral("Материалы"));
+    materials->setObjectName(QStringLiteral("menuMaterials"));
+    materials->addActions({actEduCourse, actNotion, actTheory, actAdditional, actMaterial, actEduTask});
+
+    QMenu* options = bar->addMenu(QStringLiteral("Настройки"));
+    options->setObjectName(QStringLiteral("menuOptions"));
+    options->addAction(actPrinterSetup);
+    options->addSeparator();
+    options->addAction(actShowPPTInMain);
+    options->addSeparator();
+    options->addActions({actShowTaskHint, actShowTaskInMain, actRunTask});
+    options->addSeparator();
+    menuBtnSetup = options->addMenu(QStringLiteral("Установить"));
+    menuBtnSetup->setObjectName(QStringLiteral("menuBtnSetup"));
+    menuBtnSetup->addActions({actSetupFlash, actSetupMath, actSetupSVG});
+
+    QMenu* help = bar->addMenu(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    help->addAction(actShowManual);
+    help->addSeparator();
+    help->addAction(actExamen);
+
+    TreePopupMenu = new QMenu(this);
+    TreePopupMenu->setObjectName(QStringLiteral("TreePopupMenu"));
+    TreePopupMenu->addActions({ppOpen, ppRun});
+}
+
+void TForm1::BuildToolBars() {
+    NavigateToolBar = AddToolStrip(this, QStringLiteral("NavigateToolBar"), true);
+    AddToolButton(NavigateToolBar, actBack);
+    AddToolButton(NavigateToolBar, actFoward);
+    ActionToolBar = AddToolStrip(this, QStringLiteral("ActionToolBar"), true);
+    AddToolButton(ActionToolBar, actPreview);
+    AddToolButton(ActionToolBar, actPrint);
+}
