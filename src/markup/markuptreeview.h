@@ -5,8 +5,8 @@
 
 #include <QCursor>
 #include <QList>
+#include <QPersistentModelIndex>
 #include <QPixmap>
-#include <QPointer>
 #include <QTreeWidget>
 #include <functional>
 #include <memory>
@@ -109,7 +109,7 @@ public:
     const TImageList* StateImages() const { return m_stateImages; }
     void SetStateImages(const TImageList* images); // not owned
     // The pointer's shape away from anchors.
-    QCursor Cursor() const { return m_savedCursor; }
+    QCursor Cursor() const;
     void SetCursor(const QCursor& cursor);
 
     // --- events -----------------------------------------------------------------------------
@@ -151,20 +151,30 @@ protected:
 private:
     friend class TMarkupTreeDelegate;
 
-    struct TCaptionLayout;
-    TCaptionLayout LayoutCaption(const QTreeWidgetItem* node, const QRect& row) const;
+    static int Level(const QTreeWidgetItem* node);
+    // The node whose row lies at height y, wherever the pointer is across the row.
+    QTreeWidgetItem* RowAt(int y) const;
+    // Left edge of node's caption in viewport coordinates: indentation and scrolling applied.
     int CaptionLeft(const QTreeWidgetItem* node) const;
-    int MeasureCaption(const QString& caption, int* height = nullptr) const;
-    bool OnCaption(const QTreeWidgetItem* node, QPoint point) const;
-    bool OnGlyphSlot(const QTreeWidgetItem* node, QPoint point) const;
-    bool OnExpandButton(const QTreeWidgetItem* node, QPoint point) const;
+    // The row of node from its caption's left edge to the viewport's right edge.
+    QRect CaptionRow(const QTreeWidgetItem* node) const;
+    // Width and height of a caption as the measuring pass lays it out in bounds.
+    QSize MeasureCaption(const QString& caption, const QRect& bounds) const;
+    // Width of the selection box: caption, glyph slot, state image and 4 pixels.
+    int CaptionBoxWidth(const QTreeWidgetItem* node, int captionWidth) const;
+    void PaintCaption(QPainter& painter, const QTreeWidgetItem* node, QRect rc) const;
     bool StateImageValid(const QTreeWidgetItem* node) const;
+    bool OnCaption(const QTreeWidgetItem* node, QPoint point) const;
+    bool OnExpandButton(const QTreeWidgetItem* node, QPoint point) const;
+    bool InGlyphSlot(const QTreeWidgetItem* node, QPoint point) const;
     void ToggleCheck(QTreeWidgetItem* node);
     void SwitchRadio(QTreeWidgetItem* node);
     void LeaveAnchor(QTreeWidgetItem* node);
     bool ShowNodeHint(QHelpEvent* event);
-    void TrackSelectionOrder();
-    void AutoExpandTo(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void CheckHint(QTreeWidgetItem* underPointer);
+    void TrackSelection(const QItemSelection& selected, const QItemSelection& deselected);
+    void ApplyAutoExpand(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    TColor FontColor() const;
 
     std::unique_ptr<TMarkupPictureCache> m_pictureCache;
     TMarkupTreeDelegate* m_delegate = nullptr;
@@ -188,10 +198,10 @@ private:
     bool m_autoExpand = false;
     bool m_rightClickSelect = false;
 
-    QString m_currentAnchor;               // anchor under the pointer, empty when none
-    QCursor m_savedCursor;                 // restored when the pointer leaves an anchor
-    bool m_handCursor = false;             // the hand cursor is on
-    QTreeWidgetItem* m_hintNode = nullptr; // node whose caption the current hint shows
+    QString m_currentAnchor;          // anchor under the pointer, empty when none
+    QCursor m_savedCursor;            // restored when the pointer leaves an anchor
+    bool m_handCursor = false;        // the hand cursor is on
+    QPersistentModelIndex m_hintNode; // node whose caption the current hint shows
     int m_lastHorzScroll = -1;
-    QList<QTreeWidgetItem*> m_selectionOrder; // selected nodes, oldest first
+    QList<QPersistentModelIndex> m_selectionOrder; // selected nodes, oldest first
 };

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class TMarkupTreeView;
+
+// Sizes the rows of a TMarkupTreeView: every row is ItemHeight high (the view keeps uniform row
+// heights), and as wide as the caption's selection box, so the horizontal extent of the tree
+// follows the painted captions. Painting is the view's own (drawRow).
+class TMarkupTreeDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit TMarkupTreeDelegate(TMarkupTreeView* view);
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    TMarkupTreeView* m_view;
+};
