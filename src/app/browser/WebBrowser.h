@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QPointer>
 #include <QString>
 #include <QWebEngineView>
@@ -62,25 +63,35 @@ public:
     // The page through the same pipeline as Print, into a PDF file; false on failure.
     bool SaveAsPdf(const QString& fileName);
 
-    // Renders the current page onto printer (already set up); false when the page could not
-    // be laid out. Waits, pumping events, for the page's PDF.
+    // Renders the current page onto printer (already set up) through the print pipeline; false
+    // when the page could not be laid out or painted. Pumps events while the page is laid out.
     bool RenderToPrinter(QPrinter* printer);
-
-protected:
-    // The page asked for a new window; returns the receiving browser or nullptr.
-    TWebBrowser* RequestNewWindow();
 
 private:
     friend class TWebPage;
     friend class TNewWindowCatcher;
 
+    // Runs OnBeforeNavigate2 for a navigation of this browser's page; true lets it proceed.
     bool BeforeNavigate(const QUrl& url, const std::optional<QString>& targetFrameName);
+    // Runs OnNewWindow2; the receiving browser, or nullptr when nothing is to open.
+    TWebBrowser* RequestNewWindow();
+    // A new window's navigation handed over by the page that asked for it.
     void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
+    void Load(const QUrl& url);
+    // Pumps events until the load is complete, the browser is gone or the application quits.
     void WaitUntilComplete();
+    // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
+    QByteArray PagePdf(const QPageLayout& layout);
+    void ConnectPageSignals();
 
-    TWebPage* m_page = nullptr; // owned; deleted before the profile
     int m_readyState = ReadyUninitialized;
-    bool m_hasDocument = false;    // a document was loaded (HTML or not)
-    int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate is deferred
-    QString m_approvedUrl;         // a new-window navigation already announced to the handler
+    bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
+    bool m_htmlDocument = false;   // the loaded document is an HTML document
+    int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
+    QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
+    quint64 m_loadSerial = 0;      // counts finished loads, to know when m_pdf is stale
+    QByteArray m_pdf;              // the last page laid out for printing ...
+    QPageLayout m_pdfLayout;       // ... for this layout ...
+    quint64 m_pdfSerial = 0;       // ... after this many loads
+    bool m_layingOut = false;      // a printToPdf is running
 };

@@ -1,0 +1,74 @@
+#include "app/browser/EmbeddedBrowser.h"
+
+#include <QChildEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+
+namespace {
+
+bool IsNewWindowShortcut(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return key->key() == Qt::Key_N && (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+bool IsDropEvent(const QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TEmbeddedBrowser::TEmbeddedBrowser(QWidget* parent) : TWebBrowser(parent) {
+    // Keyboard and drag events reach the page through a child widget the view creates (its
+    // focus proxy); watch every child, present and future.
+    for (QObject* child : children())
+        WatchChild(child);
+}
+
+void TEmbeddedBrowser::SetContextMenuEnabled(bool enabled) {
+    setContextMenuPolicy(enabled ? Qt::DefaultContextMenu : Qt::NoContextMenu);
+}
+
+void TEmbeddedBrowser::SetDropsEnabled(bool enabled) {
+    m_dropsEnabled = enabled;
+}
+
+void TEmbeddedBrowser::WatchChild(QObject* child) {
+    if (child->isWidgetType())
+        child->installEventFilter(this);
+}
+
+bool TEmbeddedBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (IsNewWindowShortcut(event)) {
+        // Taken here: neither a shortcut nor the page sees it.
+        event->accept();
+        return true;
+    }
+    if (!m_dropsEnabled && IsDropEvent(event)) {
+        event->ignore();
+        return true;
+    }
+    return TWebBrowser::eventFilter(watched, event);
+}
+
+bool TEmbeddedBrowser::event(QEvent* event) {
+    if (event->type() == QEvent::ChildAdded)
+        WatchChild(static_cast<QChildEvent*>(event)->child());
+    if (IsNewWindowShortcut(event)) {
+        event->accept();
+        return true;
+    }
+    if (!m_dropsEnabled && IsDropEvent(event)) {
+        event->ignore();
+        return true;
+    }
+    return TWebBrowser::event(event);
+}

@@ -1,0 +1,277 @@
+#include "app/browser/WebBrowser.h"
+
+#include "app/ErrorReport.h"
+#include "app/browser/BrowserProfile.h"
+#include "app/browser/BrowserUrl.h"
+#include "app/browser/PrintPipeline.h"
+#include "app/browser/WebPage.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineScript>
+#include <exception>
+#include <memory>
+
+namespace {
+
+// Handlers run inside Chromium's callbacks, which no exception may cross: catch it here and
+// show the standard error report once the callback has returned.
+template <typename Fn> void RunHandler(Fn&& fn) {
+    QString message;
+    try {
+        fn();
+        return;
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Неизвестная ошибка");
+    }
+    QTimer::singleShot(0, QCoreApplication::instance(), [message] { ReportError(message); });
+}
+
+} // namespace
+
+TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
+    // The view deletes its child page before the view itself goes, long before the profile.
+    setPage(new TWebPage(SharedBrowserProfile(), this));
+    ConnectPageSignals();
+}
+
+TWebBrowser::~TWebBrowser() = default;
+
+void TWebBrowser::ConnectPageSignals() {
+    QWebEnginePage* p = page();
+    connect(p, &QWebEnginePage::loadStarted, this, [this] {
+        m_awaitingStart = false;
+        m_readyState = ReadyLoading;
+    });
+    connect(p, &QWebEnginePage::loadFinished, this, [this] {
+        ++m_loadSerial;
+        // The end of a load that was running when Navigate started another one.
+        if (m_awaitingStart)
+            return;
+        m_readyState = ReadyComplete;
+        m_htmlDocument = false;
+        page()->runJavaScript(
+            QStringLiteral("document.documentElement instanceof HTMLElement"),
+            QWebEngineScript::ApplicationWorld,
+            [self = QPointer<TWebBrowser>(this), serial = m_loadSerial](const QVariant& isHtml) {
+                if (self && self->m_loadSerial == serial)
+                    self->m_htmlDocument = isHtml.toBool();
+            });
+        if (auto handler = OnNavigateComplete2)
+            RunHandler([&] { handler(this); });
+    });
+    const auto watch = [this](QWebEnginePage::WebAction action, int command) {
+        connect(page()->action(action), &QAction::enabledChanged, this, [this, command](bool enabled) {
+            if (auto handler = OnCommandStateChange)
+                RunHandler([&] { handler(this, command, enabled); });
+        });
+    };
+    watch(QWebEnginePage::Forward, CommandForward);
+    watch(QWebEnginePage::Back, CommandBack);
+}
+
+void TWebBrowser::Navigate(const QString& urlOrPath) {
+    const QUrl url = BrowserUrlFromText(urlOrPath);
+    if (m_beforeNavigateDepth > 0) {
+        // Starting a load from inside Chromium's own navigation check is not safe: start it
+        // as soon as the handler has returned.
+        m_readyState = ReadyLoading;
+        QTimer::singleShot(0, this, [this, url] { Load(url); });
+        return;
+    }
+    Load(url);
+}
+
+void TWebBrowser::Load(const QUrl& url) {
+    // A javascript: address runs in the current document and starts no load to wait for.
+    if (url.scheme() != QLatin1String("javascript")) {
+        m_awaitingStart = true;
+        m_readyState = ReadyLoading;
+    }
+    load(url);
+}
+
+void TWebBrowser::GoBack() {
+    if (history()->canGoBack())
+        back();
+}
+
+void TWebBrowser::GoForward() {
+    if (history()->canGoForward())
+        forward();
+}
+
+void TWebBrowser::Stop() {
+    stop();
+}
+
+void TWebBrowser::LoadBlankAndWait() {
+    Navigate(QStringLiteral("about:blank"));
+    WaitUntilComplete();
+}
+
+void TWebBrowser::WaitUntilComplete() {
+    if (m_readyState == ReadyComplete || m_readyState == ReadyUninitialized)
+        return;
+    QPointer<TWebBrowser> self(this);
+    QEventLoop loop;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (!self || self->m_readyState == ReadyComplete)
+            loop.quit();
+    });
+    tick.start(1);
+    // Returns at once when the application is already quitting, and leaves when it starts to:
+    // QCoreApplication::exit ends every running event loop.
+    loop.exec();
+}
+
+bool TWebBrowser::DocumentLoaded() const {
+    return m_readyState == ReadyComplete && m_htmlDocument && !page()->url().isEmpty();
+}
+
+QString TWebBrowser::LocationURL() const {
+    return page()->url().toString();
+}
+
+int TWebBrowser::ReadyState() const {
+    return m_readyState;
+}
+
+bool TWebBrowser::BeforeNavigate(const QUrl& url, const std::optional<QString>& targetFrameName) {
+    if (!m_approvedUrl.isEmpty() && url == m_approvedUrl) {
+        // This handler already saw (and let through) the navigation as a new window's.
+        m_approvedUrl.clear();
+        return true;
+    }
+    // A copy: the handler may clear or replace itself while it runs.
+    const auto handler = OnBeforeNavigate2;
+    if (!handler)
+        return true;
+    bool cancel = false;
+    ++m_beforeNavigateDepth;
+    RunHandler([&] { handler(this, url.toString(), targetFrameName, cancel); });
+    --m_beforeNavigateDepth;
+    return !cancel;
+}
+
+TWebBrowser* TWebBrowser::RequestNewWindow() {
+    const auto handler = OnNewWindow2;
+    if (!handler)
+        return nullptr;
+    TWebBrowser* receiver = nullptr;
+    bool cancel = false;
+    RunHandler([&] { handler(this, receiver, cancel); });
+    return cancel ? nullptr : receiver;
+}
+
+void TWebBrowser::DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName) {
+    QPointer<TWebBrowser> self(this);
+    bool cancel = false;
+    if (const auto handler = OnBeforeNavigate2)
+        RunHandler([&] { handler(this, url.toString(), targetFrameName, cancel); });
+    if (!self || cancel)
+        return;
+    m_approvedUrl = url;
+    Load(url);
+}
+
+QByteArray TWebBrowser::PagePdf(const QPageLayout& layout) {
+    if (!m_pdf.isEmpty() && m_pdfSerial == m_loadSerial && m_pdfLayout.isEquivalentTo(layout) &&
+        m_pdfLayout.orientation() == layout.orientation())
+        return m_pdf;
+    if (m_layingOut)
+        return {};
+
+    // The callback may come after this function has given up (the application quitting):
+    // it writes only into this shared state.
+    struct TState {
+        QByteArray Pdf;
+        bool Done = false;
+        QEventLoop* Loop = nullptr;
+    };
+    auto state = std::make_shared<TState>();
+    QPointer<TWebBrowser> self(this);
+    QEventLoop loop;
+    state->Loop = &loop;
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    m_layingOut = true;
+    page()->printToPdf(
+        [state](const QByteArray& pdf) {
+            state->Pdf = pdf;
+            state->Done = true;
+            if (state->Loop)
+                state->Loop->quit();
+        },
+        layout);
+    if (!state->Done)
+        loop.exec();
+    state->Loop = nullptr;
+    if (!self)
+        return {};
+    m_layingOut = false;
+    if (!state->Done || state->Pdf.isEmpty())
+        return {};
+    m_pdf = state->Pdf;
+    m_pdfLayout = layout;
+    m_pdfSerial = m_loadSerial;
+    return m_pdf;
+}
+
+bool TWebBrowser::RenderToPrinter(QPrinter* printer) {
+    const QByteArray pdf = PagePdf(printer->pageLayout());
+    if (pdf.isEmpty())
+        return false;
+    TPrintFields fields;
+    fields.Title = title();
+    fields.Url = LocationURL();
+    fields.PrintedAt = QDateTime::currentDateTime();
+    return PaintPrintedPages(printer, pdf, fields);
+}
+
+void TWebBrowser::Print() {
+    WaitUntilComplete();
+    QPrinter* printer = SharedPrinter();
+    QPrintDialog dialog(printer, window());
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    if (dialog.exec() == QDialog::Accepted)
+        RenderToPrinter(printer);
+}
+
+void TWebBrowser::PrintPreview() {
+    WaitUntilComplete();
+    QPrinter* printer = SharedPrinter();
+    // Lay the page out before the window opens, so that its first pages come at once.
+    PagePdf(printer->pageLayout());
+    QPrintPreviewDialog dialog(printer, window());
+    dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { RenderToPrinter(target); });
+    dialog.exec();
+}
+
+void TWebBrowser::PageSetup() {
+    WaitUntilComplete();
+    QPageSetupDialog dialog(SharedPrinter(), window());
+    dialog.setWindowTitle(QStringLiteral("Параметры страницы"));
+    dialog.exec();
+}
+
+bool TWebBrowser::SaveAsPdf(const QString& fileName) {
+    WaitUntilComplete();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(fileName);
+    printer.setPageLayout(SharedPrinter()->pageLayout());
+    printer.setDocName(title());
+    return RenderToPrinter(&printer);
+}
