@@ -46,7 +46,8 @@ struct TMarkupFont {
 
 // The surface the markup engine measures and draws on. The real one wraps QPainter; tests use a
 // canvas with fixed metrics that records every drawing call. Drawing calls on a canvas that
-// only measures are no-ops. Text is always drawn with a transparent background.
+// only measures are no-ops. Text is drawn on the brush colour when the brush is not clear (the
+// text cell is filled first, as an opaque background), else transparently.
 class TMarkupCanvas {
 public:
     virtual ~TMarkupCanvas() = default;

@@ -3,11 +3,12 @@
 #include "markup/MarkupCanvas.h"
 
 #include <QFont>
-#include <QHash>
 #include <QPoint>
 
+#include <memory>
+
 class QPainter;
-class QFontMetrics;
+struct TQtFontEntry;
 
 // The markup canvas over a QPainter. Without a painter it only measures (and so serves
 // hit-testing); every drawing call is then a no-op. The resolution is the logical DPI of the
@@ -48,20 +49,21 @@ public:
     void ClearClip() override;
 
 private:
-    const QFontMetrics& Metrics();
-    int MeasureWidth(const QString& shown);
+    TQtFontEntry& Entry();
+    int MeasureWidth(const QString& text, bool prefix, bool tabs);
 
     QPainter* m_painter;
     QFont m_baseFont; // the family fallbacks and hinting of the caller's font
     TMarkupFont m_font;
-    QFont m_qfont;
-    QFontMetrics* m_metrics = nullptr; // of m_qfont, made on first use
-    int m_rotation = 0;                // tenths of a degree, 0: none
+    QString m_baseKey;
+    std::shared_ptr<TQtFontEntry> m_entry; // metrics of m_font, found on first use
+    bool m_painterFontValid = false;
+    bool m_clipSaved = false;
+    int m_rotation = 0; // tenths of a degree, 0: none
     TColor m_brush = clNone;
     TColor m_pen = clBlack;
     int m_penWidth = 1;
     QPoint m_penPos;
     int m_dpiX = 96;
     int m_dpiY = 96;
-    QHash<QString, int> m_widths; // width of shown text in m_qfont; cleared with the font
 };

@@ -29,6 +29,7 @@ public:
         TMarkupFont Font; // font of text calls
         TColor Color = 0; // text: font colour; fills: brush; lines: pen
         TColor PenColor = 0;
+        TColor Background = clNone; // text: the brush colour it was drawn on
         int Rotation = 0;
         int Index = -1; // image list index
     };

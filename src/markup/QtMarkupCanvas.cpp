@@ -1,0 +1,324 @@
+#include "markup/QtMarkupCanvas.h"
+
+#include "markup/ImageList.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPixmap>
+#include <algorithm>
+#include <memory>
+
+// Metrics and run widths are shared between canvases: the tree makes a canvas for every item
+// it paints, and the same captions in the same fonts are measured over and over. A width is a
+// pure function of the resolved font and the text, so the cache gives what QFontMetrics gives.
+struct TQtFontEntry {
+    QFont Font;
+    QFontMetrics Metrics;
+    int Height;
+    int Descent;
+    int SpaceWidth;
+    QHash<QString, int> Widths;
+    explicit TQtFontEntry(const QFont& font)
+        : Font(font), Metrics(font), Height(Metrics.height()), Descent(Metrics.descent()),
+          SpaceWidth(Metrics.horizontalAdvance(QLatin1Char(' '))) {}
+};
+
+namespace {
+
+constexpr qsizetype MaxFonts = 256;
+constexpr qsizetype MaxWidthsPerFont = 20000;
+// Longer texts are measured each time: they are rare and would only bloat the cache.
+constexpr qsizetype MaxCachedText = 200;
+
+QHash<QString, std::shared_ptr<TQtFontEntry>>& FontCache() {
+    thread_local QHash<QString, std::shared_ptr<TQtFontEntry>> cache;
+    return cache;
+}
+
+QString StripPrefix(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            ++i;
+            if (i < text.size())
+                shown += text[i];
+        } else {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
+QRect ToQRect(const TRect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+} // namespace
+
+TQtMarkupCanvas::TQtMarkupCanvas(QPainter* painter, const QFont& font)
+    : m_painter(painter), m_baseFont(font) {
+    if (m_painter && m_painter->device()) {
+        m_dpiX = m_painter->device()->logicalDpiX();
+        m_dpiY = m_painter->device()->logicalDpiY();
+        if (m_dpiX <= 0)
+            m_dpiX = 96;
+        if (m_dpiY <= 0)
+            m_dpiY = 96;
+    }
+    if (m_painter)
+        m_painter->save();
+    m_baseKey = font.key();
+    m_font.Name = font.family();
+    m_font.PixelSize = font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF() * m_dpiY / 72.0);
+    m_font.Style = (font.bold() ? fsBold : 0u) | (font.italic() ? fsItalic : 0u) |
+                   (font.underline() ? fsUnderline : 0u) | (font.strikeOut() ? fsStrikeOut : 0u);
+    m_font.Color = clBlack;
+}
+
+TQtMarkupCanvas::~TQtMarkupCanvas() {
+    if (m_painter) {
+        if (m_clipSaved)
+            m_painter->restore();
+        m_painter->restore();
+    }
+}
+
+void TQtMarkupCanvas::SetFontColor(TColor color) {
+    m_font.Color = color;
+}
+
+QFont TQtMarkupCanvas::CurrentQFont() const {
+    QFont f = m_baseFont;
+    if (m_font.Name.compare(m_baseFont.family(), Qt::CaseInsensitive) != 0)
+        f.setFamily(m_font.Name);
+    f.setPixelSize(std::clamp(m_font.PixelSize, 1, 2000));
+    f.setBold(m_font.Style & fsBold);
+    f.setItalic(m_font.Style & fsItalic);
+    f.setUnderline(m_font.Style & fsUnderline);
+    f.setStrikeOut(m_font.Style & fsStrikeOut);
+    return f;
+}
+
+TQtFontEntry& TQtMarkupCanvas::Entry() {
+    if (m_entry)
+        return *m_entry;
+    const QString key = m_baseKey + QLatin1Char('|') + m_font.Name + QLatin1Char('|') +
+                        QString::number(m_font.PixelSize) + QLatin1Char('|') + QString::number(m_font.Style);
+    auto& cache = FontCache();
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd()) {
+        m_entry = *it;
+    } else {
+        if (cache.size() >= MaxFonts)
+            cache.clear();
+        m_entry = std::make_shared<TQtFontEntry>(CurrentQFont());
+        cache.insert(key, m_entry);
+    }
+    return *m_entry;
+}
+
+TMarkupFont TQtMarkupCanvas::Font() const {
+    return m_font;
+}
+
+void TQtMarkupCanvas::SetFont(const TMarkupFont& font) {
+    m_rotation = 0;
+    if (font.Name == m_font.Name && font.PixelSize == m_font.PixelSize && font.Style == m_font.Style) {
+        m_font.Color = font.Color;
+        return;
+    }
+    m_font = font;
+    m_entry.reset();
+    m_painterFontValid = false;
+}
+
+void TQtMarkupCanvas::SelectRotation(int tenthsOfDegree) {
+    m_rotation = tenthsOfDegree % 3600;
+}
+
+void TQtMarkupCanvas::RestoreRotation() {
+    m_rotation = 0;
+}
+
+TColor TQtMarkupCanvas::BrushColor() const {
+    return m_brush;
+}
+
+void TQtMarkupCanvas::SetBrushColor(TColor color) {
+    m_brush = color;
+}
+
+TColor TQtMarkupCanvas::PenColor() const {
+    return m_pen;
+}
+
+void TQtMarkupCanvas::SetPenColor(TColor color) {
+    m_pen = color;
+}
+
+int TQtMarkupCanvas::PenWidth() const {
+    return m_penWidth;
+}
+
+void TQtMarkupCanvas::SetPenWidth(int width) {
+    m_penWidth = width;
+}
+
+void TQtMarkupCanvas::Rectangle(const TRect& rect) {
+    if (!m_painter || rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    if (m_brush != clNone)
+        m_painter->fillRect(ToQRect(rect), ToQColor(m_brush));
+    if (m_pen == clNone || m_penWidth <= 0)
+        return;
+    // The outline lies inside the rectangle, as the right and bottom edges are exclusive.
+    m_painter->setPen(QPen(ToQColor(m_pen), m_penWidth));
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+}
+
+void TQtMarkupCanvas::FillRect(const TRect& rect) {
+    if (!m_painter || m_brush == clNone || rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    m_painter->fillRect(ToQRect(rect), ToQColor(m_brush));
+}
+
+void TQtMarkupCanvas::MoveTo(int x, int y) {
+    m_penPos = QPoint(x, y);
+}
+
+void TQtMarkupCanvas::LineTo(int x, int y) {
+    if (m_painter && m_pen != clNone) {
+        m_painter->setPen(QPen(ToQColor(m_pen), m_penWidth));
+        m_painter->drawLine(m_penPos, QPoint(x, y));
+    }
+    m_penPos = QPoint(x, y);
+}
+
+int TQtMarkupCanvas::TextHeight(const QString&) {
+    return Entry().Height;
+}
+
+int TQtMarkupCanvas::MeasureWidth(const QString& text, bool prefix, bool tabs) {
+    TQtFontEntry& entry = Entry();
+    if (!prefix && !tabs) {
+        if (text.size() == 1 && text[0] == QLatin1Char(' '))
+            return entry.SpaceWidth;
+        if (text.size() <= MaxCachedText) {
+            auto it = entry.Widths.constFind(text);
+            if (it != entry.Widths.constEnd())
+                return *it;
+        }
+        const int width = entry.Metrics.horizontalAdvance(text);
+        if (text.size() <= MaxCachedText) {
+            if (entry.Widths.size() >= MaxWidthsPerFont)
+                entry.Widths.clear();
+            entry.Widths.insert(text, width);
+        }
+        return width;
+    }
+    const QString shown = prefix ? StripPrefix(text) : text;
+    if (!tabs)
+        return entry.Metrics.horizontalAdvance(shown);
+    return entry.Metrics
+        .boundingRect(QRect(0, 0, 1 << 24, entry.Height), Qt::TextSingleLine | Qt::TextExpandTabs, shown)
+        .width();
+}
+
+int TQtMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
+    TQtFontEntry& entry = Entry();
+    const bool prefix = !(format & TextFormat::NoPrefix) && text.contains(QLatin1Char('&'));
+    const bool tabs = (format & TextFormat::ExpandTabs) && text.contains(QLatin1Char('\t'));
+    int width = MeasureWidth(text, prefix, tabs);
+    const int height = entry.Height;
+    if (format & TextFormat::CalcRect) {
+        rect.Right = rect.Left + width;
+        rect.Bottom = rect.Top + height;
+        return height;
+    }
+    if (!m_painter || text.isEmpty())
+        return height;
+    const bool elide = (format & TextFormat::EndEllipsis) && width > rect.Width();
+    QString shown = text;
+    if (elide) {
+        shown = entry.Metrics.elidedText(text, Qt::ElideRight, std::max(rect.Width(), 0),
+                                         prefix ? int(Qt::TextShowMnemonic) : 0);
+        width = MeasureWidth(shown, prefix, tabs);
+    }
+    const int bottom = (format & TextFormat::Bottom) ? rect.Bottom : rect.Top + height;
+    const int top = bottom - height;
+    if (m_brush != clNone)
+        m_painter->fillRect(QRect(rect.Left, top, width, height), ToQColor(m_brush));
+    if (!m_painterFontValid) {
+        m_painter->setFont(entry.Font);
+        m_painterFontValid = true;
+    }
+    m_painter->setPen(ToQColor(m_font.Color));
+    if (m_rotation != 0) {
+        m_painter->save();
+        m_painter->translate(rect.Left, bottom);
+        m_painter->rotate(-m_rotation / 10.0);
+        m_painter->drawText(QPoint(0, -entry.Descent), prefix ? StripPrefix(shown) : shown);
+        m_painter->restore();
+        m_painterFontValid = false;
+        return height;
+    }
+    if (!prefix && !tabs) {
+        m_painter->drawText(QPoint(rect.Left, bottom - entry.Descent), shown);
+        return height;
+    }
+    int flags = Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine | Qt::TextDontClip;
+    if (tabs)
+        flags |= Qt::TextExpandTabs;
+    if (prefix)
+        flags |= Qt::TextShowMnemonic;
+    m_painter->drawText(QRect(rect.Left, top, std::max(width, 1), height), flags, shown);
+    return height;
+}
+
+int TQtMarkupCanvas::PixelsPerInchX() const {
+    return m_dpiX;
+}
+
+int TQtMarkupCanvas::PixelsPerInchY() const {
+    return m_dpiY;
+}
+
+void TQtMarkupCanvas::DrawImage(const TRect& target, const QImage& image) {
+    if (m_painter && !image.isNull())
+        m_painter->drawImage(ToQRect(target), image);
+}
+
+void TQtMarkupCanvas::DrawPixmap(int x, int y, const QPixmap& pixmap) {
+    if (m_painter && !pixmap.isNull())
+        m_painter->drawPixmap(x, y, pixmap);
+}
+
+void TQtMarkupCanvas::DrawImageList(const TImageList& images, int x, int y, int index, bool enabled) {
+    if (m_painter)
+        images.Draw(*m_painter, x, y, index, enabled);
+}
+
+void TQtMarkupCanvas::SetClipRect(const TRect& rect) {
+    if (!m_painter)
+        return;
+    // Inside the caller's own clip; ClearClip goes back to it.
+    if (m_clipSaved)
+        m_painter->restore();
+    m_painter->save();
+    m_clipSaved = true;
+    m_painter->setClipRect(ToQRect(rect), Qt::IntersectClip);
+    m_painterFontValid = false;
+}
+
+void TQtMarkupCanvas::ClearClip() {
+    if (!m_painter || !m_clipSaved)
+        return;
+    m_painter->restore();
+    m_clipSaved = false;
+    m_painterFontValid = false;
+}
