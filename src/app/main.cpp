@@ -10,6 +10,7 @@
 #include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
+#include "app/Theme.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("courseplayer"));
     app.setQuitOnLastWindowClosed(false);
     RegisterOriginalFonts();
+    ApplyTheme(app);
 
     TIniRegistry registry;
     TShell shell;
@@ -48,6 +50,18 @@ int main(int argc, char** argv) {
     TRoster& roster = Roster();
     if (!roster.MainForm)
         return 1;
+    // The catalogue's library stands below the viewer's, so the launch of a course is wired here.
+    roster.MainForm->SetCourseViewer({
+        [](const QString& title) {
+            if (Roster().Form1)
+                Roster().Form1->CourseTitle = title;
+        },
+        [](int courseNumber) { return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber); },
+        [] {
+            if (Roster().Form1)
+                Roster().Form1->showMaximized();
+        },
+    });
     roster.MainForm->show();
 
     const int result = app.exec();

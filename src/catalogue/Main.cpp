@@ -1,13 +1,304 @@
 #include "catalogue/Main.h"
 
+#include "app/Theme.h"
+#include "app/look/FrameShape.h"
+#include "app/look/GradientPanel.h"
+#include "app/look/PageControl.h"
+#include "catalogue/CourseScan.h"
+#include "catalogue/HostSetup.h"
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSvgRenderer>
 
-TMainForm::TMainForm(const TAppContext& context) : m_context(context) {
-    setWindowTitle(QStringLiteral("Проигрыватель учебных курсов"));
+namespace {
+
+constexpr int kClientWidth = 714;
+constexpr int kClientHeight = 590;
+
+const QString kTitle = QStringLiteral("Проигрыватель учебных курсов");
+const QString kPublisher =
+    QStringLiteral("Учебные курсы для школы  ·  Издательство «Открытый урок»  ·  2026");
+const char* const kTagProperty = "Tag";
+const char* const kNameProperty = "CourseName";
+
+QPixmap Banner(const QSize& size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/images/banner.svg"));
+    if (renderer.isValid()) {
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(QPointF(0, 0), size));
+    }
+    return pixmap;
 }
 
-void TMainForm::SetPPTBrowserFlags(bool) {
+QLabel* BoldLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->adjustSize();
+    return label;
+}
+
+// A subject page: it holds only the invisible row buttons of its courses, so it shows a quiet
+// hint of what to do instead of a bare white field.
+class TSubjectPage final : public QWidget {
+public:
+    TSubjectPage(const QString& caption, QWidget* parent) : QWidget(parent), m_caption(caption) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QFont font = this->font();
+        font.setPointSize(font.pointSize() + 5);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Theme::Deep);
+        const QRect inner = rect().adjusted(16, 8, -16, -8);
+        const QString caption = painter.fontMetrics().elidedText(m_caption, Qt::ElideRight, inner.width());
+        QRect captionRect = painter.fontMetrics().boundingRect(inner, Qt::AlignCenter, caption);
+        captionRect.moveTop(inner.center().y() - captionRect.height());
+        painter.drawText(captionRect, Qt::AlignCenter, caption);
+        painter.setFont(this->font());
+        painter.setPen(Theme::Disabled);
+        painter.drawText(QRect(inner.left(), captionRect.bottom() + 6, inner.width(), 20),
+                         Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Выберите курс в списке справа"));
+        if (height() > 60) {
+            QPen pen(Theme::Glow, 2, Qt::SolidLine, Qt::RoundCap);
+            painter.setPen(pen);
+            const int y = captionRect.top() - 8;
+            painter.drawLine(inner.center().x() - 30, y, inner.center().x() + 30, y);
+        }
+    }
+
+private:
+    QString m_caption;
+};
+
+} // namespace
+
+TMainForm::TMainForm(const TAppContext& context)
+    : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      m_context(context), m_scan(std::make_unique<TCourseScan>(*this)) {
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(kTitle);
+    BuildLayout();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildLayout() {
+    setFixedSize(kClientWidth, kClientHeight);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Theme::Paper);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFont(Theme::DefaultFont());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    GradientPanel2 = new TGradientPanel(this);
+    GradientPanel2->setObjectName(QStringLiteral("GradientPanel2"));
+    GradientPanel2->setGeometry(9, 8, 695, 572);
+    GradientPanel2->SetColors(QColor(0xdd, 0xeb, 0xf8), Theme::Deep);
+    GradientPanel2->SetCornerRadius(16);
+
+    Image1 = new QLabel(GradientPanel2);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 695, 296);
+    Image1->setPixmap(Banner(Image1->size()));
+
+    Label1 = BoldLabel(QStringLiteral("Выбор учебного предмета"), GradientPanel2);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(45, 264);
+    Label2 = BoldLabel(QStringLiteral("Выбор курса"), GradientPanel2);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(436, 264);
+
+    MainPages = new TPageControl(GradientPanel2);
+    MainPages->setObjectName(QStringLiteral("MainPages"));
+    MainPages->setGeometry(1, 299, 401, 217);
+    connect(MainPages, &TPageControl::Changed, this, [this](int index) {
+        m_model.SetActivePage(index);
+        MainPagesChange();
+    });
+
+    CoursesBox = new QScrollArea(GradientPanel2);
+    CoursesBox->setObjectName(QStringLiteral("CoursesBox"));
+    CoursesBox->setGeometry(406, 304, 284, 211);
+    CoursesBox->setFrameShape(QFrame::NoFrame);
+    CoursesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CoursesBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    CoursesBox->setWidgetResizable(true);
+    CoursesBox->viewport()->setAutoFillBackground(true);
+    QPalette boxPalette = CoursesBox->palette();
+    boxPalette.setColor(QPalette::Window, Theme::Paper);
+    CoursesBox->setPalette(boxPalette);
+    m_boxContent = new QWidget;
+    m_boxContent->setObjectName(QStringLiteral("CoursesBoxContent"));
+    m_boxContent->setAutoFillBackground(false);
+    CoursesBox->setWidget(m_boxContent);
+
+    // Drawn after the box so that it stays on top of the box's edges.
+    Shape1 = new TFrameShape(GradientPanel2);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(402, 300, 292, 219);
+    Shape1->SetPen(Theme::Deep, 4);
+
+    Label3 = new QLabel(kPublisher, GradientPanel2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(1, 536, 691, 25);
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setWordWrap(true);
+    QFont footerFont = Label3->font();
+    footerFont.setBold(true);
+    Label3->setFont(footerFont);
+    QPalette footerPalette = Label3->palette();
+    footerPalette.setColor(QPalette::WindowText, Qt::white);
+    Label3->setPalette(footerPalette);
+}
+
+void TMainForm::FormCreate() {
+    LoadCourses();
+    update();
+    FlashInstalled = IsComponentInstalled(kFlashClassId);
+    SetPPTBrowserFlags(false);
+}
+
+void TMainForm::LoadCourses() {
+    m_scan->LoadCourses(m_context.ProgramFolder);
+}
+
+void TMainForm::ReadCourseInfo(const QString& fileName) {
+    m_scan->ReadCourseInfo(fileName);
+}
+
+int TMainForm::FindOrAddPage(const QString& caption, bool create) {
+    const int found = m_model.FindOrAddPage(caption, false);
+    if (found >= 0 || !create)
+        return found;
+    const int index = m_model.FindOrAddPage(caption, true);
+    auto* page = new TSubjectPage(caption, MainPages);
+    page->setObjectName(QStringLiteral("TabSheet%1").arg(index + 1));
+    MainPages->AddPage(page, caption);
+    m_pageButtons.emplace_back();
+    return index;
+}
+
+int TMainForm::PageCount() const {
+    return m_model.PageCount();
+}
+
+void TMainForm::SetActivePage(int index) {
+    m_model.SetActivePage(index);
+    MainPages->SetCurrentIndex(index);
+}
+
+QString TMainForm::HintOf(const QString& description) {
+    // Rich text on purpose: a description with '<' or '&' is shown as written, and a long one
+    // wraps instead of running off the screen. An empty one gives no hint at all.
+    return description.isEmpty() ? QString() : QStringLiteral("<qt>") + description.toHtmlEscaped() + "</qt>";
+}
+
+QPushButton* TMainForm::NewCourseButton(QWidget* parent, const QString& objectName, int id,
+                                        const QString& name, const QString& description) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(objectName);
+    // '&' would otherwise mark a shortcut letter and vanish from the caption.
+    button->setText(QString(name).replace(u'&', QStringLiteral("&&")));
+    button->setProperty(kTagProperty, id);
+    button->setProperty(kNameProperty, name);
+    button->setToolTip(HintOf(description));
+    button->setCursor(Qt::PointingHandCursor);
+    connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
+    return button;
+}
+
+void TMainForm::AddCourseButtons(int id, const QString& name, const QString& description) {
+    const int pageIndex = m_model.ActivePage();
+    // The model refuses a negative or repeated number before any widget exists, so a refused
+    // course leaves neither button behind and the page's row count does not grow.
+    const int row = m_model.CheckNewCourse(id);
+    QWidget* page = MainPages->Page(pageIndex);
+    const int top = TCatalogueModel::RowTop(row);
+
+    QPushButton* hidden = NewCourseButton(page, TCatalogueModel::HiddenButtonName(id), id, name, description);
+    hidden->setGeometry(10, top, 300, 25);
+    hidden->setVisible(false);
+    page->update();
+
+    QPushButton* button =
+        NewCourseButton(m_boxContent, TCatalogueModel::CourseButtonName(id), id, name, description);
+    button->setGeometry(10, top, 240, 30);
+    button->setVisible(true);
+    m_pageButtons[size_t(pageIndex)].append(button);
+    m_model.AddCourseButtons(id, name, description);
+    UpdateBoxExtent();
+}
+
+void TMainForm::MainPagesChange() {
+    for (QWidget* child : m_boxContent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setVisible(false);
+    const int active = MainPages->CurrentIndex();
+    if (active >= 0 && active < int(m_pageButtons.size()))
+        for (QPushButton* button : m_pageButtons[size_t(active)])
+            button->setVisible(true);
+    UpdateBoxExtent();
+    CoursesBox->verticalScrollBar()->setValue(0);
+}
+
+void TMainForm::UpdateBoxExtent() {
+    // The box scrolls as far as the lowest visible button, and never sideways.
+    int bottom = 0;
+    for (QWidget* child : m_boxContent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden())
+            bottom = qMax(bottom, child->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
+    m_boxContent->setMinimumHeight(bottom);
+}
+
+void TMainForm::FileSkipped(const QString& fileName, const QString& reason) {
+    // The window stays silent about files it could not use; the model keeps them for coursetool.
+    m_model.FileSkipped(fileName, reason);
+}
+
+QList<QPushButton*> TMainForm::CourseButtons(int page) const {
+    return page >= 0 && page < int(m_pageButtons.size()) ? m_pageButtons[size_t(page)]
+                                                         : QList<QPushButton*>();
+}
+
+void TMainForm::RunCourseClick(QAbstractButton* sender) {
+    if (!sender)
+        return;
+    const int id = sender->property(kTagProperty).toInt();
+    const QString title = sender->property(kNameProperty).toString();
+    // The title is handed over before the viewer tries, whatever the outcome.
+    if (m_viewer.SetCourseTitle)
+        m_viewer.SetCourseTitle(title);
+    if (!m_viewer.OpenCourse || !m_viewer.OpenCourse(id))
+        return;
+    hide();
+    if (m_viewer.ShowViewer)
+        m_viewer.ShowViewer();
+}
+
+void TMainForm::SetPPTBrowserFlags(bool showInMain) {
+    WritePPTBrowserFlags(m_context.Registry, showInMain);
+}
+
+bool TMainForm::IsComponentInstalled(const QString& clsid) const {
+    return ::IsComponentInstalled(m_context.Registry, clsid);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

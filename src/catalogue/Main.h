@@ -1,14 +1,36 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/CommandImages.h"
+#include "catalogue/CatalogueModel.h"
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class TCourseScan;
+class TFrameShape;
+class TGradientPanel;
+class TPageControl;
+
+// What the catalogue needs of the course viewer. The viewer's library stands above this one,
+// so start-up connects the two.
+struct TCourseViewerLink {
+    std::function<void(const QString& title)> SetCourseTitle;
+    std::function<bool(int courseNumber)> OpenCourse;
+    std::function<void()> ShowViewer;
+};
 
 // The catalogue window: one tab per subject group, one button per course. The main window.
-class TMainForm final : public QWidget {
+class TMainForm final : public QWidget, public TCatalogueBuilder {
     Q_OBJECT
 public:
     explicit TMainForm(const TAppContext& context);
+    ~TMainForm() override;
 
     // Plug-in flags read by the viewer at its creation.
     bool FlashInstalled = false;
@@ -16,10 +38,59 @@ public:
     bool SVGViewerInstalled = false;
 
     void SetPPTBrowserFlags(bool showInMain);
+    bool IsComponentInstalled(const QString& clsid) const;
+
+    // The command icons every tool bar of the program uses.
+    const TCommandImages& LargeImages() const { return m_largeImages; }
+
+    void SetCourseViewer(TCourseViewerLink link) { m_viewer = std::move(link); }
+
+    // The scan of the library folder; run once by the constructor.
+    void LoadCourses();
+    void ReadCourseInfo(const QString& fileName);
+
+    int FindOrAddPage(const QString& caption, bool create) override;
+    int PageCount() const override;
+    void SetActivePage(int index) override;
+    void AddCourseButtons(int id, const QString& name, const QString& description) override;
+    void MainPagesChange() override;
+    void FileSkipped(const QString& fileName, const QString& reason) override;
+
+    void RunCourseClick(QAbstractButton* sender);
+
+    // What the window shows, without its widgets: the same model coursetool prints.
+    const TCatalogueModel& Catalogue() const { return m_model; }
+
+    // The course buttons of a page: those placed in CoursesBox, in row order.
+    QList<QPushButton*> CourseButtons(int page) const;
+    // The text a button shows as its hint for a course description.
+    static QString HintOf(const QString& description);
+
+    // Components of the window, by their design names.
+    TGradientPanel* GradientPanel2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    TPageControl* MainPages = nullptr;
+    TFrameShape* Shape1 = nullptr;
+    QScrollArea* CoursesBox = nullptr;
+    QLabel* Label3 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildLayout();
+    void FormCreate();
+    QPushButton* NewCourseButton(QWidget* parent, const QString& objectName, int id, const QString& name,
+                                 const QString& description);
+    void UpdateBoxExtent();
+
     TAppContext m_context;
+    TCommandImages m_largeImages;
+    TCatalogueModel m_model;
+    std::unique_ptr<TCourseScan> m_scan;
+    TCourseViewerLink m_viewer;
+    QWidget* m_boxContent = nullptr;                // the scrolled widget of CoursesBox
+    std::vector<QList<QPushButton*>> m_pageButtons; // course buttons owned by each page
 };

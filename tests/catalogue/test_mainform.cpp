@@ -1,0 +1,322 @@
+// The catalogue window: its layout, the course buttons of each page, the hints, the launch of
+// a course and the host set-up done at creation.
+
+#include "app/Registry.h"
+#include "app/look/FrameShape.h"
+#include "app/look/GradientPanel.h"
+#include "app/look/PageControl.h"
+#include "catalogue/HostSetup.h"
+#include "catalogue/Main.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocumentFragment>
+#include <memory>
+
+namespace {
+
+QByteArray Descriptor(int id, const QString& group, const QString& name, const QString& description = {}) {
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<CourseInfo Id=\"%1\" Group=\"%2\" Name=\"%3\" Description=\"%4\"/>\n")
+        .arg(id)
+        .arg(group.toHtmlEscaped(), name.toHtmlEscaped(), description.toHtmlEscaped())
+        .toUtf8();
+}
+
+const QString kFlashKey =
+    QStringLiteral("Software\\Microsoft\\Active Setup\\Installed Components\\") + kFlashClassId + u'\\';
+
+// A library folder and a registry file of its own for each window under test.
+struct TFixture {
+    QTemporaryDir Dir;
+    std::unique_ptr<TIniRegistry> Registry;
+    TAppContext Context;
+
+    TFixture() {
+        Registry = std::make_unique<TIniRegistry>(Dir.filePath(QStringLiteral("registry.ini")));
+        QDir(Dir.path()).mkpath(QStringLiteral("lib"));
+        Context.ProgramFolder = Dir.filePath(QStringLiteral("lib/"));
+        Context.Registry = Registry.get();
+    }
+    void Add(const QString& file, const QByteArray& bytes) {
+        QFile f(Context.ProgramFolder + file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+QStringList VisibleBoxButtons(const TMainForm& form) {
+    QStringList names;
+    for (QPushButton* b : form.CoursesBox->widget()->findChildren<QPushButton*>())
+        if (!b->isHidden())
+            names << QStringLiteral("%1@%2").arg(b->objectName()).arg(b->y());
+    names.sort();
+    return names;
+}
+
+void ClickTab(TMainForm& form, int index) {
+    QTest::mouseClick(form.MainPages, Qt::LeftButton, {}, form.MainPages->TabRect(index).center());
+}
+
+} // namespace
+
+class TestMainForm final : public QObject {
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+    void switchingTabsShowsThatGroupsButtons();
+    void buttonsCarryTheCourse();
+    void hints_data();
+    void hints();
+    void emptyPageEmptiesTheBox();
+    void longGroupScrollsOnlyVertically();
+    void runCourse_data();
+    void runCourse();
+    void noCoursesStillStarts();
+    void hostSetupAtCreation_data();
+    void hostSetupAtCreation();
+    void browserFlagsFollowTheOption();
+    void registryFailuresAreSilent();
+};
+
+void TestMainForm::layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("GradientPanel2") << "GradientPanel2" << QRect(9, 8, 695, 572);
+    QTest::newRow("Image1") << "Image1" << QRect(0, 0, 695, 296);
+    QTest::newRow("MainPages") << "MainPages" << QRect(1, 299, 401, 217);
+    QTest::newRow("Shape1") << "Shape1" << QRect(402, 300, 292, 219);
+    QTest::newRow("CoursesBox") << "CoursesBox" << QRect(406, 304, 284, 211);
+    QTest::newRow("Label3") << "Label3" << QRect(1, 536, 691, 25);
+}
+
+void TestMainForm::layout() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    TFixture fixture;
+    TMainForm form(fixture.Context);
+    QCOMPARE(form.size(), QSize(714, 590));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Проигрыватель учебных курсов"));
+    auto* widget = form.findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+    QCOMPARE(form.Label1->pos(), QPoint(45, 264));
+    QCOMPARE(form.Label2->pos(), QPoint(436, 264));
+    QVERIFY(form.Label1->font().bold());
+    QCOMPARE(form.Label1->text(), QStringLiteral("Выбор учебного предмета"));
+    QCOMPARE(form.Label2->text(), QStringLiteral("Выбор курса"));
+    QCOMPARE(form.Shape1->PenWidth(), 4);
+    QVERIFY(!form.Image1->pixmap().isNull());
+}
+
+void TestMainForm::switchingTabsShowsThatGroupsButtons() {
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", "a1"));
+    fixture.Add("2.xml", Descriptor(2, "A", "a2"));
+    fixture.Add("3.xml", Descriptor(3, "A", "a3"));
+    fixture.Add("4.xml", Descriptor(4, "B", "b1"));
+    fixture.Add("5.xml", Descriptor(5, "B", "b2"));
+    fixture.Add("6.xml", Descriptor(6, "B", "b3"));
+    TMainForm form(fixture.Context);
+    form.show();
+    QCOMPARE(form.MainPages->CurrentIndex(), 0);
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_1@10", "Btn_2@40", "Btn_3@70"}));
+    ClickTab(form, 1);
+    QCOMPARE(form.MainPages->CurrentIndex(), 1);
+    QCOMPARE(form.Catalogue().ActivePage(), 1);
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_4@10", "Btn_5@40", "Btn_6@70"}));
+    ClickTab(form, 0);
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_1@10", "Btn_2@40", "Btn_3@70"}));
+    // The row buttons on the pages never show.
+    for (QPushButton* hidden : form.MainPages->findChildren<QPushButton*>())
+        QVERIFY(hidden->isHidden());
+}
+
+void TestMainForm::buttonsCarryTheCourse() {
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(12, "A", "Физика & химия", "d"));
+    fixture.Add("2.xml", Descriptor(12, "A", "Повтор"));
+    fixture.Add("3.xml", Descriptor(-1, "A", "Минус"));
+    fixture.Add("4.xml", Descriptor(30, "A", "Второй"));
+    TMainForm form(fixture.Context);
+    QWidget* page = form.MainPages->Page(0);
+    const QList<QPushButton*> rows = page->findChildren<QPushButton*>();
+    QCOMPARE(rows.size(), 2);
+    auto* hidden = page->findChild<QPushButton*>("BtnInv_30");
+    QVERIFY(hidden);
+    QCOMPARE(hidden->geometry(), QRect(10, 40, 300, 25));
+    auto* button = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_30");
+    QVERIFY(button);
+    QCOMPARE(button->geometry(), QRect(10, 40, 240, 30));
+    QCOMPARE(button->property("Tag").toInt(), 30);
+    auto* first = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_12");
+    QVERIFY(first);
+    // The caption shows the '&' rather than turning it into a shortcut mark.
+    QCOMPARE(first->text(), QStringLiteral("Физика && химия"));
+    QCOMPARE(form.CourseButtons(0).size(), 2);
+}
+
+void TestMainForm::hints_data() {
+    QTest::addColumn<QString>("description");
+    QTest::newRow("plain") << QStringLiteral("Выражения и уравнения.");
+    QTest::newRow("markup-like text shown as written") << QStringLiteral("x < y & <b>не жирный</b>");
+    QTest::newRow("empty gives no hint") << QString();
+}
+
+void TestMainForm::hints() {
+    QFETCH(QString, description);
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", "n", description));
+    TMainForm form(fixture.Context);
+    auto* button = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_1");
+    QVERIFY(button);
+    if (description.isEmpty())
+        QVERIFY(button->toolTip().isEmpty());
+    else
+        QCOMPARE(QTextDocumentFragment::fromHtml(button->toolTip()).toPlainText(), description);
+}
+
+void TestMainForm::emptyPageEmptiesTheBox() {
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", "a"));
+    fixture.Add("2.xml", QByteArray("<CourseInfo Id=\"bad\" Group=\"B\" Name=\"b\" Description=\"\"/>"));
+    TMainForm form(fixture.Context);
+    form.show();
+    QCOMPARE(form.MainPages->Count(), 2);
+    ClickTab(form, 1);
+    QVERIFY(VisibleBoxButtons(form).isEmpty());
+}
+
+void TestMainForm::longGroupScrollsOnlyVertically() {
+    TFixture fixture;
+    for (int i = 0; i < 20; ++i)
+        fixture.Add(QStringLiteral("%1.xml").arg(i, 2, 10, QLatin1Char('0')),
+                    Descriptor(i, "A", QStringLiteral("Курс с очень длинным названием номер %1").arg(i)));
+    TMainForm form(fixture.Context);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_VERIFY(form.CoursesBox->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(form.CoursesBox->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(!form.CoursesBox->horizontalScrollBar()->isVisible());
+    QCOMPARE(VisibleBoxButtons(form).size(), 20);
+}
+
+void TestMainForm::runCourse_data() {
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("folder missing: catalogue stays") << false;
+    QTest::newRow("course opens: catalogue hides") << true;
+}
+
+void TestMainForm::runCourse() {
+    QFETCH(bool, opens);
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(101, "A", "Алгебра & начала"));
+    TMainForm form(fixture.Context);
+    QString title;
+    QList<int> asked;
+    int shown = 0;
+    form.SetCourseViewer({[&](const QString& t) { title = t; },
+                          [&](int id) {
+                              asked << id;
+                              return opens;
+                          },
+                          [&] { ++shown; }});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* button = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_101");
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("Алгебра & начала"));
+    QCOMPARE(asked, QList<int>{101});
+    QCOMPARE(form.isVisible(), !opens);
+    QCOMPARE(shown, opens ? 1 : 0);
+}
+
+void TestMainForm::noCoursesStillStarts() {
+    TFixture fixture;
+    fixture.Context.ProgramFolder = fixture.Dir.filePath(QStringLiteral("no-such-folder/"));
+    TMainForm form(fixture.Context);
+    QCOMPARE(form.MainPages->Count(), 0);
+    QCOMPARE(form.MainPages->CurrentIndex(), -1);
+    QVERIFY(VisibleBoxButtons(form).isEmpty());
+}
+
+void TestMainForm::hostSetupAtCreation_data() {
+    QTest::addColumn<QString>("presentKey");
+    QTest::addColumn<bool>("flash");
+    QTest::newRow("no component key") << QString() << false;
+    QTest::newRow("flash key present") << kFlashKey << true;
+    QTest::newRow("flash key in another case of letters") << kFlashKey.toUpper() << true;
+    QTest::newRow("another component only")
+        << QStringLiteral("Software\\Microsoft\\Active Setup\\Installed "
+                          "Components\\{00000000-0000-0000-0000-000000000000}\\")
+        << false;
+}
+
+void TestMainForm::hostSetupAtCreation() {
+    QFETCH(QString, presentKey);
+    QFETCH(bool, flash);
+    TFixture fixture;
+    if (!presentKey.isEmpty())
+        QVERIFY(fixture.Registry->CreateKey(TRootKey::LocalMachine, presentKey));
+    // A leftover 0 from a run that showed presentations in the main window.
+    QVERIFY(fixture.Registry->WriteInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags", 0,
+                                           true));
+    TMainForm form(fixture.Context);
+    QCOMPARE(form.FlashInstalled, flash);
+    QCOMPARE(form.MathPlayerInstalled, false);
+    QCOMPARE(form.SVGViewerInstalled, false);
+    QCOMPARE(fixture.Registry->ReadInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags"),
+             std::optional<int>(9));
+}
+
+void TestMainForm::browserFlagsFollowTheOption() {
+    TFixture fixture;
+    TMainForm form(fixture.Context);
+    // The key did not exist: creation made it.
+    QVERIFY(fixture.Registry->KeyExists(TRootKey::ClassesRoot, "\\PowerPoint.Show.8"));
+    const auto read = [&] {
+        return fixture.Registry->ReadInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags");
+    };
+    QCOMPARE(read(), std::optional<int>(9));
+    form.SetPPTBrowserFlags(true);
+    QCOMPARE(read(), std::optional<int>(0));
+    form.SetPPTBrowserFlags(false);
+    QCOMPARE(read(), std::optional<int>(9));
+    form.SetPPTBrowserFlags(true);
+    // The next start writes 9 again.
+    TMainForm next(fixture.Context);
+    QCOMPARE(read(), std::optional<int>(9));
+}
+
+void TestMainForm::registryFailuresAreSilent() {
+    // A registry that cannot be written (its file would go under a plain file) and no
+    // registry at all: the window is still built and reports nothing.
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", "a"));
+    QFile blocker(fixture.Dir.filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TIniRegistry unwritable(fixture.Dir.filePath("blocker/registry.ini"));
+    fixture.Context.Registry = &unwritable;
+    TMainForm form(fixture.Context);
+    QCOMPARE(form.FlashInstalled, false);
+    form.SetPPTBrowserFlags(true);
+    QVERIFY(!unwritable.KeyExists(TRootKey::ClassesRoot, "\\PowerPoint.Show.8"));
+    QCOMPARE(form.MainPages->Count(), 1);
+
+    fixture.Context.Registry = nullptr;
+    TMainForm bare(fixture.Context);
+    QCOMPARE(bare.FlashInstalled, false);
+    bare.SetPPTBrowserFlags(false);
+}
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"
