@@ -84,13 +84,19 @@ bool TMarkupRenderer::Run(const QString& source) {
         const qsizetype end = RunPass(pos, n, TPass::Measure, r);
         measureFont = m_canvas.Font();
         const int width = m_lineWidth;
-        m_inAnchor = inAnchor;
-        m_href = href;
-        m_pictureCount = pictureCount;
-        m_listLevel = listLevel;
-        m_hidden = hidden;
-        m_shadow = shadow;
-        m_sub = m_sup = false;
+        if (!m_args.MeasureOnly) {
+            // The placing pass starts the line from the state the measuring pass started
+            // from. Without a placing pass the measured state carries on, so that measuring
+            // alone gives the sizes a drawing call gives.
+            m_inAnchor = inAnchor;
+            m_href = href;
+            m_pictureCount = pictureCount;
+            m_listLevel = listLevel;
+            m_hidden = hidden;
+            m_shadow = shadow;
+            m_sub = m_sup = false;
+            m_listItemStarted = false;
+        }
 
         TRect placed;
         placed.Left = r.Left;

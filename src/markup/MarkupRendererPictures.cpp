@@ -237,6 +237,10 @@ void TMarkupRenderer::ParagraphBackground(QStringView upperTag) {
 }
 
 void TMarkupRenderer::ParagraphBandAtLineStart() {
+    // With a clear brush (a gradient band, or the line that turns the band on) there is
+    // nothing to paint.
+    if (m_canvas.BrushColor() == clNone)
+        return;
     const TRect& bounds = m_args.Bounds;
     m_canvas.SetPenColor(m_canvas.BrushColor());
     m_canvas.Rectangle(TRect{bounds.Left, m_rect.Top, bounds.Right, m_rect.Top + m_lineHeight});
