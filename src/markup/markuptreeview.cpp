@@ -15,7 +15,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSet>
-#include <QTextDocument>
 #include <QToolTip>
 
 namespace {
@@ -630,8 +629,13 @@ bool TMarkupTreeView::ShowNodeHint(QHelpEvent* event) {
         event->ignore();
         return true;
     }
-    // Shown as written: markup in a hint is text to read, not rich text to render.
-    QToolTip::showText(at, Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap), viewport(), area);
+    // Shown as written and on one line, as the caption would be: markup in a hint is text to
+    // read, not rich text to render.
+    QString html = text.toHtmlEscaped();
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+    html.replace(QLatin1Char('\r'), QStringLiteral("<br>"));
+    QToolTip::showText(at, QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>"),
+                       viewport(), area);
     return true;
 }
 

@@ -1,1 +1,8 @@
 # Tests of the markup tree view and course tree documents.
+cp_add_test(test_markuptree_look SOURCES test_markuptree_look.cpp test_markuptree_support.h
+    DEPS markup app_core cp_resources Qt6::Widgets)
+target_include_directories(test_markuptree_look PRIVATE ${PROJECT_SOURCE_DIR})
+cp_add_test(test_treedocument SOURCES test_treedocument.cpp DEPS markup app_core cp_resources Qt6::Widgets)
+cp_add_test(test_markuptreeview SOURCES test_markuptreeview.cpp test_markuptree_support.h
+    DEPS markup app_core cp_resources Qt6::Widgets)
+target_include_directories(test_markuptreeview PRIVATE ${PROJECT_SOURCE_DIR})

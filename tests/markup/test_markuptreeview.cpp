@@ -1,0 +1,441 @@
+// Behaviour of the markup tree view under the pointer and the keyboard: check and radio items,
+// anchors with their cursor and events, the hint, selection that follows the painted caption,
+// the row height.
+
+#include "tests/markup/test_markuptree_support.h"
+
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
+
+namespace {
+
+struct TEvent {
+    QString Kind;
+    QTreeWidgetItem* Node;
+    QString Value;
+    bool operator==(const TEvent&) const = default;
+};
+
+// Records every event of a tree as "kind:value" strings, in order.
+struct TEventLog {
+    QStringList Entries;
+    void Attach(TMarkupTreeView& tree) {
+        tree.OnAnchorEnter = [this](QObject*, QTreeWidgetItem*, const QString& a) {
+            Entries << "enter:" + a;
+        };
+        tree.OnAnchorExit = [this](QObject*, QTreeWidgetItem*, const QString& a) { Entries << "exit:" + a; };
+        tree.OnAnchorClick = [this](QObject*, QTreeWidgetItem*, const QString& a) {
+            Entries << "click:" + a;
+        };
+        tree.OnCheckBoxClick = [this](QObject*, QTreeWidgetItem* n, bool check) {
+            Entries << QStringLiteral("check:%1:%2").arg(n->text(0)).arg(check ? 1 : 0);
+        };
+        tree.OnRadioClick = [this](QObject*, QTreeWidgetItem* n) { Entries << "radio:" + n->text(0); };
+    }
+};
+
+class TTreeFixture {
+public:
+    TTreeFixture() {
+        ConfigureLikeLeftTree(Tree);
+        Tree.resize(360, 300);
+        Tree.show();
+    }
+    QWidget* Viewport() { return Tree.viewport(); }
+    // A point in the middle of a node's row, dx pixels right of its caption's left edge.
+    QPoint At(QTreeWidgetItem* node, int dx) {
+        const QRect row = Tree.visualItemRect(node);
+        return QPoint(row.left() + dx, row.center().y());
+    }
+    // Horizontal positions of a node's row where the anchor under the pointer is `href`.
+    QList<int> AnchorColumns(QTreeWidgetItem* node, const QString& href) {
+        QList<int> xs;
+        for (int x = 0; x < Viewport()->width(); ++x)
+            if (Tree.AnchorAt(node, QPoint(x, At(node, 0).y())) == href)
+                xs << x;
+        return xs;
+    }
+    TMarkupTreeView Tree;
+};
+
+} // namespace
+
+class TestMarkupTreeView final : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { RegisterOriginalFonts(); }
+    void construction();
+    void glyphSlotClick_data();
+    void glyphSlotClick();
+    void spaceKey_data();
+    void spaceKey();
+    void anchorsUnderPointer();
+    void anchorClick();
+    void clickBesideCaptionSelectsNothing();
+    void multipleSelectionOrder();
+    void rightClick_data();
+    void rightClick();
+    void currentItemFollowsSelection();
+    void hint_data();
+    void hint();
+    void hintDroppedOnOtherNode();
+    void itemHeightKept();
+    void horizontalExtentFollowsCaption();
+    void hotTrackAndAutoExpand();
+};
+
+void TestMarkupTreeView::construction() {
+    TMarkupTreeView tree;
+    QCOMPARE(tree.ControlStyle(), csClassic);
+    QCOMPARE(tree.ControlColor(), clRed);
+    QVERIFY(tree.GlyphChecked().isNull() && tree.GlyphUnChecked().isNull());
+    QCOMPARE(tree.MarkupImages(), nullptr);
+    QCOMPARE(tree.MarkupHint(), false);
+    QCOMPARE(tree.ItemHeight(), 16);
+    QCOMPARE(tree.SelectionColor(), clHighlight);
+    QCOMPARE(tree.SelectionFontColor(), clHighlightText);
+    QCOMPARE(tree.SelectionNFColor(), clSilver);
+    QCOMPARE(tree.SelectionNFFontColor(), clBlack);
+    QCOMPARE(tree.URLColor(), clBlue);
+    QCOMPARE(tree.HintColor(), clNone);
+    QCOMPARE(tree.Version(), QStringLiteral("1.1.2.0"));
+    QCOMPARE(tree.editTriggers(), QAbstractItemView::NoEditTriggers);
+    tree.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("x")}));
+    QCOMPARE(tree.ItemHeight(), 16);
+}
+
+void TestMarkupTreeView::glyphSlotClick_data() {
+    QTest::addColumn<int>("image");
+    QTest::addColumn<bool>("underParent");
+    QTest::addColumn<int>("dx");           // from the caption's left edge
+    QTest::addColumn<QList<int>>("after"); // image indexes of the three children afterwards
+    QTest::addColumn<QStringList>("events");
+    // Children: [clicked node with `image`, a radio on (4), a check off (1)].
+    QTest::newRow("check off -> on") << 1 << true << 8 << QList<int>{2, 4, 1} << QStringList{"check:c:1"};
+    QTest::newRow("check on -> off") << 2 << true << 8 << QList<int>{1, 4, 1} << QStringList{"check:c:0"};
+    QTest::newRow("check, slot edge is outside") << 1 << true << 0 << QList<int>{1, 4, 1} << QStringList{};
+    QTest::newRow("check, caption is not the slot")
+        << 1 << true << 30 << QList<int>{1, 4, 1} << QStringList{};
+    QTest::newRow("radio switches the group")
+        << 3 << true << 8 << QList<int>{4, 3, 1} << QStringList{"radio:c"};
+    QTest::newRow("radio already on") << 4 << true << 8 << QList<int>{4, 4, 1} << QStringList{};
+    QTest::newRow("top-level radio has no group") << 3 << false << 8 << QList<int>{3, 4, 1} << QStringList{};
+    QTest::newRow("plain item with a slot") << 6 << true << 8 << QList<int>{6, 4, 1} << QStringList{};
+}
+
+void TestMarkupTreeView::glyphSlotClick() {
+    QFETCH(int, image);
+    QFETCH(bool, underParent);
+    QFETCH(int, dx);
+    QFETCH(QList<int>, after);
+    QFETCH(QStringList, events);
+    TTreeFixture f;
+    TEventLog log;
+    log.Attach(f.Tree);
+    QTreeWidgetItem* parent = AddNode(f.Tree, nullptr, 1, QStringLiteral("группа"));
+    QTreeWidgetItem* clicked = AddNode(f.Tree, underParent ? parent : nullptr, 2, QStringLiteral("c"), image);
+    QTreeWidgetItem* radio = AddNode(f.Tree, parent, 3, QStringLiteral("r"), 4);
+    QTreeWidgetItem* check = AddNode(f.Tree, parent, 4, QStringLiteral("k"), 1);
+    f.Tree.expandAll();
+    Click(f.Viewport(), f.At(clicked, dx));
+    const QList<int> images{TMarkupTreeView::ImageIndex(clicked), TMarkupTreeView::ImageIndex(radio),
+                            TMarkupTreeView::ImageIndex(check)};
+    QCOMPARE(images, after);
+    QCOMPARE(log.Entries, events);
+}
+
+void TestMarkupTreeView::spaceKey_data() {
+    QTest::addColumn<int>("image");
+    QTest::addColumn<bool>("underParent");
+    QTest::addColumn<int>("imageAfter");
+    QTest::addColumn<int>("siblingAfter"); // a radio sibling that was on
+    QTest::addColumn<QStringList>("events");
+    QTest::newRow("check toggles") << 1 << true << 2 << 4 << QStringList{"check:c:1"};
+    QTest::newRow("check toggles back") << 2 << true << 1 << 4 << QStringList{"check:c:0"};
+    QTest::newRow("radio switches the two") << 3 << true << 4 << 3 << QStringList{"radio:c"};
+    QTest::newRow("top-level radio stays") << 3 << false << 3 << 4 << QStringList{};
+    QTest::newRow("plain item, space consumed") << 0 << true << 0 << 4 << QStringList{};
+}
+
+void TestMarkupTreeView::spaceKey() {
+    QFETCH(int, image);
+    QFETCH(bool, underParent);
+    QFETCH(int, imageAfter);
+    QFETCH(int, siblingAfter);
+    QFETCH(QStringList, events);
+    TTreeFixture f;
+    TEventLog log;
+    log.Attach(f.Tree);
+    QTreeWidgetItem* parent = AddNode(f.Tree, nullptr, 1, QStringLiteral("группа"));
+    QTreeWidgetItem* node = AddNode(f.Tree, underParent ? parent : nullptr, 2, QStringLiteral("c"), image);
+    QTreeWidgetItem* sibling = AddNode(f.Tree, parent, 3, QStringLiteral("r"), 4);
+    f.Tree.expandAll();
+    f.Tree.setCurrentItem(node);
+    QTest::keyClick(&f.Tree, Qt::Key_Space);
+    QCOMPARE(TMarkupTreeView::ImageIndex(node), imageAfter);
+    QCOMPARE(TMarkupTreeView::ImageIndex(sibling), siblingAfter);
+    QCOMPARE(log.Entries, events);
+    QCOMPARE(f.Tree.SelectedNodes(), QList<QTreeWidgetItem*>{node}); // space never changes the selection
+}
+
+void TestMarkupTreeView::anchorsUnderPointer() {
+    TTreeFixture f;
+    TEventLog log;
+    log.Attach(f.Tree);
+    QTreeWidgetItem* node = AddNode(
+        f.Tree, nullptr, 1, QStringLiteral("текст <A HREF=\"a\">первая</A><A HREF=\"b\">вторая</A> конец"));
+    const QList<int> onA = f.AnchorColumns(node, QStringLiteral("a"));
+    const QList<int> onB = f.AnchorColumns(node, QStringLiteral("b"));
+    QVERIFY(onA.size() > 10 && onB.size() > 10);
+    QVERIFY(onA.last() < onB.first());
+    const int y = f.At(node, 0).y();
+    const QPoint plain(f.At(node, 0).x() + 8, y);
+    QVERIFY(f.Tree.AnchorAt(node, plain).isEmpty());
+    const Qt::CursorShape initial = f.Viewport()->cursor().shape();
+
+    SendMouse(f.Viewport(), QEvent::MouseMove, plain);
+    QCOMPARE(log.Entries, QStringList{});
+    SendMouse(f.Viewport(), QEvent::MouseMove, QPoint(onA[onA.size() / 2], y));
+    QCOMPARE(f.Viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(log.Entries, (QStringList{"exit:", "enter:a"})); // arriving from plain text
+    SendMouse(f.Viewport(), QEvent::MouseMove, QPoint(onA[onA.size() / 2] + 1, y));
+    QCOMPARE(log.Entries.size(), 2); // same anchor: nothing new
+    // Straight from one anchor to the next: the hand stays.
+    SendMouse(f.Viewport(), QEvent::MouseMove, QPoint(onB[onB.size() / 2], y));
+    QCOMPARE(log.Entries, (QStringList{"exit:", "enter:a", "exit:a", "enter:b"}));
+    QCOMPARE(f.Viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(f.Tree.CurrentAnchor(), QStringLiteral("b"));
+    SendMouse(f.Viewport(), QEvent::MouseMove, plain);
+    QCOMPARE(log.Entries, (QStringList{"exit:", "enter:a", "exit:a", "enter:b", "exit:b"}));
+    QCOMPARE(f.Viewport()->cursor().shape(), initial);
+    QVERIFY(f.Tree.CurrentAnchor().isEmpty());
+
+    // A cursor of the control's own comes back after an anchor, and off the nodes the anchor is
+    // left too.
+    f.Tree.SetCursor(Qt::CrossCursor);
+    SendMouse(f.Viewport(), QEvent::MouseMove, QPoint(onA.first() + 2, y));
+    QCOMPARE(f.Viewport()->cursor().shape(), Qt::PointingHandCursor);
+    SendMouse(f.Viewport(), QEvent::MouseMove, QPoint(10, f.Viewport()->height() - 2));
+    QCOMPARE(f.Viewport()->cursor().shape(), Qt::CrossCursor);
+    QCOMPARE(log.Entries.last(), QStringLiteral("exit:a"));
+}
+
+void TestMarkupTreeView::anchorClick() {
+    TTreeFixture f;
+    TEventLog log;
+    log.Attach(f.Tree);
+    QTreeWidgetItem* node =
+        AddNode(f.Tree, nullptr, 1, QStringLiteral("<A HREF=\"page.htm\">ссылка</A> и текст"), 1);
+    const QList<int> on = f.AnchorColumns(node, QStringLiteral("page.htm"));
+    QVERIFY(!on.isEmpty());
+    const int y = f.At(node, 0).y();
+    Click(f.Viewport(), QPoint(on[on.size() / 2], y));
+    QCOMPARE(log.Entries, QStringList{"click:page.htm"});
+    QCOMPARE(f.Tree.currentItem(), node);
+    // A click on the glyph slot toggles the check and looks for no anchor.
+    log.Entries.clear();
+    Click(f.Viewport(), f.At(node, 8));
+    QCOMPARE(log.Entries, QStringList{"check:<A HREF=\"page.htm\">ссылка</A> и текст:1"});
+}
+
+void TestMarkupTreeView::clickBesideCaptionSelectsNothing() {
+    TTreeFixture f;
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, QStringLiteral("Короткий"));
+    QTreeWidgetItem* b = AddNode(f.Tree, nullptr, 2, QStringLiteral("Второй"));
+    f.Tree.setCurrentItem(a);
+    Click(f.Viewport(), f.At(b, 250)); // far right of the caption
+    QCOMPARE(f.Tree.currentItem(), a);
+    QCOMPARE(f.Tree.SelectedNodes(), QList<QTreeWidgetItem*>{a});
+    Click(f.Viewport(), f.At(b, 6));
+    QCOMPARE(f.Tree.currentItem(), b);
+    QCOMPARE(f.Tree.SelectedNodes(), QList<QTreeWidgetItem*>{b});
+    QCOMPARE(f.Tree.NodeAt(f.At(b, 250)), nullptr);
+    QCOMPARE(f.Tree.NodeAt(f.At(b, 6)), b);
+}
+
+void TestMarkupTreeView::multipleSelectionOrder() {
+    TTreeFixture f;
+    QList<QTreeWidgetItem*> n;
+    for (int i = 0; i < 5; ++i)
+        n << AddNode(f.Tree, nullptr, i, QStringLiteral("Пункт %1").arg(i));
+    Click(f.Viewport(), f.At(n[3], 6));
+    Click(f.Viewport(), f.At(n[0], 6), Qt::LeftButton, Qt::ControlModifier);
+    Click(f.Viewport(), f.At(n[2], 6), Qt::LeftButton, Qt::ControlModifier);
+    QCOMPARE(f.Tree.SelectedNodes(), (QList<QTreeWidgetItem*>{n[3], n[0], n[2]}));
+    Click(f.Viewport(), f.At(n[0], 6), Qt::LeftButton, Qt::ControlModifier); // off again
+    QCOMPARE(f.Tree.SelectedNodes(), (QList<QTreeWidgetItem*>{n[3], n[2]}));
+    // Shift extends from the anchor of the last click over the visible rows.
+    Click(f.Viewport(), f.At(n[1], 6));
+    Click(f.Viewport(), f.At(n[3], 6), Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(f.Tree.SelectedNodes().size(), 3);
+    QCOMPARE(f.Tree.SelectedNodes().first(), n[1]);
+    // Deleting a selected node drops it from the list rather than leaving a dangling pointer.
+    delete n[2];
+    QCOMPARE(f.Tree.SelectedNodes(), (QList<QTreeWidgetItem*>{n[1], n[3]}));
+}
+
+void TestMarkupTreeView::rightClick_data() {
+    QTest::addColumn<bool>("rightClickSelect");
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<bool>("selects");
+    QTest::newRow("on caption, selects") << true << 6 << true;
+    QTest::newRow("beside caption") << true << 250 << false;
+    QTest::newRow("switched off") << false << 6 << false;
+}
+
+void TestMarkupTreeView::rightClick() {
+    QFETCH(bool, rightClickSelect);
+    QFETCH(int, dx);
+    QFETCH(bool, selects);
+    TTreeFixture f;
+    f.Tree.SetRightClickSelect(rightClickSelect);
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, QStringLiteral("Первый"));
+    QTreeWidgetItem* b = AddNode(f.Tree, nullptr, 2, QStringLiteral("Второй"));
+    f.Tree.setCurrentItem(a);
+    Click(f.Viewport(), f.At(b, dx), Qt::RightButton);
+    QCOMPARE(f.Tree.currentItem(), selects ? b : a);
+    QCOMPARE(f.Tree.SelectedNodes(), QList<QTreeWidgetItem*>{selects ? b : a});
+}
+
+void TestMarkupTreeView::currentItemFollowsSelection() {
+    TTreeFixture f;
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, QStringLiteral("Первый"));
+    QTreeWidgetItem* b = AddNode(f.Tree, nullptr, 2, QStringLiteral("Второй"));
+    QSignalSpy changes(&f.Tree, &QTreeWidget::currentItemChanged);
+    Click(f.Viewport(), f.At(a, 6));
+    Click(f.Viewport(), f.At(b, 6));
+    f.Tree.setFocus();
+    QTest::keyClick(&f.Tree, Qt::Key_Up);
+    QCOMPARE(changes.size(), 3);
+    QCOMPARE(changes.at(1).at(0).value<QTreeWidgetItem*>(), b);
+    QCOMPARE(f.Tree.currentItem(), a);
+    QCOMPARE(f.Tree.SelectedNodes(), QList<QTreeWidgetItem*>{a});
+}
+
+void TestMarkupTreeView::hint_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("markupHint");
+    QTest::addColumn<QString>("controlHint");
+    QTest::addColumn<QString>("shown"); // empty: no hint
+    const QString longCaption = QStringLiteral(
+        "<B>Очень длинный заголовок</B>, который никак не помещается в ширину этого дерева &lt;целиком&gt;");
+    QTest::newRow("long caption, plain text")
+        << longCaption << false << QString()
+        << QStringLiteral(
+               "Очень длинный заголовок, который никак не помещается в ширину этого дерева &lt;целиком&gt;");
+    QTest::newRow("long caption, markup") << longCaption << true << QString() << longCaption;
+    QTest::newRow("line break in a long caption")
+        << QStringLiteral("<B>Первая строка, которая сама по себе шире дерева, чем дерево</B><BR>вторая")
+        << false << QString()
+        << QStringLiteral("Первая строка, которая сама по себе шире дерева, чем дерево\nвторая");
+    QTest::newRow("short caption, no control hint")
+        << QStringLiteral("<B>Коротко</B>") << false << QString() << QString();
+    QTest::newRow("short caption, control hint")
+        << QStringLiteral("<B>Коротко</B>") << false << QStringLiteral("Подсказка дерева")
+        << QStringLiteral("Подсказка дерева");
+}
+
+void TestMarkupTreeView::hint() {
+    QFETCH(QString, caption);
+    QFETCH(bool, markupHint);
+    QFETCH(QString, controlHint);
+    QFETCH(QString, shown);
+    TTreeFixture f;
+    f.Tree.SetMarkupHint(markupHint);
+    f.Tree.SetHint(controlHint);
+    QTreeWidgetItem* node = AddNode(f.Tree, nullptr, 1, caption);
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    const QPoint at = f.At(node, 20);
+    QHelpEvent help(QEvent::ToolTip, at, f.Viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.Viewport(), &help);
+    if (shown.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+        return;
+    }
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), shown);
+}
+
+void TestMarkupTreeView::hintDroppedOnOtherNode() {
+    TTreeFixture f;
+    const QString longCaption =
+        QStringLiteral("Очень длинный заголовок, который никак не помещается в ширину этого дерева целиком");
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, longCaption);
+    QTreeWidgetItem* b = AddNode(f.Tree, nullptr, 2, longCaption + QStringLiteral(" (второй)"));
+    const QPoint at = f.At(a, 20);
+    QHelpEvent help(QEvent::ToolTip, at, f.Viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.Viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    SendMouse(f.Viewport(), QEvent::MouseMove, f.At(a, 40)); // same node: the hint stays
+    QVERIFY(QToolTip::isVisible());
+    SendMouse(f.Viewport(), QEvent::MouseMove, f.At(b, 40));
+    QTRY_VERIFY(!QToolTip::isVisible());
+}
+
+void TestMarkupTreeView::itemHeightKept() {
+    TTreeFixture f;
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, QStringLiteral("Первый"));
+    QTreeWidgetItem* b = AddNode(f.Tree, a, 2, QStringLiteral("<FONT SIZE=\"20\">Крупный</FONT> текст"));
+    f.Tree.expandAll();
+    QCOMPARE(f.Tree.ItemHeight(), 18);
+    QCOMPARE(f.Tree.visualItemRect(b).height(), 18);
+    QCOMPARE(f.Tree.visualItemRect(b).top(), 18);
+    // A new font, style or native window: the rows keep their height.
+    QFont big = f.Tree.font();
+    big.setPixelSize(30);
+    f.Tree.setFont(big);
+    f.Tree.setStyle(QApplication::style());
+    f.Tree.hide();
+    f.Tree.setAttribute(Qt::WA_NativeWindow);
+    f.Tree.show();
+    QCOMPARE(f.Tree.visualItemRect(a).height(), 18);
+    QCOMPARE(f.Tree.visualItemRect(b).top(), 18);
+    f.Tree.SetItemHeight(24);
+    QCOMPARE(f.Tree.ItemHeight(), 24);
+    QCOMPARE(f.Tree.visualItemRect(b).top(), 24);
+}
+
+void TestMarkupTreeView::horizontalExtentFollowsCaption() {
+    TTreeFixture f;
+    AddNode(f.Tree, nullptr, 1, QStringLiteral("Короткий"));
+    QTRY_COMPARE(f.Tree.horizontalScrollBar()->maximum(), 0);
+    QTreeWidgetItem* wide = AddNode(
+        f.Tree, nullptr, 2,
+        QStringLiteral("<B>Длинный заголовок</B> с жирным началом, который шире дерева на добрую половину"));
+    QTRY_VERIFY(f.Tree.horizontalScrollBar()->maximum() > 0);
+    // Scrolled to the end, the caption's last letters are still on a node.
+    f.Tree.horizontalScrollBar()->setValue(f.Tree.horizontalScrollBar()->maximum());
+    const QRect row = f.Tree.visualItemRect(wide);
+    QCOMPARE(f.Tree.NodeAt(QPoint(f.Viewport()->width() - 12, row.center().y())), wide);
+}
+
+void TestMarkupTreeView::hotTrackAndAutoExpand() {
+    TTreeFixture f;
+    QTreeWidgetItem* a = AddNode(f.Tree, nullptr, 1, QStringLiteral("Первый"));
+    AddNode(f.Tree, a, 11, QStringLiteral("вложенный"));
+    QTreeWidgetItem* b = AddNode(f.Tree, nullptr, 2, QStringLiteral("Второй"));
+    AddNode(f.Tree, b, 21, QStringLiteral("вложенный"));
+    SendMouse(f.Viewport(), QEvent::MouseMove, f.At(b, 6));
+    QCOMPARE(f.Tree.currentItem(), nullptr); // no hot tracking by default
+    f.Tree.SetHotTrack(true);
+    SendMouse(f.Viewport(), QEvent::MouseMove, f.At(b, 6));
+    QCOMPARE(f.Tree.currentItem(), b);
+    f.Tree.SetHotTrack(false);
+    f.Tree.SetAutoExpand(true);
+    Click(f.Viewport(), f.At(a, 6));
+    QVERIFY(a->isExpanded());
+    Click(f.Viewport(), f.At(b, 6));
+    QVERIFY(b->isExpanded());
+    QVERIFY(!a->isExpanded()); // one branch open at a time
+}
+
+QTEST_MAIN(TestMarkupTreeView)
+#include "test_markuptreeview.moc"
