@@ -54,6 +54,10 @@ private slots:
     void userGlyphs();
     void selectionBox_data();
     void selectionBox();
+    void anchorColour_data();
+    void anchorColour();
+    void captionCentredInRow_data();
+    void captionCentredInRow();
     void leftTreeWindow();
 };
 
@@ -193,6 +197,85 @@ void TestMarkupTreeLook::selectionBox() {
     const QRect firstRow = tree->visualItemRect(tree->topLevelItem(0));
     for (int x = 0; x < shot.width(); ++x)
         QVERIFY(shot.pixelColor(x, firstRow.top() + 1) != box);
+}
+
+void TestMarkupTreeLook::anchorColour_data() {
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("not selected: URLColor") << false << true << QColor(0, 255, 0);
+    QTest::newRow("selected, focused: selection font colour") << true << true << QColor(255, 255, 255);
+    QTest::newRow("selected, not focused") << true << false << QColor(255, 0, 0);
+}
+
+void TestMarkupTreeLook::anchorColour() {
+    QFETCH(bool, selected);
+    QFETCH(bool, focused);
+    QFETCH(QColor, colour);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* tree = new TMarkupTreeView;
+    auto* other = new QLineEdit;
+    layout->addWidget(tree);
+    layout->addWidget(other);
+    ConfigureLikeLeftTree(*tree);
+    tree->SetURLColor(0x0000FF00);
+    tree->SetSelectionFontColor(0x00FFFFFF);
+    tree->SetSelectionNFFontColor(0x000000FF);
+    AddNode(*tree, nullptr, 1, QStringLiteral("Первый"));
+    QTreeWidgetItem* node = AddNode(*tree, nullptr, 2, QStringLiteral("См. <A HREF=\"x\">ссылку</A> здесь"));
+    window.resize(400, 200);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    tree->setCurrentItem(selected ? node : tree->topLevelItem(0));
+    (focused ? static_cast<QWidget*>(tree) : other)->setFocus();
+    QTRY_COMPARE(tree->hasFocus(), focused);
+    const QImage shot = tree->viewport()->grab().toImage();
+    const QRect row = tree->visualItemRect(node);
+    // The anchor is underlined in its colour: a run of at least 20 pixels of it on one line.
+    int longest = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+        int run = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = shot.pixelColor(x, y) == colour ? run + 1 : 0;
+            longest = qMax(longest, run);
+        }
+    }
+    QVERIFY2(longest >= 20, qPrintable(QStringLiteral("longest run %1").arg(longest)));
+}
+
+void TestMarkupTreeLook::captionCentredInRow_data() {
+    QTest::addColumn<int>("lowRow");
+    QTest::addColumn<int>("highRow");
+    QTest::newRow("16 -> 24") << 16 << 24;
+    QTest::newRow("18 -> 30") << 18 << 30;
+}
+
+void TestMarkupTreeLook::captionCentredInRow() {
+    QFETCH(int, lowRow);
+    QFETCH(int, highRow);
+    // The same caption in a higher row moves down by half the difference: it stays centred.
+    const auto inkTop = [](int itemHeight) {
+        TMarkupTreeView tree;
+        ConfigureLikeLeftTree(tree);
+        tree.SetItemHeight(itemHeight);
+        tree.SetColor(0x00FFFFFF);
+        QTreeWidgetItem* node = AddNode(tree, nullptr, 1, QStringLiteral("ЖЖЖ <B>ЖЖЖ</B>"));
+        tree.resize(300, 200);
+        tree.show();
+        const QImage shot = tree.viewport()->grab().toImage();
+        const QRect row = tree.visualItemRect(node);
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = row.left(); x < row.left() + 100; ++x)
+                if (qGray(shot.pixel(x, y)) < 128)
+                    return y - row.top();
+        return -1;
+    };
+    const int low = inkTop(lowRow);
+    const int high = inkTop(highRow);
+    QVERIFY(low >= 0 && high >= 0);
+    QCOMPARE(high - low, (highRow - lowRow) / 2);
 }
 
 void TestMarkupTreeLook::leftTreeWindow() {
