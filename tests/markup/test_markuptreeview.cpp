@@ -71,7 +71,6 @@ class TestMarkupTreeView final : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { RegisterOriginalFonts(); }
-    void construction();
     void glyphSlotClick_data();
     void glyphSlotClick();
     void spaceKey_data();
@@ -90,26 +89,6 @@ private slots:
     void horizontalExtentFollowsCaption();
     void hotTrackAndAutoExpand();
 };
-
-void TestMarkupTreeView::construction() {
-    TMarkupTreeView tree;
-    QCOMPARE(tree.ControlStyle(), csClassic);
-    QCOMPARE(tree.ControlColor(), clRed);
-    QVERIFY(tree.GlyphChecked().isNull() && tree.GlyphUnChecked().isNull());
-    QCOMPARE(tree.MarkupImages(), nullptr);
-    QCOMPARE(tree.MarkupHint(), false);
-    QCOMPARE(tree.ItemHeight(), 16);
-    QCOMPARE(tree.SelectionColor(), clHighlight);
-    QCOMPARE(tree.SelectionFontColor(), clHighlightText);
-    QCOMPARE(tree.SelectionNFColor(), clSilver);
-    QCOMPARE(tree.SelectionNFFontColor(), clBlack);
-    QCOMPARE(tree.URLColor(), clBlue);
-    QCOMPARE(tree.HintColor(), clNone);
-    QCOMPARE(tree.Version(), QStringLiteral("1.1.2.0"));
-    QCOMPARE(tree.editTriggers(), QAbstractItemView::NoEditTriggers);
-    tree.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("x")}));
-    QCOMPARE(tree.ItemHeight(), 16);
-}
 
 void TestMarkupTreeView::glyphSlotClick_data() {
     QTest::addColumn<int>("image");
