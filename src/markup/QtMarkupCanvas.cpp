@@ -8,6 +8,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
+#include <QStaticText>
 #include <algorithm>
 #include <memory>
 
@@ -21,6 +22,7 @@ struct TQtFontEntry {
     int Descent;
     int SpaceWidth;
     QHash<QString, int> Widths;
+    QHash<QString, QStaticText> Shaped; // laid-out glyphs of drawn texts
     explicit TQtFontEntry(const QFont& font)
         : Font(font), Metrics(font), Height(Metrics.height()), Descent(Metrics.descent()),
           SpaceWidth(Metrics.horizontalAdvance(QLatin1Char(' '))) {}
@@ -32,6 +34,7 @@ constexpr qsizetype MaxFonts = 256;
 constexpr qsizetype MaxWidthsPerFont = 20000;
 // Longer texts are measured each time: they are rare and would only bloat the cache.
 constexpr qsizetype MaxCachedText = 200;
+constexpr qsizetype MaxShapedPerFont = 5000;
 
 QHash<QString, std::shared_ptr<TQtFontEntry>>& FontCache() {
     thread_local QHash<QString, std::shared_ptr<TQtFontEntry>> cache;
@@ -80,6 +83,7 @@ TQtMarkupCanvas::TQtMarkupCanvas(QPainter* painter, const QFont& font)
 }
 
 TQtMarkupCanvas::~TQtMarkupCanvas() {
+    Flush();
     if (m_painter) {
         if (m_clipSaved)
             m_painter->restore();
@@ -133,7 +137,6 @@ void TQtMarkupCanvas::SetFont(const TMarkupFont& font) {
     }
     m_font = font;
     m_entry.reset();
-    m_painterFontValid = false;
 }
 
 void TQtMarkupCanvas::SelectRotation(int tenthsOfDegree) {
@@ -171,6 +174,7 @@ void TQtMarkupCanvas::SetPenWidth(int width) {
 void TQtMarkupCanvas::Rectangle(const TRect& rect) {
     if (!m_painter || rect.Width() <= 0 || rect.Height() <= 0)
         return;
+    Flush();
     if (m_brush != clNone)
         m_painter->fillRect(ToQRect(rect), ToQColor(m_brush));
     if (m_pen == clNone || m_penWidth <= 0)
@@ -184,6 +188,7 @@ void TQtMarkupCanvas::Rectangle(const TRect& rect) {
 void TQtMarkupCanvas::FillRect(const TRect& rect) {
     if (!m_painter || m_brush == clNone || rect.Width() <= 0 || rect.Height() <= 0)
         return;
+    Flush();
     m_painter->fillRect(ToQRect(rect), ToQColor(m_brush));
 }
 
@@ -193,6 +198,7 @@ void TQtMarkupCanvas::MoveTo(int x, int y) {
 
 void TQtMarkupCanvas::LineTo(int x, int y) {
     if (m_painter && m_pen != clNone) {
+        Flush();
         m_painter->setPen(QPen(ToQColor(m_pen), m_penWidth));
         m_painter->drawLine(m_penPos, QPoint(x, y));
     }
@@ -251,12 +257,27 @@ int TQtMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned format)
     }
     const int bottom = (format & TextFormat::Bottom) ? rect.Bottom : rect.Top + height;
     const int top = bottom - height;
+    if (!prefix && !tabs && m_rotation == 0 && m_brush == clNone) {
+        const int baseline = bottom - entry.Descent;
+        if (!m_pending.Text.isEmpty() && m_pending.Entry == m_entry && m_pending.Color == m_font.Color &&
+            m_pending.Baseline == baseline && m_pending.X + m_pending.Width == rect.Left) {
+            m_pending.Text += shown;
+            m_pending.Width += width;
+            return height;
+        }
+        Flush();
+        m_pending.Text = shown;
+        m_pending.Entry = m_entry;
+        m_pending.Color = m_font.Color;
+        m_pending.X = rect.Left;
+        m_pending.Baseline = baseline;
+        m_pending.Width = width;
+        return height;
+    }
+    Flush();
     if (m_brush != clNone)
         m_painter->fillRect(QRect(rect.Left, top, width, height), ToQColor(m_brush));
-    if (!m_painterFontValid) {
-        m_painter->setFont(entry.Font);
-        m_painterFontValid = true;
-    }
+    PreparePainterFont(entry);
     m_painter->setPen(ToQColor(m_font.Color));
     if (m_rotation != 0) {
         m_painter->save();
@@ -264,7 +285,7 @@ int TQtMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned format)
         m_painter->rotate(-m_rotation / 10.0);
         m_painter->drawText(QPoint(0, -entry.Descent), prefix ? StripPrefix(shown) : shown);
         m_painter->restore();
-        m_painterFontValid = false;
+        m_painterFont.reset();
         return height;
     }
     if (!prefix && !tabs) {
@@ -280,6 +301,42 @@ int TQtMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned format)
     return height;
 }
 
+void TQtMarkupCanvas::PreparePainterFont(TQtFontEntry& entry) {
+    if (m_painterFont.get() != &entry) {
+        m_painter->setFont(entry.Font);
+        m_painterFont = m_entry;
+    }
+}
+
+void TQtMarkupCanvas::Flush() {
+    if (m_pending.Text.isEmpty() || !m_painter)
+        return;
+    TQtFontEntry& entry = *m_pending.Entry;
+    if (m_painterFont != m_pending.Entry) {
+        m_painter->setFont(entry.Font);
+        m_painterFont = m_pending.Entry;
+    }
+    m_painter->setPen(ToQColor(m_pending.Color));
+    const QFont& font = entry.Font;
+    if (font.underline() || font.strikeOut() || m_pending.Text.size() > MaxCachedText) {
+        m_painter->drawText(QPoint(m_pending.X, m_pending.Baseline), m_pending.Text);
+    } else {
+        auto it = entry.Shaped.find(m_pending.Text);
+        if (it == entry.Shaped.end()) {
+            if (entry.Shaped.size() >= MaxShapedPerFont)
+                entry.Shaped.clear();
+            QStaticText text(m_pending.Text);
+            text.setTextFormat(Qt::PlainText);
+            text.setPerformanceHint(QStaticText::AggressiveCaching);
+            text.prepare(QTransform(), font);
+            it = entry.Shaped.insert(m_pending.Text, text);
+        }
+        m_painter->drawStaticText(QPoint(m_pending.X, m_pending.Baseline - entry.Metrics.ascent()), *it);
+    }
+    m_pending.Text.clear();
+    m_pending.Entry.reset();
+}
+
 int TQtMarkupCanvas::PixelsPerInchX() const {
     return m_dpiX;
 }
@@ -289,16 +346,19 @@ int TQtMarkupCanvas::PixelsPerInchY() const {
 }
 
 void TQtMarkupCanvas::DrawImage(const TRect& target, const QImage& image) {
+    Flush();
     if (m_painter && !image.isNull())
         m_painter->drawImage(ToQRect(target), image);
 }
 
 void TQtMarkupCanvas::DrawPixmap(int x, int y, const QPixmap& pixmap) {
+    Flush();
     if (m_painter && !pixmap.isNull())
         m_painter->drawPixmap(x, y, pixmap);
 }
 
 void TQtMarkupCanvas::DrawImageList(const TImageList& images, int x, int y, int index, bool enabled) {
+    Flush();
     if (m_painter)
         images.Draw(*m_painter, x, y, index, enabled);
 }
@@ -306,19 +366,21 @@ void TQtMarkupCanvas::DrawImageList(const TImageList& images, int x, int y, int 
 void TQtMarkupCanvas::SetClipRect(const TRect& rect) {
     if (!m_painter)
         return;
+    Flush();
     // Inside the caller's own clip; ClearClip goes back to it.
     if (m_clipSaved)
         m_painter->restore();
     m_painter->save();
     m_clipSaved = true;
     m_painter->setClipRect(ToQRect(rect), Qt::IntersectClip);
-    m_painterFontValid = false;
+    m_painterFont.reset();
 }
 
 void TQtMarkupCanvas::ClearClip() {
     if (!m_painter || !m_clipSaved)
         return;
+    Flush();
     m_painter->restore();
     m_clipSaved = false;
-    m_painterFontValid = false;
+    m_painterFont.reset();
 }

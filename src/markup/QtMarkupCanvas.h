@@ -51,13 +51,17 @@ public:
 private:
     TQtFontEntry& Entry();
     int MeasureWidth(const QString& text, bool prefix, bool tabs);
+    // Plain runs that continue one another in one font and colour are drawn as one piece of
+    // text when something else is drawn or the canvas goes: the engine draws word by word.
+    void Flush();
+    void PreparePainterFont(TQtFontEntry& entry);
 
     QPainter* m_painter;
     QFont m_baseFont; // the family fallbacks and hinting of the caller's font
     TMarkupFont m_font;
     QString m_baseKey;
-    std::shared_ptr<TQtFontEntry> m_entry; // metrics of m_font, found on first use
-    bool m_painterFontValid = false;
+    std::shared_ptr<TQtFontEntry> m_entry;       // metrics of m_font, found on first use
+    std::shared_ptr<TQtFontEntry> m_painterFont; // the font set on the painter
     bool m_clipSaved = false;
     int m_rotation = 0; // tenths of a degree, 0: none
     TColor m_brush = clNone;
@@ -66,4 +70,13 @@ private:
     QPoint m_penPos;
     int m_dpiX = 96;
     int m_dpiY = 96;
+
+    struct TPending {
+        QString Text;
+        std::shared_ptr<TQtFontEntry> Entry;
+        TColor Color = clBlack;
+        int X = 0;
+        int Baseline = 0;
+        int Width = 0;
+    } m_pending;
 };

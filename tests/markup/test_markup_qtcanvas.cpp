@@ -183,6 +183,33 @@ private slots:
         canvas.LineTo(5, 5);
     }
 
+    void WordsLookLikeOneText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("latin") << "one two three words";
+        QTest::newRow("cyrillic") << QString::fromUtf8("Урок 3. Сложение и вычитание");
+    }
+    void WordsLookLikeOneText() {
+        // The engine draws word by word; on screen that must be the same as the whole text.
+        QFETCH(QString, text);
+        QImage markup = WhiteImage(300, 20);
+        {
+            QPainter painter(&markup);
+            TQtMarkupCanvas canvas(&painter, TreeFont());
+            TMarkupArgs args;
+            args.Bounds = TRect{0, 0, 300, 20};
+            TMarkupOutput out;
+            RenderMarkup(canvas, text, args, out);
+        }
+        QImage plain = WhiteImage(300, 20);
+        {
+            QPainter painter(&plain);
+            painter.setFont(TreeFont());
+            const QFontMetrics metrics(TreeFont());
+            painter.drawText(QPoint(1, metrics.height() - metrics.descent()), text);
+        }
+        QCOMPARE(markup, plain);
+    }
+
     void RenderedMarkupLooksRight() {
         // The colours of the markup reach the pixels.
         QImage image = WhiteImage(300, 40);
