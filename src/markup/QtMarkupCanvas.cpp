@@ -56,6 +56,24 @@ QString StripPrefix(const QString& text) {
     return shown;
 }
 
+// List bullets are written for the Symbol font, whose codes are not Unicode: 0xB7 is its
+// bullet and "o" its omicron. They are drawn as those characters in the caller's family, as
+// the Symbol font here does not map the codes the way the content expects.
+bool IsSymbolFont(const QString& name) {
+    return name.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+}
+
+QString SymbolToUnicode(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        if (c == QChar(0x00B7))
+            c = QChar(0x2022);
+        else if (c == QLatin1Char('o'))
+            c = QChar(0x03BF);
+    }
+    return out;
+}
+
 QRect ToQRect(const TRect& r) {
     return QRect(r.Left, r.Top, r.Width(), r.Height());
 }
@@ -97,7 +115,7 @@ void TQtMarkupCanvas::SetFontColor(TColor color) {
 
 QFont TQtMarkupCanvas::CurrentQFont() const {
     QFont f = m_baseFont;
-    if (m_font.Name.compare(m_baseFont.family(), Qt::CaseInsensitive) != 0)
+    if (m_font.Name.compare(m_baseFont.family(), Qt::CaseInsensitive) != 0 && !IsSymbolFont(m_font.Name))
         f.setFamily(m_font.Name);
     f.setPixelSize(std::clamp(m_font.PixelSize, 1, 2000));
     f.setBold(m_font.Style & fsBold);
@@ -235,7 +253,8 @@ int TQtMarkupCanvas::MeasureWidth(const QString& text, bool prefix, bool tabs) {
         .width();
 }
 
-int TQtMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned format) {
+int TQtMarkupCanvas::DrawText(const QString& source, TRect& rect, unsigned format) {
+    const QString text = IsSymbolFont(m_font.Name) ? SymbolToUnicode(source) : source;
     TQtFontEntry& entry = Entry();
     const bool prefix = !(format & TextFormat::NoPrefix) && text.contains(QLatin1Char('&'));
     const bool tabs = (format & TextFormat::ExpandTabs) && text.contains(QLatin1Char('\t'));
