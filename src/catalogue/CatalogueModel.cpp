@@ -19,6 +19,7 @@ int TCatalogueModel::FindOrAddPage(const QString& caption, bool create) {
     if (!create)
         return -1;
     m_pages.push_back(TCataloguePage{caption, {}});
+    m_pageIds.emplace_back();
     return PageCount() - 1;
 }
 
@@ -33,15 +34,15 @@ int TCatalogueModel::CheckNewCourse(int id) const {
     if (id < 0)
         throw TCatalogueError(QStringLiteral("отрицательный Id %1").arg(id));
     const TCataloguePage& page = m_pages[size_t(m_activePage)];
-    for (const TCatalogueCourse& course : page.Courses)
-        if (course.Id == id)
-            throw TCatalogueError(QStringLiteral("Id %1 уже есть в группе «%2»").arg(id).arg(page.Caption));
+    if (m_pageIds[size_t(m_activePage)].count(id))
+        throw TCatalogueError(QStringLiteral("Id %1 уже есть в группе «%2»").arg(id).arg(page.Caption));
     return int(page.Courses.size());
 }
 
 void TCatalogueModel::AddCourseButtons(int id, const QString& name, const QString& description) {
     const int row = CheckNewCourse(id);
     m_pages[size_t(m_activePage)].Courses.push_back(TCatalogueCourse{id, name, description, RowTop(row)});
+    m_pageIds[size_t(m_activePage)].insert(id);
 }
 
 void TCatalogueModel::FileSkipped(const QString& fileName, const QString& reason) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
 
 // A course cannot be added to its page: its button names would clash or would not be valid
@@ -73,6 +74,7 @@ public:
 
 private:
     std::vector<TCataloguePage> m_pages;
+    std::vector<std::unordered_set<int>> m_pageIds; // the numbers used on each page, for the clash test
     std::vector<TSkippedFile> m_skipped;
     int m_activePage = -1;
 };

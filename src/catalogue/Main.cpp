@@ -4,6 +4,7 @@
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
+#include "catalogue/CourseButton.h"
 #include "catalogue/CourseScan.h"
 #include "catalogue/HostSetup.h"
 
@@ -16,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSvgRenderer>
+#include <QTextDocument>
 
 namespace {
 
@@ -25,8 +27,6 @@ constexpr int kClientHeight = 590;
 const QString kTitle = QStringLiteral("Проигрыватель учебных курсов");
 const QString kPublisher =
     QStringLiteral("Учебные курсы для школы  ·  Издательство «Открытый урок»  ·  2026");
-const char* const kTagProperty = "Tag";
-const char* const kNameProperty = "CourseName";
 
 QPixmap Banner(const QSize& size) {
     QPixmap pixmap(size);
@@ -149,6 +149,7 @@ void TMainForm::BuildLayout() {
     m_boxContent = new QWidget;
     m_boxContent->setObjectName(QStringLiteral("CoursesBoxContent"));
     m_boxContent->setAutoFillBackground(false);
+    m_boxContent->setCursor(Qt::PointingHandCursor); // over the course buttons
     CoursesBox->setWidget(m_boxContent);
 
     // Drawn after the box so that it stays on top of the box's edges.
@@ -207,21 +208,15 @@ void TMainForm::SetActivePage(int index) {
 }
 
 QString TMainForm::HintOf(const QString& description) {
-    // Rich text on purpose: a description with '<' or '&' is shown as written, and a long one
-    // wraps instead of running off the screen. An empty one gives no hint at all.
-    return description.isEmpty() ? QString() : QStringLiteral("<qt>") + description.toHtmlEscaped() + "</qt>";
+    // Rich text on purpose: a description with '<' or '&' is shown as written, its line breaks
+    // stay, and a long one wraps instead of running off the screen. An empty one gives no hint.
+    return description.isEmpty() ? QString() : Qt::convertFromPlainText(description, Qt::WhiteSpaceNormal);
 }
 
-QPushButton* TMainForm::NewCourseButton(QWidget* parent, const QString& objectName, int id,
-                                        const QString& name, const QString& description) {
-    auto* button = new QPushButton(parent);
+TCourseButton* TMainForm::NewCourseButton(QWidget* parent, const QString& objectName, int id,
+                                          const QString& name, const QString& hint) {
+    auto* button = new TCourseButton(id, name, hint, parent);
     button->setObjectName(objectName);
-    // '&' would otherwise mark a shortcut letter and vanish from the caption.
-    button->setText(QString(name).replace(u'&', QStringLiteral("&&")));
-    button->setProperty(kTagProperty, id);
-    button->setProperty(kNameProperty, name);
-    button->setToolTip(HintOf(description));
-    button->setCursor(Qt::PointingHandCursor);
     connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
     return button;
 }
@@ -234,17 +229,19 @@ void TMainForm::AddCourseButtons(int id, const QString& name, const QString& des
     QWidget* page = MainPages->Page(pageIndex);
     const int top = TCatalogueModel::RowTop(row);
 
-    QPushButton* hidden = NewCourseButton(page, TCatalogueModel::HiddenButtonName(id), id, name, description);
+    const QString hint = HintOf(description);
+    TCourseButton* hidden = NewCourseButton(page, TCatalogueModel::HiddenButtonName(id), id, name, hint);
     hidden->setGeometry(10, top, 300, 25);
     hidden->setVisible(false);
     page->update();
 
-    QPushButton* button =
-        NewCourseButton(m_boxContent, TCatalogueModel::CourseButtonName(id), id, name, description);
+    TCourseButton* button =
+        NewCourseButton(m_boxContent, TCatalogueModel::CourseButtonName(id), id, name, hint);
     button->setGeometry(10, top, 240, 30);
     button->setVisible(true);
     m_pageButtons[size_t(pageIndex)].append(button);
     m_model.AddCourseButtons(id, name, description);
+    m_boxExtent = qMax(m_boxExtent, button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
     UpdateBoxExtent();
 }
 
@@ -252,20 +249,19 @@ void TMainForm::MainPagesChange() {
     for (QWidget* child : m_boxContent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         child->setVisible(false);
     const int active = MainPages->CurrentIndex();
+    m_boxExtent = 0;
     if (active >= 0 && active < int(m_pageButtons.size()))
-        for (QPushButton* button : m_pageButtons[size_t(active)])
+        for (TCourseButton* button : m_pageButtons[size_t(active)]) {
             button->setVisible(true);
+            m_boxExtent = qMax(m_boxExtent, button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
+        }
     UpdateBoxExtent();
     CoursesBox->verticalScrollBar()->setValue(0);
 }
 
 void TMainForm::UpdateBoxExtent() {
     // The box scrolls as far as the lowest visible button, and never sideways.
-    int bottom = 0;
-    for (QWidget* child : m_boxContent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (!child->isHidden())
-            bottom = qMax(bottom, child->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
-    m_boxContent->setMinimumHeight(bottom);
+    m_boxContent->setMinimumHeight(m_boxExtent);
 }
 
 void TMainForm::FileSkipped(const QString& fileName, const QString& reason) {
@@ -273,20 +269,18 @@ void TMainForm::FileSkipped(const QString& fileName, const QString& reason) {
     m_model.FileSkipped(fileName, reason);
 }
 
-QList<QPushButton*> TMainForm::CourseButtons(int page) const {
+QList<TCourseButton*> TMainForm::CourseButtons(int page) const {
     return page >= 0 && page < int(m_pageButtons.size()) ? m_pageButtons[size_t(page)]
-                                                         : QList<QPushButton*>();
+                                                         : QList<TCourseButton*>();
 }
 
-void TMainForm::RunCourseClick(QAbstractButton* sender) {
+void TMainForm::RunCourseClick(TCourseButton* sender) {
     if (!sender)
         return;
-    const int id = sender->property(kTagProperty).toInt();
-    const QString title = sender->property(kNameProperty).toString();
     // The title is handed over before the viewer tries, whatever the outcome.
     if (m_viewer.SetCourseTitle)
-        m_viewer.SetCourseTitle(title);
-    if (!m_viewer.OpenCourse || !m_viewer.OpenCourse(id))
+        m_viewer.SetCourseTitle(sender->CourseName);
+    if (!m_viewer.OpenCourse || !m_viewer.OpenCourse(sender->Tag))
         return;
     hide();
     if (m_viewer.ShowViewer)

@@ -8,10 +8,10 @@
 #include <functional>
 #include <memory>
 
-class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class TCourseButton;
 class TCourseScan;
 class TFrameShape;
 class TGradientPanel;
@@ -56,13 +56,13 @@ public:
     void MainPagesChange() override;
     void FileSkipped(const QString& fileName, const QString& reason) override;
 
-    void RunCourseClick(QAbstractButton* sender);
+    void RunCourseClick(TCourseButton* sender);
 
     // What the window shows, without its widgets: the same model coursetool prints.
     const TCatalogueModel& Catalogue() const { return m_model; }
 
     // The course buttons of a page: those placed in CoursesBox, in row order.
-    QList<QPushButton*> CourseButtons(int page) const;
+    QList<TCourseButton*> CourseButtons(int page) const;
     // The text a button shows as its hint for a course description.
     static QString HintOf(const QString& description);
 
@@ -82,8 +82,8 @@ protected:
 private:
     void BuildLayout();
     void FormCreate();
-    QPushButton* NewCourseButton(QWidget* parent, const QString& objectName, int id, const QString& name,
-                                 const QString& description);
+    TCourseButton* NewCourseButton(QWidget* parent, const QString& objectName, int id, const QString& name,
+                                   const QString& hint);
     void UpdateBoxExtent();
 
     TAppContext m_context;
@@ -91,6 +91,7 @@ private:
     TCatalogueModel m_model;
     std::unique_ptr<TCourseScan> m_scan;
     TCourseViewerLink m_viewer;
-    QWidget* m_boxContent = nullptr;                // the scrolled widget of CoursesBox
-    std::vector<QList<QPushButton*>> m_pageButtons; // course buttons owned by each page
+    QWidget* m_boxContent = nullptr;                  // the scrolled widget of CoursesBox
+    int m_boxExtent = 0;                              // how far down CoursesBox scrolls
+    std::vector<QList<TCourseButton*>> m_pageButtons; // course buttons owned by each page
 };

@@ -5,6 +5,7 @@
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
+#include "catalogue/CourseButton.h"
 #include "catalogue/HostSetup.h"
 #include "catalogue/Main.h"
 
@@ -155,11 +156,12 @@ void TestMainForm::buttonsCarryTheCourse() {
     auto* button = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_30");
     QVERIFY(button);
     QCOMPARE(button->geometry(), QRect(10, 40, 240, 30));
-    QCOMPARE(button->property("Tag").toInt(), 30);
+    QCOMPARE(qobject_cast<TCourseButton*>(button)->Tag, 30);
     auto* first = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_12");
     QVERIFY(first);
     // The caption shows the '&' rather than turning it into a shortcut mark.
     QCOMPARE(first->text(), QStringLiteral("Физика && химия"));
+    QCOMPARE(qobject_cast<TCourseButton*>(first)->CourseName, QStringLiteral("Физика & химия"));
     QCOMPARE(form.CourseButtons(0).size(), 2);
 }
 

@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStackedWidget>
 #include <QToolTip>
 
 namespace {
@@ -35,7 +34,7 @@ std::vector<std::vector<int>> WrapTabRows(const std::vector<int>& widths, int ro
     return rows;
 }
 
-TPageControl::TPageControl(QWidget* parent) : QWidget(parent), m_stack(new QStackedWidget(this)) {
+TPageControl::TPageControl(QWidget* parent) : QWidget(parent), m_stack(new QWidget(this)) {
     setMouseTracking(true);
     // Going from a tab down into the page is no leave of this widget, so the page says so.
     m_stack->installEventFilter(this);
@@ -45,11 +44,14 @@ TPageControl::TPageControl(QWidget* parent) : QWidget(parent), m_stack(new QStac
 }
 
 int TPageControl::AddPage(QWidget* page, const QString& caption) {
-    m_tabs.push_back(TTab{caption, page, 0, {}});
-    m_stack->addWidget(page);
+    m_tabs.push_back(TTab{caption, page, -1, 0, {}});
+    page->setParent(m_stack);
+    page->setGeometry(m_stack->rect());
+    page->setVisible(false);
     if (m_current < 0)
         m_current = 0;
-    m_stack->setCurrentIndex(m_current);
+    if (Count() - 1 == m_current)
+        page->show();
     Relayout();
     return Count() - 1;
 }
@@ -76,8 +78,14 @@ int TPageControl::TabAt(const QPoint& pos) const {
 void TPageControl::SetCurrentIndex(int index) {
     if (index < 0 || index >= Count() || index == m_current)
         return;
+    // Plain show and hide rather than a stacked layout: while the window is not yet shown these
+    // only set flags, where a stacked layout walks every button of every page at each switch,
+    // and the catalogue's scan switches pages at every descriptor.
+    const int previous = m_current;
     m_current = index;
-    m_stack->setCurrentIndex(index);
+    if (QWidget* old = Page(previous))
+        old->hide();
+    CurrentPage()->show();
     Relayout();
 }
 
@@ -101,10 +109,15 @@ int TPageControl::TabWidth(const QString& caption) const {
 
 void TPageControl::Relayout() {
     const int width = qMax(1, this->width());
+    // Caption widths are measured once per tab (and again when the font changes): the scan
+    // switches pages at every descriptor, and measuring text each time would dominate it.
     std::vector<int> natural;
     natural.reserve(m_tabs.size());
-    for (const TTab& tab : m_tabs)
-        natural.push_back(qMin(width, TabWidth(tab.Caption)));
+    for (TTab& tab : m_tabs) {
+        if (tab.Width < 0)
+            tab.Width = TabWidth(tab.Caption);
+        natural.push_back(qMin(width, tab.Width));
+    }
     // Each row keeps the tab height while the page keeps some room. Past that the rows squeeze,
     // and when even squeezed rows would not fit, tabs get narrower (their captions elided) so
     // that no tab is ever pushed out of reach.
@@ -152,6 +165,8 @@ void TPageControl::Relayout() {
     }
     const int top = m_rowCount * m_rowHeight;
     m_stack->setGeometry(2, top + 2, qMax(0, this->width() - 4), qMax(0, height() - top - 4));
+    if (QWidget* page = CurrentPage())
+        page->setGeometry(m_stack->rect());
     update();
 }
 
@@ -171,8 +186,11 @@ void TPageControl::resizeEvent(QResizeEvent*) {
 }
 
 void TPageControl::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        for (TTab& tab : m_tabs)
+            tab.Width = -1;
         Relayout();
+    }
     QWidget::changeEvent(event);
 }
 

@@ -5,8 +5,6 @@
 #include <QWidget>
 #include <vector>
 
-class QStackedWidget;
-
 // Which tabs stand in which row when tabs of the given widths are laid out left to right in
 // rows of the given width: a new row starts when the next tab would not fit. A tab wider than
 // a row gets a row of its own.
@@ -60,7 +58,8 @@ private:
     struct TTab {
         QString Caption;
         QWidget* Page = nullptr;
-        int Row = 0; // logical row, before the active row is moved next to the page
+        int Width = -1; // natural width of the tab, -1 until measured
+        int Row = 0;    // logical row, before the active row is moved next to the page
         QRect Rect;
     };
 
@@ -70,7 +69,7 @@ private:
     int TabWidth(const QString& caption) const;
 
     std::vector<TTab> m_tabs;
-    QStackedWidget* m_stack;
+    QWidget* m_stack; // holds the pages, one shown at a time
     int m_current = -1;
     int m_hot = -1;
     int m_rowCount = 0;

@@ -1,0 +1,153 @@
+// The catalogue scan at library sizes of 1,000 and 10,000 descriptors: the whole scan into an
+// offscreen catalogue window (files found, parsed, pages and buttons built) against libxml2
+// parsing the same files and nothing else, in the same run. Prints both and their ratio.
+
+#include "app/Registry.h"
+#include "catalogue/CatalogueModel.h"
+#include "catalogue/CourseScan.h"
+#include "catalogue/Main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <libxml/parser.h>
+#include <map>
+#include <memory>
+
+namespace {
+
+const char* const kGroups[] = {"Математика", "Информатика", "Физика",    "Химия",
+                               "Биология",   "История",     "География", "Литература"};
+
+// One generated library per size, made once and removed at exit.
+const QString& Library(int count) {
+    static std::map<int, std::unique_ptr<QTemporaryDir>> libraries;
+    static std::map<int, QString> paths;
+    auto& dir = libraries[count];
+    if (!dir) {
+        dir = std::make_unique<QTemporaryDir>();
+        for (int i = 0; i < count; ++i) {
+            QFile file(dir->filePath(QStringLiteral("course%1.xml").arg(i, 5, 10, QLatin1Char('0'))));
+            if (!file.open(QIODevice::WriteOnly))
+                qFatal("cannot write the generated library");
+            const QString group = QString::fromUtf8(kGroups[i % std::size(kGroups)]);
+            file.write(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                      "<CourseInfo Id=\"%1\" Group=\"%2\" Name=\"Курс номер %1\" "
+                                      "Description=\"Описание курса номер %1 в одну строку.\"/>\n")
+                           .arg(i)
+                           .arg(group)
+                           .toUtf8());
+        }
+        paths[count] = dir->path() + u'/';
+    }
+    return paths[count];
+}
+
+void ParseOnly(benchmark::State& state) {
+    const QString folder = Library(int(state.range(0)));
+    QStringList files;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name))
+        files << folder + name;
+    for (auto _ : state) {
+        for (const QString& file : files) {
+            xmlDocPtr doc = xmlReadFile(QFile::encodeName(file).constData(), nullptr, XML_PARSE_NONET);
+            benchmark::DoNotOptimize(doc);
+            xmlFreeDoc(doc);
+        }
+    }
+    state.counters["files"] = double(files.size());
+}
+
+void ScanWithoutWindow(benchmark::State& state) {
+    const QString folder = Library(int(state.range(0)));
+    for (auto _ : state) {
+        TCatalogueModel model;
+        TCourseScan(model).LoadCourses(folder);
+        benchmark::DoNotOptimize(model.PageCount());
+    }
+}
+
+void WholeScanIntoWindow(benchmark::State& state) {
+    const QString folder = Library(int(state.range(0)));
+    QTemporaryDir registryDir;
+    TIniRegistry registry(registryDir.filePath(QStringLiteral("registry.ini")));
+    TAppContext context;
+    context.ProgramFolder = folder;
+    context.Registry = &registry;
+    for (auto _ : state) {
+        auto form = std::make_unique<TMainForm>(context);
+        benchmark::DoNotOptimize(form->PageCount());
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+
+// The window's own making (banner, icons, controls) on an empty library, for reference: the
+// part of the whole scan that does not grow with the library.
+void EmptyWindow(benchmark::State& state) {
+    QTemporaryDir empty;
+    QTemporaryDir registryDir;
+    TIniRegistry registry(registryDir.filePath(QStringLiteral("registry.ini")));
+    TAppContext context;
+    context.ProgramFolder = empty.path() + u'/';
+    context.Registry = &registry;
+    for (auto _ : state) {
+        auto form = std::make_unique<TMainForm>(context);
+        benchmark::DoNotOptimize(form->PageCount());
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(EmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ParseOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ScanWithoutWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(WholeScanIntoWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps the real time of each run so that the ratios can be printed at the end.
+class TRatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> Times; // milliseconds
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n%-8s %16s %16s %8s   (target: whole scan of 10000 under 1000 ms, ratio under 3)\n",
+                "files", "parse-only ms", "whole scan ms", "ratio");
+    const auto empty = reporter.Times.find("EmptyWindow/real_time");
+    for (int n : {1000, 10000}) {
+        char baseName[64];
+        char wholeName[64];
+        std::snprintf(baseName, sizeof baseName, "ParseOnly/%d/real_time", n);
+        std::snprintf(wholeName, sizeof wholeName, "WholeScanIntoWindow/%d/real_time", n);
+        const auto base = reporter.Times.find(baseName);
+        const auto whole = reporter.Times.find(wholeName);
+        if (base == reporter.Times.end() || whole == reporter.Times.end())
+            continue;
+        std::printf("%-8d %16.1f %16.1f %8.2f\n", n, base->second, whole->second,
+                    whole->second / base->second);
+    }
+    if (empty != reporter.Times.end())
+        std::printf("(of each whole scan, %.1f ms is the window's own making, as on an empty library)\n",
+                    empty->second);
+    benchmark::Shutdown();
+    return 0;
+}

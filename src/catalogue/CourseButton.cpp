@@ -1,0 +1,6 @@
+#include "catalogue/CourseButton.h"
+
+TCourseButton::TCourseButton(int id, const QString& name, const QString& hint, QWidget* parent)
+    : QPushButton(QString(name).replace(u'&', QStringLiteral("&&")), parent), Tag(id), CourseName(name) {
+    setToolTip(hint);
+}
