@@ -29,6 +29,19 @@ void CreateWindows(const TAppContext& context) {
     roster.TestForm = Create<TTestForm>(context);
     roster.FavoriteForm = Create<TFavoriteForm>(context);
     roster.ShowFavorForm = Create<TShowFavorForm>(context);
+    // The catalogue's library stands below the viewer's, so the launch of a course is wired here.
+    if (roster.MainForm)
+        roster.MainForm->SetCourseViewer({
+            [](const QString& title) {
+                if (Roster().Form1)
+                    Roster().Form1->CourseTitle = title;
+            },
+            [](int courseNumber) { return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber); },
+            [] {
+                if (Roster().Form1)
+                    Roster().Form1->showMaximized();
+            },
+        });
 }
 
 void DestroyWindows() {

@@ -50,18 +50,6 @@ int main(int argc, char** argv) {
     TRoster& roster = Roster();
     if (!roster.MainForm)
         return 1;
-    // The catalogue's library stands below the viewer's, so the launch of a course is wired here.
-    roster.MainForm->SetCourseViewer({
-        [](const QString& title) {
-            if (Roster().Form1)
-                Roster().Form1->CourseTitle = title;
-        },
-        [](int courseNumber) { return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber); },
-        [] {
-            if (Roster().Form1)
-                Roster().Form1->showMaximized();
-        },
-    });
     roster.MainForm->show();
 
     const int result = app.exec();
