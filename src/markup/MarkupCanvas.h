@@ -93,4 +93,8 @@ public:
     virtual void DrawImageList(const TImageList& images, int x, int y, int index, bool enabled) = 0;
     virtual void SetClipRect(const TRect& rect) = 0;
     virtual void ClearClip() = 0;
+
+    // Puts on the device whatever the canvas still holds back; RenderMarkup calls it before it
+    // returns, so the caller may use its painter right after the call.
+    virtual void Flush() {}
 };

@@ -132,6 +132,7 @@ bool TMarkupRenderer::Run(const QString& source) {
     if (m_out.NeededHeight == 0)
         m_out.NeededHeight = m_canvas.TextHeight(QStringLiteral("gh"));
     m_canvas.SetBrushColor(m_entryBrush);
+    m_canvas.Flush();
     return result;
 }
 

@@ -47,13 +47,14 @@ public:
     void DrawImageList(const TImageList& images, int x, int y, int index, bool enabled) override;
     void SetClipRect(const TRect& rect) override;
     void ClearClip() override;
+    // Plain runs that continue one another in one font and colour are drawn as one piece of
+    // text when something else is drawn, at Flush or when the canvas goes: the engine draws
+    // word by word.
+    void Flush() override;
 
 private:
     TQtFontEntry& Entry();
     int MeasureWidth(const QString& text, bool prefix, bool tabs);
-    // Plain runs that continue one another in one font and colour are drawn as one piece of
-    // text when something else is drawn or the canvas goes: the engine draws word by word.
-    void Flush();
     void PreparePainterFont(TQtFontEntry& entry);
 
     QPainter* m_painter;

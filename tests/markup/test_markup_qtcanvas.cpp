@@ -210,6 +210,22 @@ private slots:
         QCOMPARE(markup, plain);
     }
 
+    void DrawnWhenTheCallReturns() {
+        // The caller paints on with its painter after the call (focus frames, selection):
+        // nothing of the text may come later than that.
+        QImage image = WhiteImage(100, 20);
+        QPainter painter(&image);
+        TQtMarkupCanvas canvas(&painter, TreeFont());
+        TMarkupArgs args;
+        args.Bounds = TRect{0, 0, 100, 20};
+        TMarkupOutput out;
+        RenderMarkup(canvas, QStringLiteral("some words"), args, out);
+        QVERIFY(!Ink(image).isEmpty());
+        painter.fillRect(image.rect(), Qt::white);
+        canvas.Flush();
+        QVERIFY(Ink(image).isEmpty());
+    }
+
     void RenderedMarkupLooksRight() {
         // The colours of the markup reach the pixels.
         QImage image = WhiteImage(300, 40);
