@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <stdexcept>
 
@@ -14,6 +15,7 @@ namespace {
 // Pictures report their size at this many pixels per inch, whatever the device.
 constexpr int ReferenceDpi = 96;
 constexpr int HimetricPerInch = 2540;
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 
 int MulDivRound(long long a, long long b, long long c) {
     if (c == 0)
@@ -86,8 +88,13 @@ void TMarkupPicture::LoadFromSource(const QString& source) {
 }
 
 void TMarkupPicture::LoadFromFile(const QString& path) {
+    // Only ordinary files of a sane size: a device or a pipe named in the content would
+    // otherwise be read for ever inside a paint.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > MaxFileSize)
+        return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
         return;
     try {
         SetData(file.readAll());
