@@ -233,6 +233,13 @@ private slots:
         QCOMPARE(FindText(r.Canvas, QStringLiteral("y"))->Font.PixelSize, 13);
     }
 
+    void FontFace() {
+        TRun r;
+        Render(r, QStringLiteral("<FONT FACE=\"Arial\">a</FONT>b"), Args(300));
+        QCOMPARE(FindText(r.Canvas, QStringLiteral("a"))->Font.Name, QStringLiteral("ARIAL"));
+        QCOMPARE(FindText(r.Canvas, QStringLiteral("b"))->Font.Name, QStringLiteral("Tahoma"));
+    }
+
     void Lists() {
         TRun r;
         Render(r, QStringLiteral("<UL><LI>a</LI><LI>b</LI></UL>"), Args(300));

@@ -348,6 +348,54 @@ private slots:
         QCOMPARE(canvas.Texts().at(0).Background, clNone);
     }
 
+    void BodyPictures() {
+        // The 8 x 4 sample tiled over a 20 x 10 item from its top-left corner, clipped to it.
+        TMarkupPictureCache cache;
+        TTestMarkupCanvas canvas;
+        TMarkupArgs args;
+        args.Bounds = TRect{0, 0, 20, 10};
+        args.PictureCache = &cache;
+        TMarkupOutput out;
+        RenderMarkup(canvas, QStringLiteral("<BODY BACKGROUND=\"RES://MARKUP_SAMPLE.PNG\">x"), args, out);
+        QList<QPoint> tiles;
+        for (const TCall& call : CallsOf(canvas, TKind::Image))
+            tiles << QPoint(call.Rect.Left, call.Rect.Top);
+        const QList<QPoint> expected = {QPoint(0, 0), QPoint(8, 0), QPoint(16, 0),
+                                        QPoint(0, 4), QPoint(8, 4), QPoint(16, 4),
+                                        QPoint(0, 8), QPoint(8, 8), QPoint(16, 8)};
+        QCOMPARE(tiles, expected);
+        QCOMPARE(canvas.Calls.first().Kind, TKind::Clip);
+        QCOMPARE(canvas.Calls.first().Rect, args.Bounds);
+        QCOMPARE(CallsOf(canvas, TKind::ClearClip).size(), 1);
+
+        // Corner pictures: top-left at the corner, top-right with its right edge at the right.
+        TTestMarkupCanvas corners;
+        args.Bounds = TRect{10, 5, 100, 30};
+        RenderMarkup(
+            corners,
+            QStringLiteral(
+                "<BODY BGTOPLEFT=\"RES://MARKUP_SAMPLE.PNG\" BGTOPRIGHT=\"RES://MARKUP_SAMPLE.PNG\">"),
+            args, out);
+        const QList<TCall> images = CallsOf(corners, TKind::Image);
+        QCOMPARE(images.size(), 2);
+        QCOMPARE(images[0].Rect, (TRect{10, 5, 18, 9}));
+        QCOMPARE(images[1].Rect, (TRect{92, 5, 100, 9}));
+        // The values of BODY are upper-cased, so the source is cached upper-case.
+        QVERIFY(cache.FindPicture(QStringLiteral("RES://MARKUP_SAMPLE.PNG")));
+    }
+
+    void BodyColourIsUndoneByFontEnd() {
+        TTestMarkupCanvas canvas;
+        TMarkupArgs args;
+        args.Bounds = TRect{0, 0, 100, 20};
+        TMarkupOutput out;
+        RenderMarkup(canvas, QStringLiteral("<BODY BGCOLOR=\"clAqua\">a</FONT>b"), args, out);
+        const QList<TCall> texts = canvas.Texts();
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[0].Background, TColor(0xFFFF00));
+        QCOMPARE(texts[1].Background, clNone);
+    }
+
     void ShellIcons_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("size");
