@@ -20,6 +20,8 @@ void RegisterOriginalFonts() {
                 if (QFileInfo::exists(folder + file))
                     QFontDatabase::addApplicationFont(folder + file);
     };
-    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf")});
+    // Only the regular face: text in the wine package's bold face comes out in a fallback
+    // font under Qt, while a bold made from the regular face looks as Tahoma Bold should.
+    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf")});
     add(QStringLiteral("Symbol"), {QStringLiteral("symbol.ttf")});
 }
