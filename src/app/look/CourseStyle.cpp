@@ -102,8 +102,48 @@ void TCourseStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
+namespace {
+
+// Tool bars and the menu bar share one soft band, so a window's top reads as one piece.
+void PaintBand(QPainter& painter, const QRect& rect, bool bottomLine) {
+    QLinearGradient band(rect.topLeft(), rect.bottomLeft());
+    band.setColorAt(0, Qt::white);
+    band.setColorAt(1, QColor(0xe4, 0xee, 0xf9));
+    painter.fillRect(rect, band);
+    if (bottomLine) {
+        painter.setPen(QColor(0xb9, 0xcf, 0xe8));
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    }
+}
+
+} // namespace
+
 void TCourseStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                const QWidget* widget) const {
+    switch (element) {
+    case CE_ToolBar:
+        PaintBand(*painter, option->rect, true);
+        return;
+    case CE_MenuBarEmptyArea:
+        PaintBand(*painter, option->rect, false);
+        return;
+    case CE_MenuBarItem:
+        if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+            PaintBand(*painter, item->rect, false);
+            const bool active = (item->state & State_Selected) && (item->state & State_Enabled);
+            if (active)
+                PaintButtonFace(*painter, item->rect, 3, true, item->state & State_Sunken, true);
+            painter->save();
+            painter->setPen(item->state & State_Enabled ? Theme::Ink : Theme::Disabled);
+            const int flags = Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::TextSingleLine;
+            painter->drawText(item->rect, flags, item->text);
+            painter->restore();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     if (element == CE_TabBarTabShape) {
         if (const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option)) {
             const bool selected = tab->state & State_Selected;

@@ -1,0 +1,48 @@
+// Renders every window of the player, in the program's theme, to /tmp/window-N.png, to look at
+// the theme without a display: preview_windows [FOLDER] [COURSE]. A developer's aid.
+
+#include "Startup.h"
+#include "app/Fonts.h"
+#include "app/Registry.h"
+#include "app/Roster.h"
+#include "app/Theme.h"
+#include "catalogue/Main.h"
+#include "collections/Favorite.h"
+#include "collections/ShowFavor.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
+#include "viewer/ShowCourse.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    RegisterOriginalFonts();
+    ApplyTheme(app);
+    QTemporaryDir dir;
+    TIniRegistry registry(dir.filePath(QStringLiteral("registry.ini")));
+    TAppContext context;
+    context.ProgramFolder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(CP_SOURCE_DIR "/content/");
+    context.Registry = &registry;
+    CreateWindows(context);
+    TRoster& roster = Roster();
+    if (argc > 2 && roster.Form1) {
+        roster.Form1->CourseTitle = QStringLiteral("Курс");
+        roster.Form1->OpenCourse(QString::fromLocal8Bit(argv[2]).toInt());
+    }
+    const QList<QWidget*> windows = {roster.MainForm, roster.Form1,        roster.ToolTipForm,
+                                     roster.TestForm, roster.FavoriteForm, roster.ShowFavorForm};
+    for (int i = 0; i < windows.size(); ++i) {
+        if (!windows[i])
+            continue;
+        windows[i]->resize(i == 1 ? QSize(1000, 650) : windows[i]->size());
+        windows[i]->show();
+        QTest::qWait(i == 1 ? 1500 : 200);
+        windows[i]->grab().save(QStringLiteral("/tmp/window-%1.png").arg(i));
+    }
+    DestroyWindows();
+    return 0;
+}
