@@ -61,6 +61,13 @@ void ParseOnly(benchmark::State& state) {
     state.counters["files"] = double(files.size());
 }
 
+// Finding the descriptors alone: listing, filtering and sorting the folder.
+void ListOnly(benchmark::State& state) {
+    const QString folder = Library(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ListDescriptorFiles(folder).size());
+}
+
 void ScanWithoutWindow(benchmark::State& state) {
     const QString folder = Library(int(state.range(0)));
     for (auto _ : state) {
@@ -106,6 +113,7 @@ void EmptyWindow(benchmark::State& state) {
 
 BENCHMARK(EmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ParseOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ListOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ScanWithoutWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WholeScanIntoWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -64,6 +64,7 @@ private slots:
     void scan_data();
     void scan();
     void fixtureLibrary();
+    void encodings();
     void missingFolderGivesEmptyCatalogue();
     void currentDirectoryDoesNotMatter();
     void skippedReasonsAreSaid_data();
@@ -186,6 +187,20 @@ void TestCourseScan::fixtureLibrary() {
              QStringLiteral("Пушкин, Лермонтов, Тютчев: стихи и их время."));
     QCOMPARE(model.Page(0).Courses[1].Name, QStringLiteral("Проза"));
     QCOMPARE(model.Page(0).Courses[1].Description, QString());
+}
+
+void TestCourseScan::encodings() {
+    // KOI8-R, UTF-16 big-endian and UTF-8 with a byte-order mark are read as declared; an
+    // unknown encoding and windows-1251 bytes declared as nothing (so UTF-8) are malformed.
+    TCatalogueModel model;
+    TCourseScan(model).LoadCourses(QStringLiteral(CP_TEST_DATA "/catalogue/encodings/"));
+    QCOMPARE(Summary(model), QStringLiteral("*Кодировки: 1@10, 2@40, 3@70, 6@100"));
+    QCOMPARE(SkippedNames(model), QStringLiteral("4_unknown.xml, 5_cp1251_undeclared.xml"));
+    QStringList names;
+    for (const TCatalogueCourse& c : model.Page(0).Courses)
+        names << c.Name;
+    QCOMPARE(names, QStringList({"КОИ-8", "UTF-16 BE", "UTF-8 с BOM", "Без объявления, UTF-8"}));
+    QCOMPARE(model.Page(0).Courses[0].Description, QStringLiteral("Текст в KOI8-R."));
 }
 
 void TestCourseScan::missingFolderGivesEmptyCatalogue() {
