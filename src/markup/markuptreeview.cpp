@@ -8,6 +8,7 @@
 #include "markup/markuptreedelegate.h"
 #include "markup/markuptreenode.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -590,6 +591,35 @@ void TMarkupTreeView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+void TMarkupTreeView::keyboardSearch(const QString& search) {
+    if (search.isEmpty() || topLevelItemCount() == 0)
+        return;
+    if (!m_searchTyped.isValid() || m_searchTyped.elapsed() > QApplication::keyboardInputInterval())
+        m_search.clear();
+    m_searchTyped.start();
+    // The same letter again steps to the next match; a longer prefix may still be the current one.
+    const bool repeated = m_search.size() == 1 && search.size() == 1 && m_search == search;
+    if (!repeated)
+        m_search += search;
+    QTreeWidgetItem* start = currentItem();
+    if (!start)
+        start = topLevelItem(0);
+    QTreeWidgetItem* node = m_search.size() > 1 ? start : itemBelow(start);
+    // Visible nodes from the start, round to the top and back to the start.
+    for (int guard = 0; guard < 2; ++guard) {
+        for (; node; node = itemBelow(node)) {
+            if (StripMarkup(node->text(0)).startsWith(m_search, Qt::CaseInsensitive)) {
+                setCurrentItem(node);
+                scrollToItem(node);
+                return;
+            }
+            if (guard == 1 && node == start)
+                return;
+        }
+        node = topLevelItem(0);
+    }
 }
 
 // --- hint ----------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "markup/TreeContent.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QList>
 #include <QPersistentModelIndex>
 #include <QPixmap>
@@ -125,6 +126,9 @@ public:
     void DrawCheck(QPainter& painter, QRect box, bool checked) const;
     void DrawRadio(QPainter& painter, QRect box, bool checked) const;
 
+    // Typing finds the next visible node whose caption, as plain text, starts with what was typed.
+    void keyboardSearch(const QString& search) override;
+
     // The anchor under point (viewport coordinates) in node's caption; empty when none.
     QString AnchorAt(QTreeWidgetItem* node, QPoint point) const;
     // The node whose row lies under point (viewport coordinates), nullptr when none.
@@ -204,4 +208,6 @@ private:
     QPersistentModelIndex m_hintNode; // node whose caption the current hint shows
     int m_lastHorzScroll = -1;
     QList<QPersistentModelIndex> m_selectionOrder; // selected nodes, oldest first
+    QString m_search;                              // what was typed for keyboardSearch
+    QElapsedTimer m_searchTyped;                   // since the last key of m_search
 };

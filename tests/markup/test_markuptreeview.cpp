@@ -88,6 +88,8 @@ private slots:
     void itemHeightKept();
     void horizontalExtentFollowsCaption();
     void hotTrackAndAutoExpand();
+    void typingFindsPlainCaption_data();
+    void typingFindsPlainCaption();
 };
 
 void TestMarkupTreeView::glyphSlotClick_data() {
@@ -414,6 +416,37 @@ void TestMarkupTreeView::hotTrackAndAutoExpand() {
     Click(f.Viewport(), f.At(b, 6));
     QVERIFY(b->isExpanded());
     QVERIFY(!a->isExpanded()); // one branch open at a time
+}
+
+void TestMarkupTreeView::typingFindsPlainCaption_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("found"); // index of the node that becomes current; -1: stays on the first
+    QTest::newRow("first letter") << "г" << 1;
+    QTest::newRow("prefix across a tag") << "гра" << 2;
+    QTest::newRow("same letter steps on") << "гг" << 2;
+    QTest::newRow("wraps round") << "а" << 0;
+    QTest::newRow("tags are not text") << "<" << -1;
+    QTest::newRow("nested node while shown") << "ф" << 4;
+}
+
+void TestMarkupTreeView::typingFindsPlainCaption() {
+    QFETCH(QString, typed);
+    QFETCH(int, found);
+    TTreeFixture f;
+    QList<QTreeWidgetItem*> n;
+    n << AddNode(f.Tree, nullptr, 1, QStringLiteral("<B>Алгебра</B>"));
+    n << AddNode(f.Tree, nullptr, 2, QStringLiteral("Геометрия"));
+    n << AddNode(f.Tree, nullptr, 3, QStringLiteral("<I>Г</I>рафы"));
+    n << AddNode(f.Tree, nullptr, 4, QStringLiteral("<U>Задачи</U>"));
+    n << AddNode(f.Tree, n[3], 5, QStringLiteral("Физика"));
+    f.Tree.expandAll();
+    f.Tree.setCurrentItem(n[0]);
+    f.Tree.setFocus();
+    for (const QChar c : typed) { // keyClicks takes only Latin-1 letters
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&f.Tree, &press);
+    }
+    QCOMPARE(f.Tree.currentItem(), n[found < 0 ? 0 : found]);
 }
 
 QTEST_MAIN(TestMarkupTreeView)
