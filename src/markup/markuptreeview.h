@@ -114,6 +114,9 @@ public:
     void SetCursor(const QCursor& cursor);
 
     // --- events -----------------------------------------------------------------------------
+    // Handlers may change or reload the tree. OnAnchorExit gets a null Node when the pointer
+    // left the anchor for a place with no node; its Anchor is empty when the pointer came to an
+    // anchor from caption text without one.
     TAnchorClick OnAnchorClick;
     TAnchorClick OnAnchorEnter;
     TAnchorClick OnAnchorExit;
