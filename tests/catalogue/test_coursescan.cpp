@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +66,7 @@ private slots:
     void scan();
     void fixtureLibrary();
     void encodings();
+    void specialEntries();
     void missingFolderGivesEmptyCatalogue();
     void currentDirectoryDoesNotMatter();
     void skippedReasonsAreSaid_data();
@@ -201,6 +203,20 @@ void TestCourseScan::encodings() {
         names << c.Name;
     QCOMPARE(names, QStringList({"КОИ-8", "UTF-16 BE", "UTF-8 с BOM", "Без объявления, UTF-8"}));
     QCOMPARE(model.Page(0).Courses[0].Description, QStringLiteral("Текст в KOI8-R."));
+}
+
+void TestCourseScan::specialEntries() {
+    // A pipe named like a descriptor would block the scan for ever if it were opened; a link to
+    // a descriptor is read like the file; a link to nowhere is no file at all.
+    QTemporaryDir dir;
+    WriteFiles(dir.path(), {{"target.txt", Descriptor("2", "A")}, {"b.xml", Descriptor("1", "A")}});
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("a_pipe.xml")).constData(), 0600), 0);
+    QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("c_link.xml")));
+    QVERIFY(QFile::link(dir.filePath("missing.txt"), dir.filePath("d_dangling.xml")));
+    TCatalogueModel model;
+    TCourseScan(model).LoadCourses(dir.path());
+    QCOMPARE(Summary(model), QStringLiteral("*A: 1@10, 2@40"));
+    QCOMPARE(SkippedNames(model), QString());
 }
 
 void TestCourseScan::missingFolderGivesEmptyCatalogue() {
