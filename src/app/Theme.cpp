@@ -3,8 +3,11 @@
 #include "app/look/CourseStyle.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPalette>
 #include <QToolTip>
+#include <QTranslator>
 
 QFont Theme::DefaultFont() {
     QFont font(QStringLiteral("Tahoma"));
@@ -40,9 +43,21 @@ QPalette ThemePalette() {
     return p;
 }
 
+// Stock dialogs (message boxes, file and print dialogs) speak Russian like the rest of the
+// program when Qt's own Russian texts are installed; without them they stay in English.
+void InstallStockDialogTexts(QApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
 } // namespace
 
 void ApplyTheme(QApplication& app) {
+    InstallStockDialogTexts(app);
     app.setStyle(new TCourseStyle);
     const QPalette palette = ThemePalette();
     app.setPalette(palette);

@@ -14,6 +14,7 @@
 #include "viewer/ShowCourse.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,12 @@ int main(int argc, char** argv) {
         QTest::qWait(i == 1 ? 1500 : 200);
         windows[i]->grab().save(QStringLiteral("/tmp/window-%1.png").arg(i));
     }
+    // A stock dialog in the theme, as the error report shows it.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Проигрыватель учебных курсов"),
+                    QStringLiteral("Ошибка загрузки файла"), QMessageBox::Ok | QMessageBox::Cancel);
+    box.show();
+    QTest::qWait(200);
+    box.grab().save(QStringLiteral("/tmp/window-dialog.png"));
     DestroyWindows();
     return 0;
 }
