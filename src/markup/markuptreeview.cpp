@@ -639,7 +639,7 @@ bool TMarkupTreeView::ShowNodeHint(QHelpEvent* event) {
     QTreeWidgetItem* node = NodeAt(event->pos());
     m_hintNode = node ? QPersistentModelIndex(indexFromItem(node)) : QPersistentModelIndex();
 
-    QString text = m_hint;
+    QString text = Hint();
     QPoint at = event->globalPos();
     QRect area;
     if (node) {

@@ -96,9 +96,9 @@ public:
     // Background of the rows (the base colour of the palette).
     TColor Color() const;
     void SetColor(TColor color);
-    // Hint shown for a node whose caption fits, and away from the nodes.
-    QString Hint() const { return m_hint; }
-    void SetHint(const QString& hint) { m_hint = hint; }
+    // Hint shown for a node whose caption fits, and away from the nodes: the widget's tool tip.
+    QString Hint() const { return toolTip(); }
+    void SetHint(const QString& hint) { setToolTip(hint); }
     bool HotTrack() const { return m_hotTrack; }
     void SetHotTrack(bool on) { m_hotTrack = on; }
     bool AutoExpand() const { return m_autoExpand; }
@@ -200,7 +200,6 @@ private:
     TColor m_selectionNFFontColor = clBlack;
     TColor m_urlColor = clBlue;
     TColor m_hintColor = clNone;
-    QString m_hint;
     bool m_hotTrack = false;
     bool m_autoExpand = false;
     bool m_rightClickSelect = false;
