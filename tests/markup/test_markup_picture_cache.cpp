@@ -152,6 +152,12 @@ private slots:
         QVERIFY(!picture.Empty());
         QCOMPARE(picture.Width(), 10);
 
+        // Names ignore case, as on the system the content was made on.
+        TMarkupPicture upper;
+        upper.LoadFromSource(QStringLiteral("FILE://") + path.toUpper());
+        QVERIFY(!upper.Empty());
+        QCOMPARE(upper.Source(), QStringLiteral("FILE://") + path.toUpper());
+
         // Broken bytes in a file are swallowed.
         const QString broken = dir.filePath(QStringLiteral("b.png"));
         QFile out(broken);
