@@ -81,13 +81,13 @@ private slots:
         QCOMPARE(canvas.TextHeight(QStringLiteral("gh")), metrics.height());
     }
 
-    void StylesChangeWidths() {
+    void FontsChangeWidths() {
         TQtMarkupCanvas canvas(nullptr, TreeFont());
         TRect plain{0, 0, 0, 0};
         canvas.DrawText(QStringLiteral("Wide words"), plain, TextFormat::CalcRect);
-        TMarkupFont bold = canvas.Font();
-        bold.Style = fsBold;
-        canvas.SetFont(bold);
+        TMarkupFont larger = canvas.Font();
+        larger.PixelSize = 20;
+        canvas.SetFont(larger);
         TRect wide{0, 0, 0, 0};
         canvas.DrawText(QStringLiteral("Wide words"), wide, TextFormat::CalcRect);
         QVERIFY(wide.Width() > plain.Width());
