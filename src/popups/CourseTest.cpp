@@ -67,6 +67,8 @@ TTestForm::~TTestForm() {
 }
 
 void TTestForm::ShowPage(const QString& url) {
+    // A test still loading is stopped first, so that the wait sees the blank page's own load.
+    wbToolTip->Stop();
     wbToolTip->LoadBlankAndWait();
     show();
     raise();
@@ -103,18 +105,25 @@ void TTestForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
                                      const std::optional<QString>& targetFrameName, bool& cancel) {
     PopupBrowser->OnBeforeNavigate2 = nullptr;
     cancel = true;
-    switch (RouteTestRequest(targetFrameName)) {
-    case TTestRoute::ToolTip:
-        if (OnShowToolTip)
-            OnShowToolTip(url);
-        else if (Roster().ToolTipForm)
-            Roster().ToolTipForm->ShowPage(url);
-        break;
-    case TTestRoute::Test:
-        if (OnShowTest)
-            OnShowTest(url);
-        break;
-    case TTestRoute::Nothing:
-        break;
-    }
+    // Served after the browser's own work: both routes wait for a page to load.
+    const TTestRoute route = RouteTestRequest(targetFrameName);
+    QMetaObject::invokeMethod(
+        this,
+        [this, route, url] {
+            switch (route) {
+            case TTestRoute::ToolTip:
+                if (OnShowToolTip)
+                    OnShowToolTip(url);
+                else if (Roster().ToolTipForm)
+                    Roster().ToolTipForm->ShowPage(url);
+                break;
+            case TTestRoute::Test:
+                if (OnShowTest)
+                    OnShowTest(url);
+                break;
+            case TTestRoute::Nothing:
+                break;
+            }
+        },
+        Qt::QueuedConnection);
 }

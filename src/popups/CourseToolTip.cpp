@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <QToolBar>
 
 TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
@@ -65,10 +66,14 @@ void TToolTipForm::ShowPage(const QString& url) {
     activateWindow();
     wbToolTip->Navigate(url);
     setCursor(Qt::WaitCursor);
-    // Every change of the load state arrives as an event, so waiting for the next event is
-    // enough; the user interface stays responsive meanwhile.
-    while (wbToolTip->ReadyState() != TWebBrowser::ReadyComplete && !m_quitting)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    // Each pass ends when the page reports its load or after a short while, so the wait never
+    // depends on one wake-up; the user interface stays responsive meanwhile.
+    while (wbToolTip->ReadyState() != TWebBrowser::ReadyComplete && !m_quitting) {
+        QEventLoop pass;
+        QTimer::singleShot(20, &pass, &QEventLoop::quit);
+        connect(wbToolTip, &QWebEngineView::loadFinished, &pass, &QEventLoop::quit);
+        pass.exec();
+    }
     unsetCursor();
 }
 

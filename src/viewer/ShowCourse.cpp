@@ -71,8 +71,11 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
 
     connect(se1, &QSpinBox::valueChanged, this, &TForm1::se1Change);
     connect(sButton4, &QPushButton::clicked, this, &TForm1::sButton4Click);
-    connect(LeftTree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { LeftTreeChange(current); });
+    // The user's choice of a node shows as a selected current node. Qt changes the current node
+    // and the selection in two steps (and makes the first node current, unselected, when the
+    // view gets the focus), so both signals lead to one check.
+    connect(LeftTree, &QTreeWidget::currentItemChanged, this, &TForm1::TreeSelectionMoved);
+    connect(LeftTree, &QTreeWidget::itemSelectionChanged, this, &TForm1::TreeSelectionMoved);
     connect(LeftTree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (LeftTree->NodeAt(pos))
             TreePopupMenu->popup(LeftTree->viewport()->mapToGlobal(pos));
@@ -182,6 +185,8 @@ bool TForm1::OpenCourse(int courseNumber) {
             action->setVisible(available[i]);
     const bool result = QFileInfo(CourseDir).isDir();
     ConnectPopupWindows();
+    // A page still loading is stopped first, so that the wait sees the blank page's own load.
+    wMain->Stop();
     wMain->LoadBlankAndWait();
     CourseNumber = courseNumber;
     NavigateToObject(start);
@@ -192,9 +197,22 @@ void TForm1::NavigateToObject(int sectionId) {
     se1->setValue(sectionId);
     setWindowTitle(SectionCaption(sectionId) + QStringLiteral(" - ") + CourseTitle);
     if (QFileInfo(CourseDir).isDir()) {
+        m_treeNode = nullptr;
         LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, sectionId));
         wMain->Navigate(QStringLiteral("about:blank"));
     }
+}
+
+void TForm1::TreeSelectionMoved() {
+    QTreeWidgetItem* node = LeftTree->currentItem();
+    if (!node || !node->isSelected()) {
+        m_treeNode = nullptr;
+        return;
+    }
+    if (node == m_treeNode)
+        return;
+    m_treeNode = node;
+    LeftTreeChange(node);
 }
 
 void TForm1::se1Change(int value) {
@@ -202,6 +220,7 @@ void TForm1::se1Change(int value) {
 }
 
 void TForm1::sButton4Click() {
+    m_treeNode = nullptr;
     LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, CurrentSection()));
 }
 
@@ -241,7 +260,15 @@ void TForm1::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
     // Each arming serves one request; the hidden browser itself never loads a page.
     PopupBrowser->OnBeforeNavigate2 = nullptr;
     cancel = true;
-    switch (RouteViewerRequest(url, targetFrameName)) {
+    // The browser reports the request from inside its own work, where waiting for another page
+    // (the hint window waits for its page) could never end; the request is served right after.
+    const TViewerRoute route = RouteViewerRequest(url, targetFrameName);
+    QMetaObject::invokeMethod(
+        this, [this, route, url] { ServeRequest(route, url); }, Qt::QueuedConnection);
+}
+
+void TForm1::ServeRequest(TViewerRoute route, const QString& url) {
+    switch (route) {
     case TViewerRoute::ToolTip:
         ShowToolTip(url);
         break;
@@ -314,6 +341,7 @@ void TForm1::ppRunExecute() {
     const QString path = ItemPagePath(CourseDir, TasksSection, content->id);
     if (!QFileInfo(path).isFile())
         return;
+    wMain->Stop();
     wMain->LoadBlankAndWait();
     wMain->Navigate(path + QStringLiteral("#run"));
 }

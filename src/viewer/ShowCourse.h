@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/XmlDocument.h"
+#include "popups/LinkRules.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -113,6 +114,8 @@ protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
 
 private:
+    void ServeRequest(TViewerRoute route, const QString& url);
+    void TreeSelectionMoved();
     void BuildCommands();
     void BuildMenus();
     void BuildToolBars();
@@ -124,4 +127,5 @@ private:
     TAppContext m_context;
     std::function<void(const QString&)> m_showMessage;
     std::function<QString()> m_choosePdfFile;
+    QTreeWidgetItem* m_treeNode = nullptr; // the node whose page the tree last asked for
 };

@@ -1,0 +1,90 @@
+#pragma once
+
+// Helpers of the viewer tests: a copy of the fixture library, a shell that records what it is
+// asked to open, real clicks on page elements, and scripts run to completion.
+
+#include "app/Shell.h"
+#include "app/browser/WebBrowser.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <memory>
+#include <optional>
+
+// WebEngine is slow on a small machine that runs other tests beside this one.
+inline constexpr int kWebTimeout = 90000;
+
+class TRecordingShell final : public TShell {
+public:
+    bool Open(const QString& pathOrUrl) override {
+        Opened << pathOrUrl;
+        return Result;
+    }
+    QStringList Opened;
+    bool Result = true;
+};
+
+// Copies a folder tree; false when any file could not be copied.
+inline bool CopyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (it.fileInfo().isDir()) {
+            if (!QDir().mkpath(target))
+                return false;
+        } else if (!QFile::copy(source, target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
+    auto result = std::make_shared<std::optional<QVariant>>();
+    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+    if (!QTest::qWaitFor([&] { return result->has_value(); }, kWebTimeout))
+        return QVariant();
+    return result->value_or(QVariant());
+}
+
+inline bool WaitComplete(TWebBrowser* browser) {
+    return QTest::qWaitFor([&] { return browser->ReadyState() == TWebBrowser::ReadyComplete; }, kWebTimeout);
+}
+
+// A real click in the middle of an element of the shown page, as a user makes it.
+inline bool ClickElement(TWebBrowser* browser, const QString& id) {
+    const QVariantList point = RunScript(browser->page(), QStringLiteral(R"((function () {
+        var el = document.getElementById("%1");
+        if (!el) return null;
+        el.scrollIntoView();
+        var r = el.getBoundingClientRect();
+        return [r.left + Math.min(r.width / 2, 10), r.top + r.height / 2];
+    })())")
+                                                              .arg(id))
+                                   .toList();
+    if (point.size() != 2)
+        return false;
+    const QPoint centre(qRound(point.at(0).toDouble()), qRound(point.at(1).toDouble()));
+    QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
+    QTest::mouseMove(target, centre);
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, centre);
+    return true;
+}
+
+// The location of a browser with percent escapes decoded, so tests compare plain paths.
+inline QString Location(TWebBrowser* browser) {
+    return QUrl::fromPercentEncoding(browser->LocationURL().toUtf8());
+}
+
+// No load running: complete, or never asked to load anything.
+inline bool WaitIdle(TWebBrowser* browser) {
+    return QTest::qWaitFor([&] { return browser->ReadyState() != TWebBrowser::ReadyLoading; }, kWebTimeout);
+}
