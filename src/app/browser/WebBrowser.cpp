@@ -49,10 +49,12 @@ TWebBrowser::~TWebBrowser() = default;
 void TWebBrowser::ConnectPageSignals() {
     QWebEnginePage* p = page();
     connect(p, &QWebEnginePage::loadStarted, this, [this] {
+        m_pageLoading = true;
         m_awaitingStart = false;
         m_readyState = ReadyLoading;
     });
     connect(p, &QWebEnginePage::loadFinished, this, [this] {
+        m_pageLoading = false;
         ++m_loadSerial;
         // The end of a load that was running when Navigate started another one.
         if (m_awaitingStart)
@@ -94,7 +96,9 @@ void TWebBrowser::Navigate(const QString& urlOrPath) {
 void TWebBrowser::Load(const QUrl& url) {
     // A javascript: address runs in the current document and starts no load to wait for.
     if (url.scheme() != QLatin1String("javascript")) {
-        m_awaitingStart = true;
+        // A load started while the page is still loading gets no start of its own: the page
+        // reports one end for both, and that end is this load's.
+        m_awaitingStart = !m_pageLoading;
         m_readyState = ReadyLoading;
     }
     load(url);

@@ -86,6 +86,7 @@ private:
 
     int m_readyState = ReadyUninitialized;
     bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
+    bool m_pageLoading = false;    // between the page's loadStarted and loadFinished
     bool m_htmlDocument = false;   // the loaded document is an HTML document
     int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
     QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
