@@ -20,8 +20,6 @@ void RegisterOriginalFonts() {
                 if (QFileInfo::exists(folder + file))
                     QFontDatabase::addApplicationFont(folder + file);
     };
-    // Only the regular face: text in the wine package's bold face comes out in a fallback
-    // font under Qt, while a bold made from the regular face looks as Tahoma Bold should.
-    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf")});
+    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf")});
     add(QStringLiteral("Symbol"), {QStringLiteral("symbol.ttf")});
 }
