@@ -11,6 +11,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/Theme.h"
+#include "app/browser/WbPopup.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     context.Registry = &registry;
     context.Shell = &shell;
 
+    // The right-click hook of the plain browsers: before the first window, removed at exit.
+    const TWbPopup wbPopup;
     CreateWindows(context);
     TRoster& roster = Roster();
     if (!roster.MainForm)

@@ -94,6 +94,9 @@ void TWebBrowser::Navigate(const QString& urlOrPath) {
 }
 
 void TWebBrowser::Load(const QUrl& url) {
+    // Chromium loads about: pages without asking acceptNavigationRequest; ask the handler here.
+    if (url.scheme() == QLatin1String("about") && !BeforeNavigate(url, std::nullopt))
+        return;
     // A javascript: address runs in the current document and starts no load to wait for.
     if (url.scheme() != QLatin1String("javascript")) {
         // A load started while the page is still loading gets no start of its own: the page

@@ -1,0 +1,104 @@
+#pragma once
+
+// Helpers of the browser tests: fixture pages, scripts run to completion, real mouse clicks on
+// page elements, and a main() that prepares Qt WebEngine for a widget test.
+
+#include "app/browser/WebBrowser.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QUrl>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <memory>
+#include <optional>
+
+// WebEngine is slow on a small machine running other tests beside this one.
+inline constexpr int kWebTimeout = 60000;
+
+inline QString Fixture(const QString& name) {
+    return QStringLiteral(CP_TEST_DATA "/browser/") + name;
+}
+
+inline QString FixtureUrl(const QString& name) {
+    return QUrl::fromLocalFile(Fixture(name)).toString();
+}
+
+// Runs script in the page's main frame and waits for its result (invalid on time-out).
+inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
+    auto result = std::make_shared<std::optional<QVariant>>();
+    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+    (void)QTest::qWaitFor([&] { return result->has_value(); }, kWebTimeout);
+    return result->value_or(QVariant());
+}
+
+inline bool WaitComplete(TWebBrowser* browser) {
+    return QTest::qWaitFor([&] { return browser->ReadyState() == TWebBrowser::ReadyComplete; }, kWebTimeout);
+}
+
+inline bool NavigateAndWait(TWebBrowser* browser, const QString& urlOrPath) {
+    browser->Navigate(urlOrPath);
+    return WaitComplete(browser);
+}
+
+// The centre of an element, in view coordinates; frameId names an iframe holding it.
+inline std::optional<QPoint> ElementCentre(TWebBrowser* browser, const QString& id,
+                                           const QString& frameId = QString()) {
+    const QString script =
+        QStringLiteral(R"((function () {
+        var dx = 0, dy = 0, doc = document;
+        if (%2) {
+            var frame = document.getElementById(%2);
+            var fr = frame.getBoundingClientRect();
+            dx = fr.left + frame.clientLeft; dy = fr.top + frame.clientTop;
+            doc = frame.contentDocument;
+        }
+        var el = doc.getElementById(%1);
+        if (!el) return null;
+        var r = el.getBoundingClientRect();
+        return [dx + r.left + Math.min(r.width / 2, 10), dy + r.top + r.height / 2];
+    })())")
+            .arg(QStringLiteral("\"%1\"").arg(id),
+                 frameId.isEmpty() ? QStringLiteral("null") : QStringLiteral("\"%1\"").arg(frameId));
+    const QVariantList point = RunScript(browser->page(), script).toList();
+    if (point.size() != 2)
+        return std::nullopt;
+    return QPoint(qRound(point.at(0).toDouble()), qRound(point.at(1).toDouble()));
+}
+
+// The widget that takes the view's mouse and keyboard input.
+inline QWidget* InputWidget(TWebBrowser* browser) {
+    return browser->focusProxy() ? browser->focusProxy() : browser;
+}
+
+// A real mouse click, as a user would make it (the page sees a user gesture).
+inline bool ClickElement(TWebBrowser* browser, const QString& id, const QString& frameId = QString(),
+                         Qt::MouseButton button = Qt::LeftButton) {
+    const auto centre = ElementCentre(browser, id, frameId);
+    if (!centre)
+        return false;
+    QWidget* target = InputWidget(browser);
+    QTest::mouseMove(target, *centre);
+    QTest::mouseClick(target, button, Qt::NoModifier, *centre);
+    return true;
+}
+
+// A view on the offscreen screen, big enough for the fixture pages.
+inline void ShowForInput(QWidget* view) {
+    view->resize(900, 700);
+    view->show();
+    (void)QTest::qWaitFor([&] { return view->isVisible() && view->focusProxy(); }, kWebTimeout);
+}
+
+#define CP_BROWSER_TEST_MAIN(TestClass)                                                                      \
+    int main(int argc, char** argv) {                                                                        \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                          \
+        QApplication app(argc, argv);                                                                        \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        int result = 0;                                                                                      \
+        {                                                                                                    \
+            TestClass test;                                                                                  \
+            result = QTest::qExec(&test, argc, argv);                                                        \
+        }                                                                                                    \
+        return result;                                                                                       \
+    }

@@ -1,0 +1,278 @@
+// Navigation of a browser: fragments, before-navigate and its cancel, ready state, back and
+// forward states, and pages that go wrong.
+
+#include "BrowserTestSupport.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PlainBrowser.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QTcpServer>
+#include <QTest>
+
+class TestNavigation : public QObject {
+    Q_OBJECT
+
+    TEmbeddedBrowser* m_browser = nullptr;
+    QStringList m_navigations;
+    QList<QPair<int, bool>> m_states;
+    int m_completed = 0;
+
+private slots:
+    void init() {
+        m_browser = new TEmbeddedBrowser();
+        m_navigations.clear();
+        m_states.clear();
+        m_completed = 0;
+        m_browser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                              const std::optional<QString>& name, bool&) {
+            QCOMPARE(sender, m_browser);
+            QVERIFY(!name.has_value());
+            m_navigations.append(url);
+        };
+        m_browser->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
+            QCOMPARE(sender, m_browser);
+            m_states.append({command, enable});
+        };
+        m_browser->OnNavigateComplete2 = [this](TWebBrowser* sender) {
+            QCOMPARE(sender, m_browser);
+            ++m_completed;
+        };
+        ShowForInput(m_browser);
+    }
+
+    void cleanup() {
+        delete m_browser;
+        m_browser = nullptr;
+    }
+
+    void nothingLoadedAtFirst() {
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyUninitialized));
+        QVERIFY(!m_browser->DocumentLoaded());
+        // Without history nothing happens.
+        m_browser->GoBack();
+        m_browser->GoForward();
+        m_browser->Stop();
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyUninitialized));
+    }
+
+    void fragmentsReachThePage_data() {
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("run") << "#run";
+        QTest::newRow("task list") << "#tid=12_1;-1";
+        QTest::newRow("collection") << "#12,5,3;12,7,4";
+        QTest::newRow("none") << "";
+    }
+
+    void fragmentsReachThePage() {
+        QFETCH(QString, fragment);
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html")) + fragment));
+        QCOMPARE(RunScript(m_browser->page(), QStringLiteral("location.hash")).toString(), fragment);
+        QCOMPARE(m_browser->LocationURL(), FixtureUrl(QStringLiteral("start.html")) + fragment);
+        QCOMPARE(m_navigations, QStringList{FixtureUrl(QStringLiteral("start.html")) + fragment});
+        QCOMPARE(m_completed, 1);
+        QVERIFY(m_browser->DocumentLoaded());
+    }
+
+    void cancelledNavigationKeepsThePage() {
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        m_browser->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url, const std::optional<QString>&,
+                                              bool& cancel) {
+            m_navigations.append(url);
+            cancel = true;
+        };
+        m_browser->Navigate(Fixture(QStringLiteral("page2.html")));
+        QVERIFY(WaitComplete(m_browser));
+        QVERIFY(ClickElement(m_browser, QStringLiteral("next")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_navigations.size(), 3, kWebTimeout);
+        QVERIFY(WaitComplete(m_browser));
+        QCOMPARE(m_browser->LocationURL(), FixtureUrl(QStringLiteral("start.html")));
+        QCOMPARE(m_navigations.mid(1), (QStringList{FixtureUrl(QStringLiteral("page2.html")),
+                                                    FixtureUrl(QStringLiteral("page2.html"))}));
+    }
+
+    void handlerMayRedirectFromInside() {
+        // The viewer cancels a task link and navigates to it again with "#run".
+        m_browser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                              const std::optional<QString>&, bool& cancel) {
+            m_navigations.append(url);
+            if (!url.contains(QLatin1Char('#'))) {
+                cancel = true;
+                sender->Navigate(url + QStringLiteral("#run"));
+            }
+        };
+        m_browser->Navigate(Fixture(QStringLiteral("start.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(),
+                                  FixtureUrl(QStringLiteral("start.html")) + QStringLiteral("#run"),
+                                  kWebTimeout);
+        QVERIFY(WaitComplete(m_browser));
+        QCOMPARE(RunScript(m_browser->page(), QStringLiteral("location.hash")).toString(),
+                 QStringLiteral("#run"));
+        QCOMPARE(m_navigations,
+                 (QStringList{FixtureUrl(QStringLiteral("start.html")),
+                              FixtureUrl(QStringLiteral("start.html")) + QStringLiteral("#run")}));
+    }
+
+    void fragmentChangeInsidePageSkipsBeforeNavigate() {
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        RunScript(m_browser->page(), QStringLiteral("location.hash = 'inside'; 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(),
+                                  FixtureUrl(QStringLiteral("start.html")) + QStringLiteral("#inside"),
+                                  kWebTimeout);
+        QCOMPARE(m_navigations.size(), 1);
+    }
+
+    void backAndForwardFollowClicks() {
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        QVERIFY(ClickElement(m_browser, QStringLiteral("next")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), FixtureUrl(QStringLiteral("page2.html")),
+                                  kWebTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_states, (QList<QPair<int, bool>>{{2, true}}), kWebTimeout);
+
+        m_states.clear();
+        m_browser->GoBack();
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), FixtureUrl(QStringLiteral("start.html")),
+                                  kWebTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_states.size(), 2, kWebTimeout);
+        QVERIFY(m_states.contains({2, false}));
+        QVERIFY(m_states.contains({1, true}));
+
+        m_states.clear();
+        m_browser->GoForward();
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), FixtureUrl(QStringLiteral("page2.html")),
+                                  kWebTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(m_states.size(), 2, kWebTimeout);
+        QVERIFY(m_states.contains({2, true}));
+        QVERIFY(m_states.contains({1, false}));
+
+        // A new page after going back drops the forward history.
+        m_browser->GoBack();
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->LocationURL(), FixtureUrl(QStringLiteral("start.html")),
+                                  kWebTimeout);
+        m_states.clear();
+        QVERIFY(WaitComplete(m_browser));
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("page3.html"))));
+        QTRY_COMPARE_WITH_TIMEOUT(m_states.size(), 2, kWebTimeout);
+        QVERIFY(m_states.contains({1, false}));
+        QVERIFY(m_states.contains({2, true}));
+    }
+
+    void loadBlankAndWaitCompletes() {
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyComplete));
+        QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
+        // And once more straight away, with the page already blank.
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyComplete));
+        QCOMPARE(m_navigations.count(QStringLiteral("about:blank")), 2);
+    }
+
+    void loadBlankAndWaitWhenCancelled() {
+        m_browser->OnBeforeNavigate2 = [](TWebBrowser*, const QString& url, const std::optional<QString>&,
+                                          bool& cancel) { cancel = url.startsWith(QLatin1String("about:")); };
+        // Nothing to wait for: the call returns and the browser stays as it was.
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyUninitialized));
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyComplete));
+        QCOMPARE(m_browser->LocationURL(), FixtureUrl(QStringLiteral("hint.html")));
+    }
+
+    void hiddenPlainBrowserLoads() {
+        QObject owner;
+        QPointer<TPlainBrowser> plain = new TPlainBrowser(&owner);
+        plain->LoadBlankAndWait();
+        QVERIFY(NavigateAndWait(plain, Fixture(QStringLiteral("hint.html"))));
+        QCOMPARE(plain->page()->title(), QStringLiteral("Hint"));
+        QVERIFY(!plain->isVisible());
+        QVERIFY(!plain->parentWidget());
+        // It goes with its owner.
+    }
+
+    void plainBrowserGoesWithItsOwner() {
+        QPointer<TPlainBrowser> plain;
+        {
+            QObject owner;
+            plain = new TPlainBrowser(&owner);
+        }
+        QVERIFY(plain.isNull());
+    }
+
+    void documents_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("xml with xslt, windows-1251") << "page.xml"
+                                                     << "XML page"
+                                                     << "document.getElementById('para').textContent"
+                                                     << "Текст из XML";
+        QTest::newRow("script errors") << "broken.html"
+                                       << "Broken script"
+                                       << "document.body.textContent.trim()"
+                                       << "still shown";
+    }
+
+    void documents() {
+        QFETCH(QString, page);
+        QFETCH(QString, title);
+        QFETCH(QString, script);
+        QFETCH(QString, result);
+        QVERIFY(NavigateAndWait(m_browser, Fixture(page)));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->title(), title, kWebTimeout);
+        QCOMPARE(RunScript(m_browser->page(), script).toString(), result);
+        QTRY_VERIFY_WITH_TIMEOUT(m_browser->DocumentLoaded(), kWebTimeout);
+    }
+
+    void missingFileCompletes() {
+        const QString missing = Fixture(QStringLiteral("no-such-page.html"));
+        QVERIFY(NavigateAndWait(m_browser, missing));
+        QCOMPARE(m_completed, 1);
+        QVERIFY(m_browser->LocationURL().endsWith(QStringLiteral("no-such-page.html")));
+    }
+
+    void pageThatNeverFinishesCanBeStopped() {
+        // A server that takes the connection and never answers.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        m_browser->Navigate(QStringLiteral("http://127.0.0.1:%1/never").arg(server.serverPort()));
+        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), kWebTimeout);
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyLoading));
+        m_browser->Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->ReadyState(), int(TWebBrowser::ReadyComplete), kWebTimeout);
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
+    }
+
+    void dropsCanBeRefused_data() {
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+
+    void dropsCanBeRefused() {
+        QFETCH(bool, enabled);
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        m_browser->SetDropsEnabled(enabled);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Fixture(QStringLiteral("hint.html")))});
+        QWidget* input = InputWidget(m_browser);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(input, &enter);
+        QCOMPARE(enter.isAccepted(), enabled);
+    }
+
+    void contextMenuCanBeSwitchedOff() {
+        m_browser->SetContextMenuEnabled(false);
+        QCOMPARE(m_browser->contextMenuPolicy(), Qt::NoContextMenu);
+        m_browser->SetContextMenuEnabled(true);
+        QCOMPARE(m_browser->contextMenuPolicy(), Qt::DefaultContextMenu);
+    }
+};
+
+CP_BROWSER_TEST_MAIN(TestNavigation)
+#include "test_navigation.moc"

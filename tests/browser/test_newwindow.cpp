@@ -1,0 +1,375 @@
+// New-window requests of a page: each reaches the receiving browser's OnBeforeNavigate2 once,
+// with the URL and the window name exactly as the page wrote it; nothing opens a window.
+
+#include "BrowserTestSupport.h"
+#include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PlainBrowser.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+struct TRequest {
+    QString Url;
+    std::optional<QString> Name;
+};
+
+// Keeps only the part of a fixture URL after the fixture folder.
+QString Tail(const QString& url) {
+    const QString folder = FixtureUrl(QString());
+    return url.startsWith(folder) ? url.mid(folder.size()) : url;
+}
+
+int VisibleWindows() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) { return w->isVisible(); }));
+}
+
+} // namespace
+
+class TestNewWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QObject> m_owner;
+    TEmbeddedBrowser* m_source = nullptr;
+    TPlainBrowser* m_receiver = nullptr;
+    QList<TRequest> m_requests;
+    QList<QString> m_sourceNavigations;
+    int m_newWindowCalls = 0;
+    int m_receiverLoads = 0;
+
+    void Arm() {
+        m_receiver->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                               const std::optional<QString>& name, bool& cancel) {
+            QCOMPARE(sender, m_receiver);
+            m_requests.append({Tail(url), name});
+            cancel = true;
+        };
+    }
+
+    // Asks for one more window and waits for it: a request handled twice would show up before it.
+    void WaitForSentinel() {
+        const qsizetype before = m_requests.size();
+        RunScript(m_source->page(), QStringLiteral("window.open('hint.html?sentinel', 'sentinel'); 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), before + 1, kWebTimeout);
+        QCOMPARE(m_requests.last().Url, QStringLiteral("hint.html?sentinel"));
+        QCOMPARE(m_requests.last().Name, std::optional<QString>(QStringLiteral("sentinel")));
+        m_requests.removeLast();
+    }
+
+    void Load(const QString& page) {
+        QVERIFY(NavigateAndWait(m_source, Fixture(page)));
+        m_requests.clear();
+        m_sourceNavigations.clear();
+        m_newWindowCalls = 0;
+    }
+
+private slots:
+    void init() {
+        m_owner = std::make_unique<QObject>();
+        m_source = new TEmbeddedBrowser();
+        m_receiver = new TPlainBrowser(m_owner.get());
+        m_requests.clear();
+        m_newWindowCalls = 0;
+        m_receiverLoads = 0;
+        connect(m_receiver->page(), &QWebEnginePage::loadStarted, this, [this] { ++m_receiverLoads; });
+        m_source->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool&) {
+            QCOMPARE(sender, m_source);
+            ++m_newWindowCalls;
+            Arm();
+            ppDisp = m_receiver;
+        };
+        m_source->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url,
+                                             const std::optional<QString>& name, bool&) {
+            QVERIFY(!name.has_value());
+            m_sourceNavigations.append(Tail(url));
+        };
+        ShowForInput(m_source);
+    }
+
+    void cleanup() {
+        delete m_source;
+        m_owner.reset(); // takes the receiver with it
+        m_source = nullptr;
+        m_receiver = nullptr;
+    }
+
+    void clickedTargets_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        // page, element clicked, frame holding it, URL and name handed over
+        const auto row = [](const char* tag, const char* page, const char* element, const char* frame,
+                            const char* url, const char* name) {
+            QTest::newRow(tag) << QString(page) << QString(element) << QString(frame) << QString(url)
+                               << QString::fromUtf8(name);
+        };
+        row("tooltip", "links.html", "tooltip", "", "hint.html", "tooltip");
+        row("test, fragment kept", "links.html", "test", "", "task.html#tid=5", "test");
+        row("run", "links.html", "run", "", "run_Content.html", "run");
+        row("case kept", "links.html", "ToolTip", "", "hint.html?case", "ToolTip");
+        // target="" is the page's own window, as in any browser.
+        row("_blank", "links.html", "blank", "", "hint.html?blank", "");
+        row("cyrillic name", "links.html", "cyrillic", "", "hint.html?cyr", "Окно подсказки");
+        row("area", "links.html", "map", "", "area.html", "test");
+        row("form", "links.html", "submit", "", "form.html?q=1", "run");
+        row("base target", "base.html", "link", "", "hint.html?base", "test");
+        row("own target over base", "base.html", "own", "", "hint.html?own", "tooltip");
+        row("link in a frame", "frames.html", "innerlink", "content", "hint.html?frame", "tooltip");
+    }
+
+    void clickedTargets() {
+        QFETCH(QString, page);
+        QFETCH(QString, element);
+        QFETCH(QString, frame);
+        QFETCH(QString, url);
+        QFETCH(QString, name);
+        Load(page);
+        const QString sourceUrl = m_source->LocationURL();
+
+        QVERIFY(ClickElement(m_source, element, frame));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 1, kWebTimeout);
+        QCOMPARE(m_requests.first().Url, url);
+        QCOMPARE(m_requests.first().Name, std::optional<QString>(name));
+        WaitForSentinel();
+        QCOMPARE(m_requests.size(), 1);
+        QCOMPARE(m_newWindowCalls, 2);
+        // Cancelled: the hidden browser loaded nothing, the page stayed, no window appeared.
+        QCOMPARE(m_receiverLoads, 0);
+        QCOMPARE(m_source->LocationURL(), sourceUrl);
+        QVERIFY(!m_receiver->isVisible());
+        QCOMPARE(VisibleWindows(), 1);
+    }
+
+    void sameWindowLinks_data() {
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("no target") << "same"
+                                   << "hint.html?same";
+        QTest::newRow("empty target") << "empty"
+                                      << "hint.html?empty";
+    }
+
+    void sameWindowLinks() {
+        QFETCH(QString, element);
+        QFETCH(QString, url);
+        Load(QStringLiteral("links.html"));
+        QVERIFY(ClickElement(m_source, element));
+        QTRY_COMPARE_WITH_TIMEOUT(m_source->LocationURL(), FixtureUrl(QString()) + url, kWebTimeout);
+        QCOMPARE(m_sourceNavigations, QList<QString>{url});
+        QCOMPARE(m_newWindowCalls, 0);
+        QVERIFY(m_requests.isEmpty());
+    }
+
+    void scriptedWindows_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("named") << "window.open('hint.html?a', 'tooltip')"
+                               << "hint.html?a"
+                               << "tooltip";
+        QTest::newRow("case kept") << "window.open('hint.html?b', 'Test')"
+                                   << "hint.html?b"
+                                   << "Test";
+        QTest::newRow("no name") << "window.open('hint.html?c')"
+                                 << "hint.html?c"
+                                 << "";
+        QTest::newRow("_blank") << "window.open('hint.html?d', '_blank')"
+                                << "hint.html?d"
+                                << "";
+        QTest::newRow("from a frame") << "document.getElementById('content').contentWindow.openFromFrame()"
+                                      << "task.html?frame"
+                                      << "test";
+        QTest::newRow("named later")
+            << "var w = window.open('', 'later'); w.location.href = 'hint.html?later'"
+            << "hint.html?later"
+            << "later";
+        QTest::newRow("unknown scheme") << "window.open('nosuchscheme:thing', 'odd')"
+                                        << "nosuchscheme:thing"
+                                        << "odd";
+    }
+
+    void scriptedWindows() {
+        QFETCH(QString, script);
+        QFETCH(QString, url);
+        QFETCH(QString, name);
+        Load(QStringLiteral("frames.html"));
+        RunScript(m_source->page(), script + QStringLiteral("; 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 1, kWebTimeout);
+        QCOMPARE(m_requests.first().Url, url);
+        QCOMPARE(m_requests.first().Name, std::optional<QString>(name));
+        WaitForSentinel();
+        QCOMPARE(m_requests.size(), 1);
+        QCOMPARE(m_receiverLoads, 0);
+    }
+
+    void sameNameTwiceGivesTwoRequests() {
+        Load(QStringLiteral("links.html"));
+        QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 1, kWebTimeout);
+        QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 2, kWebTimeout);
+        WaitForSentinel();
+        QCOMPARE(m_requests.size(), 2);
+        for (const TRequest& request : m_requests)
+            QCOMPARE(request.Name, std::optional<QString>(QStringLiteral("tooltip")));
+        QCOMPARE(m_newWindowCalls, 3);
+    }
+
+    void existingFrameTakesTheNavigation() {
+        Load(QStringLiteral("frames.html"));
+        QVERIFY(ClickElement(m_source, QStringLiteral("toframe")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_sourceNavigations, QList<QString>{QStringLiteral("inner2.html")},
+                                  kWebTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            RunScript(m_source->page(),
+                      QStringLiteral("document.getElementById('content').contentWindow.location.href"))
+                .toString(),
+            FixtureUrl(QStringLiteral("inner2.html")), kWebTimeout);
+        QCOMPARE(m_newWindowCalls, 0);
+        QVERIFY(m_requests.isEmpty());
+    }
+
+    void receiverThatLetsItThroughLoadsOnce() {
+        Load(QStringLiteral("links.html"));
+        m_source->OnNewWindow2 = [this](TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+            m_receiver->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url,
+                                                   const std::optional<QString>& name, bool&) {
+                m_requests.append({Tail(url), name});
+            };
+            ppDisp = m_receiver;
+        };
+        QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_receiver->LocationURL(), FixtureUrl(QStringLiteral("hint.html")),
+                                  kWebTimeout);
+        QVERIFY(WaitComplete(m_receiver));
+        QCOMPARE(m_requests.size(), 1);
+        QCOMPARE(m_requests.first().Name, std::optional<QString>(QStringLiteral("tooltip")));
+        QVERIFY(!m_receiver->isVisible());
+    }
+
+    void handlerThatClearsItselfServesOneRequest() {
+        // The windows disarm their hidden browser inside its own handler.
+        Load(QStringLiteral("links.html"));
+        m_source->OnNewWindow2 = [this](TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+            m_receiver->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
+                                                   const std::optional<QString>& name, bool& cancel) {
+                sender->OnBeforeNavigate2 = nullptr;
+                m_requests.append({Tail(url), name});
+                cancel = true;
+            };
+            ppDisp = m_receiver;
+        };
+        QVERIFY(ClickElement(m_source, QStringLiteral("test")));
+        QVERIFY(ClickElement(m_source, QStringLiteral("run")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 2, kWebTimeout);
+        QCOMPARE(m_requests.at(0).Name, std::optional<QString>(QStringLiteral("test")));
+        QCOMPARE(m_requests.at(1).Name, std::optional<QString>(QStringLiteral("run")));
+        QCOMPARE(m_receiverLoads, 0);
+    }
+
+    void refusedWindowOpensNothing_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("no receiver") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    void refusedWindowOpensNothing() {
+        QFETCH(bool, cancel);
+        Load(QStringLiteral("links.html"));
+        const auto accept = m_source->OnNewWindow2;
+        m_source->OnNewWindow2 = [&](TWebBrowser*, TWebBrowser*& ppDisp, bool& cancelOut) {
+            ++m_newWindowCalls;
+            if (cancel)
+                ppDisp = m_receiver;
+            cancelOut = cancel;
+        };
+        QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_newWindowCalls, 1, kWebTimeout);
+        m_source->OnNewWindow2 = accept;
+        WaitForSentinel();
+        QVERIFY(m_requests.isEmpty());
+        QCOMPARE(m_receiverLoads, 0);
+    }
+
+    void javascriptTargetIsHarmless() {
+        Load(QStringLiteral("links.html"));
+        QVERIFY(ClickElement(m_source, QStringLiteral("script")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_newWindowCalls, 1, kWebTimeout);
+        WaitForSentinel();
+        // javascript: starts no navigation, so there is nothing to hand over.
+        QVERIFY(m_requests.isEmpty());
+        QCOMPARE(m_receiverLoads, 0);
+    }
+
+    void hundredWindowsInALoop_data() {
+        QTest::addColumn<bool>("sameName");
+        QTest::newRow("different names") << false;
+        QTest::newRow("one name") << true;
+    }
+
+    void hundredWindowsInALoop() {
+        QFETCH(bool, sameName);
+        Load(QStringLiteral("flood.html"));
+        RunScript(m_source->page(), QStringLiteral("flood(%1); 0").arg(sameName ? "true" : "false"));
+        if (!sameName) {
+            // Every request is a new window of its own: each is handed over once.
+            QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 100, kWebTimeout);
+            QSet<QString> urls;
+            for (const TRequest& request : m_requests)
+                urls.insert(request.Url);
+            QCOMPARE(urls.size(), 100);
+        } else {
+            // Chromium sends them all to the one window of that name and may drop navigations
+            // that a newer one overtakes; none may arrive twice.
+            QTRY_VERIFY_WITH_TIMEOUT(!m_requests.isEmpty(), kWebTimeout);
+        }
+        WaitForSentinel();
+        QVERIFY(m_requests.size() <= 100);
+        QCOMPARE(m_receiverLoads, 0);
+        QCOMPARE(VisibleWindows(), 1);
+    }
+
+    void ctrlNOpensNothing() {
+        Load(QStringLiteral("start.html"));
+        QWidget* input = InputWidget(m_source);
+        input->setFocus();
+        QTest::keyClick(input, Qt::Key_N, Qt::ControlModifier);
+        QTest::keyClick(input, Qt::Key_A);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            RunScript(m_source->page(),
+                      QStringLiteral("keys.filter(function (k) { return k !== 'Control'; }).join(',')"))
+                .toString(),
+            QStringLiteral("a"), kWebTimeout);
+        QCOMPARE(m_newWindowCalls, 0);
+    }
+
+    void receiverDestroyedBeforeDeliveryIsSkipped() {
+        Load(QStringLiteral("links.html"));
+        m_source->OnNewWindow2 = [this](TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
+            ++m_newWindowCalls;
+            ppDisp = m_receiver;
+            if (m_newWindowCalls == 1)
+                QTimer::singleShot(0, this, [this] {
+                    m_owner.reset();
+                    m_receiver = new TPlainBrowser(this);
+                    Arm();
+                });
+        };
+        QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_newWindowCalls, 1, kWebTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_owner, kWebTimeout);
+        WaitForSentinel();
+        QVERIFY(m_requests.isEmpty());
+        delete m_receiver;
+        m_receiver = nullptr;
+    }
+};
+
+CP_BROWSER_TEST_MAIN(TestNewWindow)
+#include "test_newwindow.moc"
