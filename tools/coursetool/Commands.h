@@ -11,3 +11,6 @@ int RunStrip(const QStringList& args);
 // Prints text to standard output exactly as given (UTF-8, no newline translation).
 void PrintOut(const QString& text);
 void PrintErr(const QString& text);
+
+// A JSON string literal, quotes included.
+QString JsonString(const QString& text);

@@ -12,35 +12,6 @@
 
 namespace {
 
-void AppendJsonString(QString& out, const QString& text) {
-    out += u'"';
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QStringLiteral("\\\"");
-            break;
-        case '\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case '\n':
-            out += QStringLiteral("\\n");
-            break;
-        case '\r':
-            out += QStringLiteral("\\r");
-            break;
-        case '\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += u'"';
-}
-
 // The nodes below a parent (the tree's top level when parent is null), in order.
 QList<QTreeWidgetItem*> Children(const TMarkupTreeView& tree, QTreeWidgetItem* parent) {
     QList<QTreeWidgetItem*> nodes;
@@ -77,7 +48,7 @@ QString JsonItems(const TMarkupTreeView& tree) {
         if (level.next++ > 0)
             out += u',';
         out += QStringLiteral("{\"id\":") + QString::number(NodeId(node)) + QStringLiteral(",\"text\":");
-        AppendJsonString(out, node->text(0));
+        out += JsonString(node->text(0));
         out += QStringLiteral(",\"children\":[");
         stack.push_back({Children(tree, node), 0}); // may move `level`; not used after this
     }
@@ -135,7 +106,7 @@ int RunTree(const QStringList& args) {
     if (json) {
         QString out = QStringLiteral("{\"items\":") + JsonItems(tree) + QStringLiteral(",\"error\":");
         if (failed)
-            AppendJsonString(out, error);
+            out += JsonString(error);
         else
             out += QStringLiteral("null");
         PrintOut(out + QStringLiteral("}\n"));
