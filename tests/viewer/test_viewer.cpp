@@ -570,6 +570,30 @@ private slots:
         QCOMPARE(*flags, checked ? 0 : 9);
     }
 
+    void savesThePageAsPdf_data() {
+        QTest::addColumn<QString>("name"); // "" the user cancelled the dialog
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("chosen file") << "page.pdf" << true << 0;
+        QTest::newRow("cancelled") << "" << false << 0;
+        QTest::newRow("unwritable folder") << "no-such-folder/page.pdf" << false << 1;
+    }
+    void savesThePageAsPdf() {
+        QFETCH(QString, name);
+        QFETCH(bool, written);
+        ShowLinksPage();
+        const QString fileName = name.isEmpty() ? QString() : m_dir.filePath(name);
+        Viewer()->SetPdfFileChooser([&] { return fileName; });
+        Viewer()->actSaveAsPdf->trigger();
+        QCOMPARE(!fileName.isEmpty() && QFileInfo(fileName).size() > 1000, written);
+        QTEST(int(m_messages.size()), "messages");
+        if (written) {
+            QFile pdf(fileName);
+            QVERIFY(pdf.open(QIODevice::ReadOnly));
+            QVERIFY(pdf.read(5) == "%PDF-");
+        }
+    }
+
     void reloadKeepsCaptionAndPage() {
         ShowLinksPage();
         TForm1* form = Viewer();
