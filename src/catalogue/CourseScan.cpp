@@ -16,7 +16,8 @@ QStringList ListDescriptorFiles(const QString& folder) {
     names.reserve(entries.size());
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
-        if (name.startsWith(u'.') || !entry.isFile())
+        // A leading dot hides a file on Linux; elsewhere the file system's own hidden mark.
+        if (name.startsWith(u'.') || entry.isHidden() || !entry.isFile())
             continue;
         names << name;
     }

@@ -54,6 +54,13 @@ class TSubjectPage final : public QWidget {
 public:
     TSubjectPage(const QString& caption, QWidget* parent) : QWidget(parent), m_caption(caption) {}
 
+    void SetHasCourses(bool has) {
+        if (has != m_hasCourses) {
+            m_hasCourses = has;
+            update();
+        }
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
@@ -71,7 +78,9 @@ protected:
         painter.setFont(this->font());
         painter.setPen(Theme::Disabled);
         painter.drawText(QRect(inner.left(), captionRect.bottom() + 6, inner.width(), 20),
-                         Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Выберите курс в списке справа"));
+                         Qt::AlignHCenter | Qt::AlignTop,
+                         m_hasCourses ? QStringLiteral("Выберите курс в списке справа")
+                                      : QStringLiteral("В этом предмете пока нет курсов"));
         if (height() > 60) {
             QPen pen(Theme::Glow, 2, Qt::SolidLine, Qt::RoundCap);
             painter.setPen(pen);
@@ -82,6 +91,7 @@ protected:
 
 private:
     QString m_caption;
+    bool m_hasCourses = false;
 };
 
 } // namespace
@@ -233,7 +243,8 @@ void TMainForm::AddCourseButtons(int id, const QString& name, const QString& des
     TCourseButton* hidden = NewCourseButton(page, TCatalogueModel::HiddenButtonName(id), id, name, hint);
     hidden->setGeometry(10, top, 300, 25);
     hidden->setVisible(false);
-    page->update();
+    if (auto* subject = dynamic_cast<TSubjectPage*>(page))
+        subject->SetHasCourses(true); // and repaints the page
 
     TCourseButton* button =
         NewCourseButton(m_boxContent, TCatalogueModel::CourseButtonName(id), id, name, hint);
