@@ -17,7 +17,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSvgRenderer>
-#include <QTextDocument>
 
 namespace {
 
@@ -220,7 +219,35 @@ void TMainForm::SetActivePage(int index) {
 QString TMainForm::HintOf(const QString& description) {
     // Rich text on purpose: a description with '<' or '&' is shown as written, its line breaks
     // stay, and a long one wraps instead of running off the screen. An empty one gives no hint.
-    return description.isEmpty() ? QString() : Qt::convertFromPlainText(description, Qt::WhiteSpaceNormal);
+    // Escaped by hand: the general plain-text converter cost more than the rest of a course.
+    if (description.isEmpty())
+        return {};
+    QString hint;
+    hint.reserve(description.size() + 16);
+    hint += QLatin1String("<qt>");
+    for (const QChar c : description) {
+        switch (c.unicode()) {
+        case '<':
+            hint += QLatin1String("&lt;");
+            break;
+        case '>':
+            hint += QLatin1String("&gt;");
+            break;
+        case '&':
+            hint += QLatin1String("&amp;");
+            break;
+        case '"':
+            hint += QLatin1String("&quot;");
+            break;
+        case '\n':
+            hint += QLatin1String("<br>");
+            break;
+        default:
+            hint += c;
+        }
+    }
+    hint += QLatin1String("</qt>");
+    return hint;
 }
 
 TCourseButton* TMainForm::NewCourseButton(QWidget* parent, const QString& objectName, int id,
