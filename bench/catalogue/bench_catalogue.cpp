@@ -17,6 +17,7 @@
 #include <libxml/parser.h>
 #include <map>
 #include <memory>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -163,12 +164,20 @@ BENCHMARK(WholeScanIntoWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisec
 class TRatioReporter final : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // With --benchmark_repetitions the median stands for the benchmark.
+        for (const Run& run : runs) {
+            const std::string name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                Times[name] = run.GetAdjustedRealTime();
+                Medians.insert(name);
+            } else if (run.run_type == Run::RT_Iteration && !Medians.count(name)) {
+                Times[name] = run.GetAdjustedRealTime();
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> Times; // milliseconds
+    std::set<std::string> Medians;
 };
 
 } // namespace
