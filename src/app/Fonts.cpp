@@ -20,6 +20,9 @@ void RegisterOriginalFonts() {
                 if (QFileInfo::exists(folder + file))
                     QFontDatabase::addApplicationFont(folder + file);
     };
-    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf")});
+    // Only the regular face. The wine package's bold face is wider but draws with the regular
+    // strokes, so bold words in captions and labels would not look bold at all; a bold made
+    // from the regular face does.
+    add(QStringLiteral("Tahoma"), {QStringLiteral("tahoma.ttf")});
     add(QStringLiteral("Symbol"), {QStringLiteral("symbol.ttf")});
 }

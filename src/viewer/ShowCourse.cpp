@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -44,7 +45,13 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     LeftTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     LeftTree->SetItemHeight(18);
     LeftTree->SetRightClickSelect(true);
-    LeftTree->SetHotTrack(true);
+    // Pale yellow, Tahoma 13 px, indent 19: the tree of the course discs' own look. No hot
+    // tracking: with it the node under the pointer would be selected and its page opened.
+    LeftTree->SetColor(0x00E4FEFF);
+    QFont treeFont(QStringLiteral("Tahoma"));
+    treeFont.setPixelSize(13);
+    LeftTree->setFont(treeFont);
+    LeftTree->setIndentation(19);
     LeftTree->setContextMenuPolicy(Qt::CustomContextMenu);
     wMain = new TEmbeddedBrowser(this);
     wMain->setObjectName(QStringLiteral("wMain"));
