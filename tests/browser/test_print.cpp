@@ -151,6 +151,16 @@ private slots:
         QVERIFY(!m_browser->SaveAsPdf(QStringLiteral("/proc/no-such-folder/page.pdf")));
     }
 
+    void browserDeletedWhileLayingOut() {
+        // Chromium must finish laying a page out before the page may go.
+        auto* browser = new TEmbeddedBrowser();
+        QVERIFY(NavigateAndWait(browser, Fixture(QStringLiteral("long.html"))));
+        QPointer<TEmbeddedBrowser> guard(browser);
+        QTimer::singleShot(0, browser, [browser] { delete browser; });
+        QVERIFY(!browser->SaveAsPdf(m_dir.filePath(QStringLiteral("gone.pdf"))));
+        QVERIFY(guard.isNull());
+    }
+
     void previewShowsThePages() {
         QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
         QPdfDocument document;

@@ -44,7 +44,11 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     ConnectPageSignals();
 }
 
-TWebBrowser::~TWebBrowser() = default;
+TWebBrowser::~TWebBrowser() {
+    // Chromium crashes when a page goes while it is being laid out for printing.
+    while (m_pdfJob && !m_pdfJob->Done)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 void TWebBrowser::ConnectPageSignals() {
     QWebEnginePage* p = page();
@@ -126,9 +130,9 @@ void TWebBrowser::LoadBlankAndWait() {
     WaitUntilComplete();
 }
 
-void TWebBrowser::WaitUntilComplete() {
+bool TWebBrowser::WaitUntilComplete() {
     if (m_readyState == ReadyComplete || m_readyState == ReadyUninitialized)
-        return;
+        return true;
     QPointer<TWebBrowser> self(this);
     QEventLoop loop;
     QTimer tick;
@@ -140,6 +144,7 @@ void TWebBrowser::WaitUntilComplete() {
     // Returns at once when the application is already quitting, and leaves when it starts to:
     // QCoreApplication::exit ends every running event loop.
     loop.exec();
+    return !self.isNull();
 }
 
 bool TWebBrowser::DocumentLoaded() const {
@@ -196,39 +201,30 @@ QByteArray TWebBrowser::PagePdf(const QPageLayout& layout) {
     if (!m_pdf.isEmpty() && m_pdfSerial == m_loadSerial && m_pdfLayout.isEquivalentTo(layout) &&
         m_pdfLayout.orientation() == layout.orientation())
         return m_pdf;
-    if (m_layingOut)
-        return {};
+    if (m_pdfJob)
+        return {}; // asked again from inside the wait (a preview repainting): not twice at once
 
-    // The callback may come after this function has given up (the application quitting):
-    // it writes only into this shared state.
-    struct TState {
-        QByteArray Pdf;
-        bool Done = false;
-        QEventLoop* Loop = nullptr;
-    };
-    auto state = std::make_shared<TState>();
-    QPointer<TWebBrowser> self(this);
-    QEventLoop loop;
-    state->Loop = &loop;
-    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    m_layingOut = true;
+    // Chromium always answers, but only through the event loop; the answer may come after this
+    // browser is gone, so it writes into a shared job.
+    auto job = std::make_shared<TPdfJob>();
+    m_pdfJob = job;
     page()->printToPdf(
-        [state](const QByteArray& pdf) {
-            state->Pdf = pdf;
-            state->Done = true;
-            if (state->Loop)
-                state->Loop->quit();
+        [job](const QByteArray& pdf) {
+            job->Pdf = pdf;
+            job->Done = true;
         },
         layout);
-    if (!state->Done)
-        loop.exec();
-    state->Loop = nullptr;
+    QPointer<TWebBrowser> self(this);
+    // Not a QEventLoop: that would return at once while the application quits, and the page
+    // must not go while Chromium still lays it out.
+    while (!job->Done && self)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (!self)
         return {};
-    m_layingOut = false;
-    if (!state->Done || state->Pdf.isEmpty())
+    m_pdfJob.reset();
+    if (job->Pdf.isEmpty())
         return {};
-    m_pdf = state->Pdf;
+    m_pdf = job->Pdf;
     m_pdfLayout = layout;
     m_pdfSerial = m_loadSerial;
     return m_pdf;
@@ -246,7 +242,8 @@ bool TWebBrowser::RenderToPrinter(QPrinter* printer) {
 }
 
 void TWebBrowser::Print() {
-    WaitUntilComplete();
+    if (!WaitUntilComplete())
+        return;
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, window());
     dialog.setWindowTitle(QStringLiteral("Печать"));
@@ -255,10 +252,14 @@ void TWebBrowser::Print() {
 }
 
 void TWebBrowser::PrintPreview() {
-    WaitUntilComplete();
+    if (!WaitUntilComplete())
+        return;
     QPrinter* printer = SharedPrinter();
     // Lay the page out before the window opens, so that its first pages come at once.
+    QPointer<TWebBrowser> self(this);
     PagePdf(printer->pageLayout());
+    if (!self)
+        return;
     QPrintPreviewDialog dialog(printer, window());
     dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
@@ -267,14 +268,16 @@ void TWebBrowser::PrintPreview() {
 }
 
 void TWebBrowser::PageSetup() {
-    WaitUntilComplete();
+    if (!WaitUntilComplete())
+        return;
     QPageSetupDialog dialog(SharedPrinter(), window());
     dialog.setWindowTitle(QStringLiteral("Параметры страницы"));
     dialog.exec();
 }
 
 bool TWebBrowser::SaveAsPdf(const QString& fileName) {
-    WaitUntilComplete();
+    if (!WaitUntilComplete())
+        return false;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(fileName);

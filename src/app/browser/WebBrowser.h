@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWebEngineView>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class TWebPage;
@@ -29,8 +30,10 @@ public:
                        bool& cancel)>
         OnBeforeNavigate2;
     // A page asks for a new window: the handler stores the browser that receives the new
-    // window's navigation in ppDisp (nullptr: nothing opens); that browser's OnBeforeNavigate2
-    // then carries the URL and target name.
+    // window's navigation in ppDisp (nullptr or cancel: nothing opens); that browser's
+    // OnBeforeNavigate2 then carries the URL and target name. Fires once the new window's
+    // address and name are known, right before that OnBeforeNavigate2; without a handler a
+    // page can open no window at all.
     std::function<void(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel)> OnNewWindow2;
     // command 1: going forward became possible or impossible; command 2: the same for back.
     std::function<void(TWebBrowser* sender, int command, bool enable)> OnCommandStateChange;
@@ -78,8 +81,9 @@ private:
     // A new window's navigation handed over by the page that asked for it.
     void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
     void Load(const QUrl& url);
-    // Pumps events until the load is complete, the browser is gone or the application quits.
-    void WaitUntilComplete();
+    // Pumps events until the load is complete, the browser is gone (false) or the application
+    // quits.
+    bool WaitUntilComplete();
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
     QByteArray PagePdf(const QPageLayout& layout);
     void ConnectPageSignals();
@@ -94,5 +98,9 @@ private:
     QByteArray m_pdf;              // the last page laid out for printing ...
     QPageLayout m_pdfLayout;       // ... for this layout ...
     quint64 m_pdfSerial = 0;       // ... after this many loads
-    bool m_layingOut = false;      // a printToPdf is running
+    struct TPdfJob {
+        QByteArray Pdf;
+        bool Done = false;
+    };
+    std::shared_ptr<TPdfJob> m_pdfJob; // the printToPdf under way
 };

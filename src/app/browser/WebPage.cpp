@@ -5,6 +5,12 @@
 #include <QTimer>
 #include <QWebEngineScript>
 
+namespace {
+// Windows that never got a URL are kept for a while (a script may still send them one).
+constexpr int kMaxIdleWindows = 8;
+constexpr int kNameAttempts = 5;
+} // namespace
+
 TWebPage::TWebPage(QWebEngineProfile* profile, TWebBrowser* browser)
     : QWebEnginePage(profile, browser), m_browser(browser) {
 }
@@ -14,23 +20,26 @@ bool TWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
 }
 
 QWebEnginePage* TWebPage::createWindow(WebWindowType) {
-    TWebBrowser* receiver = m_browser->RequestNewWindow();
-    if (!receiver)
+    if (!m_browser->OnNewWindow2)
         return nullptr;
-    // Drop the oldest catchers that never got a URL, so a page that opens windows in a loop
-    // cannot pile them up.
     QList<TNewWindowCatcher*> idle;
-    for (TNewWindowCatcher* catcher : findChildren<TNewWindowCatcher*>(QString(), Qt::FindDirectChildrenOnly))
+    int pending = 0;
+    for (TNewWindowCatcher* catcher :
+         findChildren<TNewWindowCatcher*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (catcher->IsIdle())
             idle.append(catcher);
-    for (qsizetype i = 0; i + TNewWindowCatcher::kMaxIdle <= idle.size(); ++i)
+        else if (catcher->IsPending())
+            ++pending;
+    }
+    if (pending >= kMaxPendingWindows)
+        return nullptr;
+    for (qsizetype i = 0; i + kMaxIdleWindows <= idle.size(); ++i)
         idle.at(i)->deleteLater();
-    return new TNewWindowCatcher(profile(), m_browser, receiver, this);
+    return new TNewWindowCatcher(profile(), m_browser, this);
 }
 
-TNewWindowCatcher::TNewWindowCatcher(QWebEngineProfile* profile, TWebBrowser* source, TWebBrowser* receiver,
-                                     QObject* parent)
-    : QWebEnginePage(profile, parent), m_source(source), m_receiver(receiver) {
+TNewWindowCatcher::TNewWindowCatcher(QWebEngineProfile* profile, TWebBrowser* source, QObject* parent)
+    : QWebEnginePage(profile, parent), m_source(source) {
     // The name is readable only once createWindow has returned and Chromium has adopted us.
     QTimer::singleShot(0, this, &TNewWindowCatcher::ReadName);
     // Navigations to schemes Chromium cannot load never pass acceptNavigationRequest; the new
@@ -54,12 +63,14 @@ void TNewWindowCatcher::ReadName() {
                   [self = QPointer<TNewWindowCatcher>(this)](const QVariant& value) {
                       if (!self)
                           return;
-                      if (value.typeId() != QMetaType::QString && ++self->m_nameAttempts < 5) {
+                      if (value.typeId() != QMetaType::QString && ++self->m_nameAttempts < kNameAttempts) {
                           QTimer::singleShot(0, self.data(), &TNewWindowCatcher::ReadName);
                           return;
                       }
                       self->m_name = value.toString();
-                      self->Deliver();
+                      // Handlers may pump events or delete pages: never run them inside a
+                      // callback of the page.
+                      QTimer::singleShot(0, self.data(), &TNewWindowCatcher::Deliver);
                   });
 }
 
@@ -71,21 +82,16 @@ void TNewWindowCatcher::AddRequest(const QUrl& url) {
 }
 
 void TNewWindowCatcher::Deliver() {
-    // Handlers may pump events or delete the source; work on a copy and re-check the guard.
     QPointer<TNewWindowCatcher> self(this);
     while (self && m_name && !m_pending.isEmpty()) {
         const QUrl url = m_pending.takeFirst();
-        TWebBrowser* receiver = nullptr;
-        if (!m_delivered) {
-            receiver = m_receiver;
-            m_delivered = true;
-        } else if (m_source) {
-            receiver = m_source->RequestNewWindow();
-        }
+        const QString name = *m_name;
+        m_served = true;
+        QPointer<TWebBrowser> receiver = m_source ? m_source->RequestNewWindow() : nullptr;
         if (receiver)
-            receiver->DeliverNewWindowNavigation(url, *m_name);
+            receiver->DeliverNewWindowNavigation(url, name);
     }
     // Served: go away, so that the next request for this name asks for a new window again.
-    if (self && m_delivered && m_pending.isEmpty())
+    if (self && m_served && m_pending.isEmpty())
         deleteLater();
 }

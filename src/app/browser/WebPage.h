@@ -15,6 +15,10 @@ class TWebPage final : public QWebEnginePage {
 public:
     TWebPage(QWebEngineProfile* profile, TWebBrowser* browser);
 
+    // New windows still waiting to hand over their navigation, per page; a page that asks for
+    // more at once (a script opening windows in a loop) gets no more until some are served.
+    static constexpr int kMaxPendingWindows = 16;
+
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage* createWindow(WebWindowType type) override;
@@ -24,20 +28,19 @@ private:
 };
 
 // Stands in for a new window that a page asked for. Chromium gives it the new window's name
-// (window.name) and its navigations; it never loads anything itself but hands each navigation,
-// with the name, to a receiving browser. Chromium sends a later request for the same name to
-// this window while it exists; each of those is a new request of the source browser.
+// (window.name) and its navigations; it never loads anything itself. Each navigation is one
+// request of the source browser: OnNewWindow2 names the receiving browser, whose
+// OnBeforeNavigate2 then gets the URL and the name, one right after the other. Chromium sends a
+// later request for the same name to this window while it exists.
 class TNewWindowCatcher final : public QWebEnginePage {
     Q_OBJECT
 public:
-    TNewWindowCatcher(QWebEngineProfile* profile, TWebBrowser* source, TWebBrowser* receiver,
-                      QObject* parent);
+    TNewWindowCatcher(QWebEngineProfile* profile, TWebBrowser* source, QObject* parent);
 
-    // Catchers that were asked for a window but never got a URL (window.open("", name), a
-    // javascript: link) are kept at most this many per source page, oldest dropped first.
-    static constexpr int kMaxIdle = 16;
-    // Asked for, named, and still without a navigation.
-    bool IsIdle() const { return m_name && m_pending.isEmpty() && !m_delivered; }
+    // Still to hand over a navigation, or to learn the name.
+    bool IsPending() const { return !m_name || !m_pending.isEmpty(); }
+    // Named, served nothing yet, nothing to serve: window.open("", name), a javascript: link.
+    bool IsIdle() const { return m_name && m_pending.isEmpty() && !m_served; }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -49,10 +52,9 @@ private:
     void Deliver();
 
     QPointer<TWebBrowser> m_source;
-    QPointer<TWebBrowser> m_receiver; // for the first request; later ones ask the source again
-    std::optional<QString> m_name;    // window.name, once read
-    QList<QUrl> m_pending;            // navigations waiting for the name
-    QUrl m_lastSeen;                  // the URL of the navigation being handled
+    std::optional<QString> m_name; // window.name, once read
+    QList<QUrl> m_pending;         // navigations waiting to be handed over
+    QUrl m_lastSeen;               // the URL of the navigation being handled
     int m_nameAttempts = 0;
-    bool m_delivered = false;
+    bool m_served = false;
 };
