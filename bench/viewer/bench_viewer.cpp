@@ -80,9 +80,8 @@ bool WriteGeneratedLibrary(const QString& library) {
     xml += "</tree>\n";
     tree.write(xml);
     tree.close();
-    return CopyTree(Demo + "101", library + "101") && Copy(Demo + "101/5/1.xml", course + "5/1.xml") &&
-           Copy(Demo + "101/page.xsl", course + "page.xsl") &&
-           Copy(Demo + "101/course.css", course + "course.css");
+    return CopyTree(Demo + "101", library + "101") && CopyTree(Demo + "common", library + "common") &&
+           Copy(Demo + "101/5/1.xml", course + "5/1.xml");
 }
 
 struct TFixture {

@@ -6,7 +6,7 @@
       <head>
         <meta charset="utf-8"/>
         <title><xsl:value-of select="@title"/></title>
-        <link rel="stylesheet" href="../course.css"/>
+        <link rel="stylesheet" href="../../common/course.css"/>
       </head>
       <body>
         <div class="band">
