@@ -6,6 +6,7 @@
 #include "app/browser/PlainBrowser.h"
 #include "popups/CourseToolTip.h"
 #include "popups/LinkRules.h"
+#include "popups/PopupBrowser.h"
 #include "popups/ToolStrip.h"
 
 #include <QAction>
@@ -84,13 +85,7 @@ void TTestForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enab
 }
 
 void TTestForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
-    if (!PopupBrowser)
-        PopupBrowser = new TPlainBrowser(this);
-    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
-                                             const std::optional<QString>& targetFrameName, bool& cancel) {
-        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
-    };
-    ppDisp = PopupBrowser;
+    ppDisp = ArmPopupBrowser(PopupBrowser, this, &TTestForm::PopupBeforeNavigate2);
 }
 
 void TTestForm::wbToolTipBeforeNavigate2(TWebBrowser*, const QString&, const std::optional<QString>&, bool&) {

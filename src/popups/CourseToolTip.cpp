@@ -4,6 +4,7 @@
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PlainBrowser.h"
 #include "popups/LinkRules.h"
+#include "popups/PopupBrowser.h"
 #include "popups/ToolStrip.h"
 
 #include <QAction>
@@ -85,13 +86,7 @@ void TToolTipForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool e
 }
 
 void TToolTipForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
-    if (!PopupBrowser)
-        PopupBrowser = new TPlainBrowser(this);
-    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
-                                             const std::optional<QString>& targetFrameName, bool& cancel) {
-        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
-    };
-    ppDisp = PopupBrowser;
+    ppDisp = ArmPopupBrowser(PopupBrowser, this, &TToolTipForm::PopupBeforeNavigate2);
 }
 
 void TToolTipForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,

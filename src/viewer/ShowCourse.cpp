@@ -9,6 +9,7 @@
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "popups/LinkRules.h"
+#include "popups/PopupBrowser.h"
 #include "viewer/CourseLayout.h"
 
 #include <QAction>
@@ -253,13 +254,7 @@ void TForm1::wMainBeforeNavigate2(TWebBrowser*, const QString& url, const std::o
 }
 
 void TForm1::wMainNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
-    if (!PopupBrowser)
-        PopupBrowser = new TPlainBrowser(this);
-    PopupBrowser->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
-                                             const std::optional<QString>& targetFrameName, bool& cancel) {
-        PopupBeforeNavigate2(sender, url, targetFrameName, cancel);
-    };
-    ppDisp = PopupBrowser;
+    ppDisp = ArmPopupBrowser(PopupBrowser, this, &TForm1::PopupBeforeNavigate2);
 }
 
 void TForm1::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
