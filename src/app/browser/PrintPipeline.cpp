@@ -11,9 +11,9 @@
 namespace {
 
 const char kPrinterHolderName[] = "courseplayer-shared-printer";
-// Pages are rasterised at this resolution at least; finer printers get up to the maximum.
-constexpr int kMinRenderDpi = 300;
-constexpr int kMaxRenderDpi = 600;
+// Pages are rasterised at this resolution: sharp on paper, while a page of a PDF file stays
+// near half a megabyte (at 600 dpi it would be four times that).
+constexpr int kRenderDpi = 300;
 constexpr qreal kHeaderPointSize = 8.0;
 
 // Keeps the printer alive exactly as long as the application object.
@@ -76,7 +76,6 @@ bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFie
     const int resolution = printer->resolution();
     const QRect paper = layout.fullRectPixels(resolution);
     const QMargins margins = layout.marginsPixels(resolution);
-    const int renderDpi = qBound(kMinRenderDpi, resolution, kMaxRenderDpi);
 
     QPainter painter;
     if (!painter.begin(printer))
@@ -104,7 +103,7 @@ bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFie
         if (page > 0 && !printer->newPage())
             return false;
         const QSizeF points = document.pagePointSize(page);
-        const QSize imageSize = (points * renderDpi / 72.0).toSize();
+        const QSize imageSize = (points * kRenderDpi / 72.0).toSize();
         QImage image(imageSize, QImage::Format_RGB32);
         image.fill(Qt::white);
         {

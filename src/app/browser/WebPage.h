@@ -27,6 +27,15 @@ private:
     TWebBrowser* m_browser; // the view that owns this page
 };
 
+// How window names are learnt: Qt tells C++ nothing of the target of a new window, but
+// Chromium has already named the new window when createWindow returns, so window.name of the
+// page given back holds the name exactly as the page wrote it (a link's, area's, form's or base
+// element's target, or window.open's second argument, from the page or any of its frames).
+// "_blank", window.open without a name and window.open(url, "") all read as "". A target naming
+// an existing frame, or a window this page opened before and that still exists, never gets
+// here: Chromium navigates that frame or window itself. A javascript: address opens a window
+// without any navigation, so nothing is handed over for it.
+//
 // Stands in for a new window that a page asked for. Chromium gives it the new window's name
 // (window.name) and its navigations; it never loads anything itself. Each navigation is one
 // request of the source browser: OnNewWindow2 names the receiving browser, whose
