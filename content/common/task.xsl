@@ -29,7 +29,7 @@
           </div>
           <p id="status" class="note"></p>
         </div>
-        <script src="task.js"></script>
+        <script src="../../common/task.js"></script>
       </body>
     </html>
   </xsl:template>
