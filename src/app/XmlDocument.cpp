@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
@@ -38,6 +39,9 @@ void SetUpLibxml() {
         xmlInitParser();
         xmlSetExternalEntityLoader(RefuseExternal);
         xmlSetGenericErrorFunc(nullptr, SilentError);
+        // Course outlines may nest deeper than libxml2's default of 256 levels; a higher bound
+        // keeps them loadable while the other limits that XML_PARSE_HUGE would lift stay on.
+        xmlParserMaxDepth = 2048;
     });
 }
 
