@@ -74,6 +74,32 @@ private slots:
         QVERIFY(m_browser->DocumentLoaded());
     }
 
+    void fragmentOfTheShownPageCompletes_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("adds a fragment") << ""
+                                         << "#run";
+        QTest::newRow("changes the fragment") << "#tid=1"
+                                              << "#tid=2";
+        QTest::newRow("same fragment again") << "#run"
+                                             << "#run";
+    }
+
+    void fragmentOfTheShownPageCompletes() {
+        // Chromium moves within the document; the ready state must still come back to complete.
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const QString page = Fixture(QStringLiteral("start.html"));
+        QVERIFY(NavigateAndWait(m_browser, page + first));
+        QVERIFY(NavigateAndWait(m_browser, page + second));
+        QTRY_COMPARE_WITH_TIMEOUT(RunScript(m_browser->page(), QStringLiteral("location.hash")).toString(),
+                                  second, kWebTimeout);
+        QCOMPARE(m_browser->LocationURL(), FixtureUrl(QStringLiteral("start.html")) + second);
+        // Each Navigate passed the before-navigate handler once and completed once.
+        QCOMPARE(m_navigations.size(), 2);
+        QCOMPARE(m_completed, 2);
+    }
+
     void cancelledNavigationKeepsThePage() {
         QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
         m_browser->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url, const std::optional<QString>&,

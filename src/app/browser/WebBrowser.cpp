@@ -52,7 +52,19 @@ TWebBrowser::~TWebBrowser() {
 
 void TWebBrowser::ConnectPageSignals() {
     QWebEnginePage* p = page();
+    connect(p, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (m_sameDocumentUrl.isEmpty() || m_pageLoading ||
+            url.adjusted(QUrl::RemoveFragment) != m_sameDocumentUrl.adjusted(QUrl::RemoveFragment))
+            return;
+        // The move within the document that Load asked for: it is complete now.
+        m_sameDocumentUrl.clear();
+        m_awaitingStart = false;
+        m_readyState = ReadyComplete;
+        if (auto handler = OnNavigateComplete2)
+            RunHandler([&] { handler(this); });
+    });
     connect(p, &QWebEnginePage::loadStarted, this, [this] {
+        m_sameDocumentUrl.clear();
         m_pageLoading = true;
         m_awaitingStart = false;
         m_readyState = ReadyLoading;
@@ -98,9 +110,16 @@ void TWebBrowser::Navigate(const QString& urlOrPath) {
 }
 
 void TWebBrowser::Load(const QUrl& url) {
-    // Chromium loads about: pages without asking acceptNavigationRequest; ask the handler here.
-    if (url.scheme() == QLatin1String("about") && !BeforeNavigate(url, std::nullopt))
+    // A new fragment of the page on show: Chromium moves within the document, with neither
+    // acceptNavigationRequest nor a load of its own; only the address changes.
+    const QUrl current = page()->url();
+    const bool sameDocument = !url.fragment().isEmpty() && url != current &&
+                              url.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment);
+    // Chromium loads about: pages without asking acceptNavigationRequest either; ask the
+    // handler here for both.
+    if ((sameDocument || url.scheme() == QLatin1String("about")) && !BeforeNavigate(url, std::nullopt))
         return;
+    m_sameDocumentUrl = sameDocument ? url : QUrl();
     // A javascript: address runs in the current document and starts no load to wait for.
     if (url.scheme() != QLatin1String("javascript")) {
         // A load started while the page is still loading gets no start of its own: the page

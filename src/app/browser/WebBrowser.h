@@ -93,6 +93,7 @@ private:
     bool m_pageLoading = false;    // between the page's loadStarted and loadFinished
     bool m_htmlDocument = false;   // the loaded document is an HTML document
     int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
+    QUrl m_sameDocumentUrl;        // Load moves within the shown document to this address
     QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
     quint64 m_loadSerial = 0;      // counts finished loads, to know when m_pdf is stale
     QByteArray m_pdf;              // the last page laid out for printing ...
