@@ -272,6 +272,27 @@ private slots:
         QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
     }
 
+    void newLoadReplacesOneUnderWay_data() {
+        QTest::addColumn<QString>("next");
+        QTest::newRow("blank page") << "about:blank";
+        QTest::newRow("local page") << "hint.html";
+        QTest::newRow("local page, fragment") << "hint.html#run";
+    }
+
+    void newLoadReplacesOneUnderWay() {
+        // The viewer opens another section, or another page, while a page still loads.
+        QFETCH(QString, next);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        m_browser->Navigate(QStringLiteral("http://127.0.0.1:%1/never").arg(server.serverPort()));
+        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), kWebTimeout);
+        const QString target = next.startsWith(QLatin1String("about:")) ? next : Fixture(next);
+        QVERIFY(NavigateAndWait(m_browser, target));
+        QTRY_VERIFY_WITH_TIMEOUT(m_browser->LocationURL().endsWith(next), kWebTimeout);
+        m_browser->LoadBlankAndWait();
+        QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
+    }
+
     void dropsCanBeRefused_data() {
         QTest::addColumn<bool>("enabled");
         QTest::newRow("accepted") << true;
