@@ -40,21 +40,8 @@ TTestForm::TTestForm(const TAppContext& context) : m_context(context) {
     bar->addSeparator();
     AddToolButton(bar, actHide);
 
-    wbToolTip = new TEmbeddedBrowser(this);
-    wbToolTip->setObjectName(QStringLiteral("wbToolTip"));
-    wbToolTip->SetDropsEnabled(false);
-    setCentralWidget(wbToolTip);
-
-    connect(actBack, &QAction::triggered, this, [this] { wbToolTip->GoBack(); });
-    connect(actForward, &QAction::triggered, this, [this] { wbToolTip->GoForward(); });
+    wbToolTip = AddPopupWindowBrowser(this);
     connect(actPrintTest, &QAction::triggered, this, [this] { wbToolTip->PrintPreview(); });
-    connect(actHide, &QAction::triggered, this, &QWidget::hide);
-    wbToolTip->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
-        wbToolTipCommandStateChange(sender, command, enable);
-    };
-    wbToolTip->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
-        wbToolTipNewWindow2(sender, ppDisp, cancel);
-    };
     wbToolTip->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
                                           const std::optional<QString>& targetFrameName, bool& cancel) {
         wbToolTipBeforeNavigate2(sender, url, targetFrameName, cancel);
@@ -78,10 +65,7 @@ void TTestForm::ShowPage(const QString& url) {
 }
 
 void TTestForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {
-    if (command == TWebBrowser::CommandForward)
-        actForward->setEnabled(enable);
-    else if (command == TWebBrowser::CommandBack)
-        actBack->setEnabled(enable);
+    FollowCommandState(command, enable, actBack, actForward);
 }
 
 void TTestForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {

@@ -39,20 +39,7 @@ TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
     QToolBar* close = AddToolStrip(this, QStringLiteral("CloseToolBar"), false);
     AddToolButton(close, actHide);
 
-    wbToolTip = new TEmbeddedBrowser(this);
-    wbToolTip->setObjectName(QStringLiteral("wbToolTip"));
-    wbToolTip->SetDropsEnabled(false);
-    setCentralWidget(wbToolTip);
-
-    connect(actBack, &QAction::triggered, this, [this] { wbToolTip->GoBack(); });
-    connect(actForward, &QAction::triggered, this, [this] { wbToolTip->GoForward(); });
-    connect(actHide, &QAction::triggered, this, &QWidget::hide);
-    wbToolTip->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
-        wbToolTipCommandStateChange(sender, command, enable);
-    };
-    wbToolTip->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
-        wbToolTipNewWindow2(sender, ppDisp, cancel);
-    };
+    wbToolTip = AddPopupWindowBrowser(this);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
 }
 
@@ -79,10 +66,7 @@ void TToolTipForm::ShowPage(const QString& url) {
 }
 
 void TToolTipForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {
-    if (command == TWebBrowser::CommandForward)
-        actForward->setEnabled(enable);
-    else if (command == TWebBrowser::CommandBack)
-        actBack->setEnabled(enable);
+    FollowCommandState(command, enable, actBack, actForward);
 }
 
 void TToolTipForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PlainBrowser.h"
+
+#include <QAction>
+#include <QMainWindow>
 
 #include <optional>
 
@@ -18,4 +22,32 @@ TWebBrowser* ArmPopupBrowser(TPlainBrowser*& popup, TForm* form,
         (form->*handler)(sender, url, targetFrameName, cancel);
     };
     return popup;
+}
+
+// The browser of a hint or test window: it fills the window below the tool strip, takes no
+// dropped files, follows the window's back, forward and close commands, and reports its history
+// and new-window requests to the window's handlers.
+template <typename TForm> TEmbeddedBrowser* AddPopupWindowBrowser(TForm* form) {
+    auto* browser = new TEmbeddedBrowser(form);
+    browser->setObjectName(QStringLiteral("wbToolTip"));
+    browser->SetDropsEnabled(false);
+    form->setCentralWidget(browser);
+    QObject::connect(form->actBack, &QAction::triggered, browser, [browser] { browser->GoBack(); });
+    QObject::connect(form->actForward, &QAction::triggered, browser, [browser] { browser->GoForward(); });
+    QObject::connect(form->actHide, &QAction::triggered, form, &QWidget::hide);
+    browser->OnCommandStateChange = [form](TWebBrowser* sender, int command, bool enable) {
+        form->wbToolTipCommandStateChange(sender, command, enable);
+    };
+    browser->OnNewWindow2 = [form](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
+        form->wbToolTipNewWindow2(sender, ppDisp, cancel);
+    };
+    return browser;
+}
+
+// Back and forward follow what the window's browser reports.
+inline void FollowCommandState(int command, bool enable, QAction* back, QAction* forward) {
+    if (command == TWebBrowser::CommandForward)
+        forward->setEnabled(enable);
+    else if (command == TWebBrowser::CommandBack)
+        back->setEnabled(enable);
 }

@@ -293,10 +293,7 @@ void TForm1::ServeRequest(TViewerRoute route, const QString& url) {
 }
 
 void TForm1::wMainCommandStateChange(TWebBrowser*, int command, bool enable) {
-    if (command == TWebBrowser::CommandForward)
-        actFoward->setEnabled(enable);
-    else if (command == TWebBrowser::CommandBack)
-        actBack->setEnabled(enable);
+    FollowCommandState(command, enable, actBack, actFoward);
 }
 
 void TForm1::ConnectPopupWindows() {
