@@ -13,13 +13,13 @@ int IconSize(bool large) {
     return large ? 32 : 16;
 }
 
-QPixmap Icon(const QString& spec, bool, int size) {
+QPixmap Icon(const QString& source, bool, int size) {
     // The provider draws its stock icons through the widget style.
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || size <= 0)
         return QPixmap();
     QFileIconProvider provider;
     QIcon icon;
-    const QString trimmed = spec.trimmed();
+    const QString trimmed = source.trimmed();
     bool number = false;
     const int index = trimmed.toInt(&number);
     if (number) {
@@ -32,7 +32,7 @@ QPixmap Icon(const QString& spec, bool, int size) {
             QAbstractFileIconProvider::File};
         icon = provider.icon(index >= 0 && index < 7 ? types[index] : QAbstractFileIconProvider::File);
     } else {
-        icon = provider.icon(QFileInfo(spec));
+        icon = provider.icon(QFileInfo(source));
         if (icon.isNull())
             icon = provider.icon(QAbstractFileIconProvider::File);
     }

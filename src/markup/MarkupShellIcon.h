@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <QString>
 
-// Shell icons of SSYS: and LSYS: pictures. `spec` is an index into the system icon list or a
+// Shell icons of SSYS: and LSYS: pictures. `source` is an index into the system icon list or a
 // file or folder path; a path that does not exist gets the icon of its name and extension.
 namespace MarkupShellIcon {
 
@@ -11,6 +11,6 @@ namespace MarkupShellIcon {
 int IconSize(bool large);
 
 // The icon at `size` pixels; a null pixmap when no icon can be had (no widget application).
-QPixmap Icon(const QString& spec, bool large, int size);
+QPixmap Icon(const QString& source, bool large, int size);
 
 } // namespace MarkupShellIcon
