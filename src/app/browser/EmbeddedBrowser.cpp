@@ -46,7 +46,7 @@ void TEmbeddedBrowser::WatchChild(QObject* child) {
         child->installEventFilter(this);
 }
 
-bool TEmbeddedBrowser::eventFilter(QObject* watched, QEvent* event) {
+bool TEmbeddedBrowser::Swallowed(QEvent* event) const {
     if (IsNewWindowShortcut(event)) {
         // Taken here: neither a shortcut nor the page sees it.
         event->accept();
@@ -56,19 +56,15 @@ bool TEmbeddedBrowser::eventFilter(QObject* watched, QEvent* event) {
         event->ignore();
         return true;
     }
-    return TWebBrowser::eventFilter(watched, event);
+    return false;
+}
+
+bool TEmbeddedBrowser::eventFilter(QObject* watched, QEvent* event) {
+    return Swallowed(event) || TWebBrowser::eventFilter(watched, event);
 }
 
 bool TEmbeddedBrowser::event(QEvent* event) {
     if (event->type() == QEvent::ChildAdded)
         WatchChild(static_cast<QChildEvent*>(event)->child());
-    if (IsNewWindowShortcut(event)) {
-        event->accept();
-        return true;
-    }
-    if (!m_dropsEnabled && IsDropEvent(event)) {
-        event->ignore();
-        return true;
-    }
-    return TWebBrowser::event(event);
+    return Swallowed(event) || TWebBrowser::event(event);
 }

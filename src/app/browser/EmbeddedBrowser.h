@@ -20,6 +20,8 @@ protected:
 
 private:
     void WatchChild(QObject* child);
+    // Ctrl+N, and drops while they are refused: taken before the page sees them.
+    bool Swallowed(QEvent* event) const;
 
     bool m_dropsEnabled = true;
 };
