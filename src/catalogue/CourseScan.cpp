@@ -5,32 +5,85 @@
 #include <QFileInfo>
 #include <algorithm>
 
-QStringList ListDescriptorFiles(const QString& folder) {
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return {};
-    // Without QDir::System, sockets, pipes and broken links stay out: reading a pipe would hang.
-    const QFileInfoList entries =
-        dir.entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+bool HasDescriptorSuffix(const QString& name) {
+    return name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
+}
+
+#ifdef Q_OS_UNIX
+// One pass of readdir: the entry's own type says "ordinary file" for nearly every entry, so
+// only links and file systems that do not report types cost a stat. A leading dot hides a file.
+QStringList DescriptorNames(const QString& folder) {
     QStringList names;
-    names.reserve(entries.size());
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return names;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        const QString name = QFile::decodeName(entry->d_name);
+        if (!HasDescriptorSuffix(name))
+            continue;
+        bool isFile = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Follows links: a link to a descriptor is read like the file, a link to nowhere
+            // or to a folder is no descriptor. Pipes and sockets stay out: reading one would hang.
+            struct stat st;
+            isFile = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (isFile)
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+#else
+QStringList DescriptorNames(const QString& folder) {
+    // Without QDir::System, sockets, pipes and broken links stay out: reading a pipe would hang.
+    QStringList names;
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        {QStringLiteral("*.xml")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
-        // A leading dot hides a file on Linux; elsewhere the file system's own hidden mark.
         if (name.startsWith(u'.') || entry.isHidden() || !entry.isFile())
             continue;
         names << name;
     }
+    return names;
+}
+#endif
+
+} // namespace
+
+QStringList ListDescriptorFiles(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    const QString base = QDir(folder).absolutePath() + u'/';
     // Case-insensitive first, as the discs' own file system lists them; case decides the rest.
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
+    // The folded names are made once, not at every comparison.
+    struct TKey {
+        QString Folded;
+        QString Name;
+    };
+    std::vector<TKey> keys;
+    for (QString& name : DescriptorNames(base))
+        keys.push_back(TKey{name.toCaseFolded(), std::move(name)});
+    std::sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
+        const int c = a.Folded.compare(b.Folded);
+        return c != 0 ? c < 0 : a.Name < b.Name;
     });
     QStringList paths;
-    paths.reserve(names.size());
-    const QString base = dir.absolutePath() + u'/';
-    for (const QString& name : names)
-        paths << base + name;
+    paths.reserve(qsizetype(keys.size()));
+    for (const TKey& key : keys)
+        paths << base + key.Name;
     return paths;
 }
 

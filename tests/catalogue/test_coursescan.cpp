@@ -207,12 +207,14 @@ void TestCourseScan::encodings() {
 
 void TestCourseScan::specialEntries() {
     // A pipe named like a descriptor would block the scan for ever if it were opened; a link to
-    // a descriptor is read like the file; a link to nowhere is no file at all.
+    // a descriptor is read like the file; a link to nowhere or to a folder is no file at all.
     QTemporaryDir dir;
     WriteFiles(dir.path(), {{"target.txt", Descriptor("2", "A")}, {"b.xml", Descriptor("1", "A")}});
     QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("a_pipe.xml")).constData(), 0600), 0);
     QVERIFY(QFile::link(dir.filePath("target.txt"), dir.filePath("c_link.xml")));
     QVERIFY(QFile::link(dir.filePath("missing.txt"), dir.filePath("d_dangling.xml")));
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    QVERIFY(QFile::link(dir.filePath("folder"), dir.filePath("e_folder_link.xml")));
     TCatalogueModel model;
     TCourseScan(model).LoadCourses(dir.path());
     QCOMPARE(Summary(model), QStringLiteral("*A: 1@10, 2@40"));
