@@ -1,7 +1,6 @@
 #include "app/XmlDocument.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <libxml/parser.h>
@@ -10,7 +9,13 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -74,14 +79,82 @@ xmlNodePtr NextChildNode(xmlNodePtr n) {
     return n;
 }
 
+// Attribute names are nearly always ASCII: those are compared byte by byte, without making a
+// UTF-8 copy of the name for every lookup.
+bool AsciiNameEquals(const xmlChar* s, const QString& asciiName) {
+    for (const QChar c : asciiName) {
+        if (*s != xmlChar(c.unicode()))
+            return false;
+        ++s;
+    }
+    return *s == 0;
+}
+
 xmlAttrPtr FindAttribute(xmlNodePtr node, const QString& name) {
     if (!node || node->type != XML_ELEMENT_NODE)
         return nullptr;
+    bool ascii = true;
+    for (const QChar c : name)
+        ascii = ascii && c.unicode() > 0 && c.unicode() < 0x80;
+    if (ascii) {
+        for (xmlAttrPtr a = node->properties; a; a = a->next)
+            if (!a->ns && AsciiNameEquals(a->name, name))
+                return a;
+        return nullptr;
+    }
     const QByteArray utf8 = name.toUtf8();
     for (xmlAttrPtr a = node->properties; a; a = a->next)
         if (!a->ns && qstrcmp(reinterpret_cast<const char*>(a->name), utf8.constData()) == 0)
             return a;
     return nullptr;
+}
+
+// The whole file, read only when it is an ordinary file: a pipe or a device named like a
+// document would block or never end. Opened without blocking, then checked, then read, so a
+// file swapped for a pipe in between is no danger either.
+QByteArray ReadDocumentFile(const QString& fileName) {
+    const auto notFound = [&] { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(fileName)); };
+    const auto tooBig = [&] {
+        return TXmlError(QStringLiteral("Файл \"%1\" слишком велик для XML-документа").arg(fileName));
+    };
+    const auto cannotRead = [&](int error) {
+        return TXmlError(QStringLiteral("Не удалось открыть файл \"%1\": %2")
+                             .arg(fileName, QString::fromLocal8Bit(std::strerror(error))));
+    };
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw errno == ENOENT || errno == ENOTDIR ? notFound() : cannotRead(errno);
+    const auto fail = [fd](const TXmlError& error) {
+        ::close(fd);
+        throw error;
+    };
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        fail(notFound());
+    // The parser takes the length as an int.
+    constexpr qsizetype kLimit = std::numeric_limits<int>::max();
+    if (st.st_size >= kLimit)
+        fail(tooBig());
+    // One byte to spare, so that the read that meets the end needs no larger buffer.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) // the file has grown since it was measured
+            bytes.resize(qMin(kLimit, done + qMax<qsizetype>(4096, done / 2)));
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail(cannotRead(errno));
+        if (n == 0)
+            break;
+        done += n;
+        if (done >= kLimit)
+            fail(tooBig());
+    }
+    ::close(fd);
+    bytes.truncate(done);
+    return bytes;
 }
 
 } // namespace
@@ -166,6 +239,12 @@ std::optional<QString> TXMLNode::Attribute(const QString& name) const {
     xmlAttrPtr a = FindAttribute(N(m_node), name);
     if (!a)
         return std::nullopt;
+    // A value that is one piece of text is read in place; one with entity references is joined.
+    const xmlNodePtr text = a->children;
+    if (!text)
+        return QString(QLatin1String("")); // present but empty: not a null string
+    if (text->type == XML_TEXT_NODE && !text->next)
+        return FromXml(text->content);
     xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(a));
     QString result = FromXml(value);
     xmlFree(value);
@@ -224,6 +303,8 @@ TXMLDocument::TXMLDocument() {
 
 TXMLDocument::~TXMLDocument() {
     Release();
+    if (m_ctxt)
+        xmlFreeParserCtxt(static_cast<xmlParserCtxtPtr>(m_ctxt));
 }
 
 void TXMLDocument::Release() {
@@ -247,13 +328,7 @@ void TXMLDocument::SetActive(bool active) {
         return;
     if (m_fileName.isEmpty())
         throw TXmlError(QStringLiteral("Не задано имя XML-файла"));
-    QFile file(m_fileName);
-    if (!QFileInfo(m_fileName).isFile())
-        throw TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(m_fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw TXmlError(
-            QStringLiteral("Не удалось открыть файл \"%1\": %2").arg(m_fileName, file.errorString()));
-    Parse(file.readAll(), m_fileName, nullptr);
+    Parse(ReadDocumentFile(m_fileName), m_fileName, nullptr);
 }
 
 void TXMLDocument::LoadFromFile(const QString& fileName) {
@@ -276,7 +351,10 @@ void TXMLDocument::LoadFromXML(const QByteArray& bytes) {
 
 void TXMLDocument::Parse(const QByteArray& bytes, const QString& origin, const char* forcedEncoding) {
     Release();
-    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    // One parser context serves every document this object reads; each read resets it.
+    if (!m_ctxt)
+        m_ctxt = xmlNewParserCtxt();
+    xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(m_ctxt);
     if (!ctxt)
         throw TXmlError(QStringLiteral("Не хватает памяти для разбора XML"));
     // Never XML_PARSE_HUGE, XML_PARSE_NOENT or XML_PARSE_DTDLOAD: limits stay on and nothing
@@ -297,7 +375,6 @@ void TXMLDocument::Parse(const QByteArray& bytes, const QString& origin, const c
             xmlFreeDoc(doc);
         doc = nullptr;
     }
-    xmlFreeParserCtxt(ctxt);
     if (!doc)
         throw TXmlError(message);
     if (!xmlDocGetRootElement(doc)) {

@@ -92,5 +92,6 @@ private:
     void Release();
 
     QString m_fileName;
-    void* m_doc = nullptr; // xmlDoc*
+    void* m_doc = nullptr;  // xmlDoc*
+    void* m_ctxt = nullptr; // xmlParserCtxt*, made on the first parse
 };

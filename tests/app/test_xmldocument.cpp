@@ -1,7 +1,10 @@
 #include "app/XmlDocument.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestXmlDocument : public QObject {
     Q_OBJECT
@@ -100,6 +103,104 @@ private slots:
         } catch (const TXmlError& e) {
             QVERIFY(e.Message().contains("nothing-here.xml"));
         }
+    }
+
+    // Only ordinary files are read: a pipe named like a document would block for ever, a folder
+    // has nothing to parse. Both fail at once, with the name.
+    void onlyOrdinaryFilesAreRead_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe with no writer") << "pipe";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("link to nowhere") << "dangling";
+    }
+    void onlyOrdinaryFilesAreRead() {
+        QFETCH(QString, kind);
+        const QString path = m_dir.filePath(kind + ".xml");
+        if (kind == "pipe")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else
+            QVERIFY(QFile::link(m_dir.filePath("missing-target.xml"), path));
+        TXMLDocument doc;
+        doc.SetFileName(path);
+        try {
+            doc.SetActive(true);
+            QFAIL("no exception");
+        } catch (const TXmlError& e) {
+            QVERIFY2(e.Message().contains(kind + ".xml"), qPrintable(e.Message()));
+        }
+        QVERIFY(!doc.Active());
+    }
+
+    // One document object reads file after file: a failure leaves nothing behind for the next
+    // file, and the next failure reports its own line.
+    void readsFileAfterFile() {
+        TXMLDocument doc;
+        const QString good = Write("good.xml", "<?xml version=\"1.0\"?>\n<a n=\"1\"/>");
+        const QString bad = Write("bad3.xml", "<a>\n\n<b></a>");
+        const QString bad5 = Write("bad5.xml", "<a>\n\n\n\n<b></a>");
+        for (int round = 0; round < 3; ++round) {
+            doc.LoadFromFile(good);
+            QCOMPARE(doc.DocumentElement().AttributeInt("n"), 1);
+            try {
+                doc.LoadFromFile(round % 2 ? bad5 : bad);
+                QFAIL("no exception");
+            } catch (const TXmlError& e) {
+                QVERIFY2(e.Message().contains(round % 2 ? "строка 5" : "строка 3"), qPrintable(e.Message()));
+            }
+            QVERIFY(!doc.Active());
+        }
+        // A document stays readable after the object that parsed it has read others.
+        TXMLDocument other;
+        other.LoadFromFile(good);
+        const TXMLNode root = other.DocumentElement();
+        doc.LoadFromFile(Write("c.xml", "<c n=\"2\"/>"));
+        QCOMPARE(root.AttributeText("n"), QStringLiteral("1"));
+        QCOMPARE(doc.DocumentElement().AttributeText("n"), QStringLiteral("2"));
+    }
+
+    void attributeValues_data() {
+        QTest::addColumn<QString>("xml");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // "<none>" when the attribute is missing
+        QTest::newRow("plain") << "<r a=\"текст\"/>"
+                               << "a"
+                               << "текст";
+        QTest::newRow("character references") << "<r a=\"x &amp; &#1099;&lt;\"/>"
+                                              << "a"
+                                              << "x & ы<";
+        QTest::newRow("internal entity joined")
+            << "<!DOCTYPE r [<!ENTITY e \"середина\">]><r a=\"до &e; после\"/>"
+            << "a"
+            << "до середина после";
+        QTest::newRow("non-ASCII name") << "<r Имя=\"значение\" Им=\"нет\"/>"
+                                        << "Имя"
+                                        << "значение";
+        QTest::newRow("name is a prefix of another") << "<r Name2=\"x\"/>"
+                                                     << "Name"
+                                                     << "<none>";
+        QTest::newRow("longer name than any") << "<r N=\"x\"/>"
+                                              << "Name"
+                                              << "<none>";
+    }
+    void attributeValues() {
+        QFETCH(QString, xml);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        TXMLDocument doc;
+        doc.LoadFromXML(xml);
+        const std::optional<QString> value = doc.DocumentElement().Attribute(name);
+        QCOMPARE(value.value_or(QStringLiteral("<none>")), expected);
+    }
+
+    void emptyAttributeIsPresentAndEmpty() {
+        TXMLDocument doc;
+        doc.LoadFromXML(QStringLiteral("<r a=\"\"/>"));
+        const std::optional<QString> value = doc.DocumentElement().Attribute("a");
+        QVERIFY(value.has_value());
+        QVERIFY(value->isEmpty());
+        QVERIFY(!value->isNull());
     }
 
     // A document may not make us read any other file: no external entities, no DTD.
