@@ -4,3 +4,7 @@ TCourseButton::TCourseButton(int id, const QString& name, const QString& hint, Q
     : QPushButton(QString(name).replace(u'&', QStringLiteral("&&")), parent), Tag(id), CourseName(name) {
     setToolTip(hint);
 }
+
+TCourseRow::TCourseRow(int id, const QString& name, const QString& hint, const QRect& geometry, QObject* page)
+    : QObject(page), Tag(id), CourseName(name), Hint(hint), Geometry(geometry) {
+}

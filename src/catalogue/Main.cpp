@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -92,6 +93,11 @@ private:
     QString m_caption;
     bool m_hasCourses = false;
 };
+
+// How far the box must scroll to show a button with the same margin below it as above the first.
+int ExtentBelow(const QWidget* button) {
+    return button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop;
+}
 
 } // namespace
 
@@ -188,6 +194,9 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::LoadCourses() {
+    // The page control follows the model once, at the end, instead of switching tabs at every
+    // descriptor; nothing is on the screen while the scan runs.
+    const QScopedValueRollback scanning(m_scanning, true);
     m_scan->LoadCourses(m_context.ProgramFolder);
 }
 
@@ -213,7 +222,8 @@ int TMainForm::PageCount() const {
 
 void TMainForm::SetActivePage(int index) {
     m_model.SetActivePage(index);
-    MainPages->SetCurrentIndex(index);
+    if (!m_scanning)
+        MainPages->SetCurrentIndex(index);
 }
 
 QString TMainForm::HintOf(const QString& description) {
@@ -250,48 +260,50 @@ QString TMainForm::HintOf(const QString& description) {
     return hint;
 }
 
-TCourseButton* TMainForm::NewCourseButton(QWidget* parent, const QString& objectName, int id,
-                                          const QString& name, const QString& hint) {
-    auto* button = new TCourseButton(id, name, hint, parent);
-    button->setObjectName(objectName);
-    connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
-    return button;
-}
-
 void TMainForm::AddCourseButtons(int id, const QString& name, const QString& description) {
     const int pageIndex = m_model.ActivePage();
-    // The model refuses a negative or repeated number before any widget exists, so a refused
+    // The model refuses a negative or repeated number before anything is made, so a refused
     // course leaves neither button behind and the page's row count does not grow.
     const int row = m_model.CheckNewCourse(id);
     QWidget* page = MainPages->Page(pageIndex);
     const int top = TCatalogueModel::RowTop(row);
-
     const QString hint = HintOf(description);
-    TCourseButton* hidden = NewCourseButton(page, TCatalogueModel::HiddenButtonName(id), id, name, hint);
-    hidden->setGeometry(10, top, 300, 25);
-    hidden->setVisible(false);
+
+    auto* hidden = new TCourseRow(id, name, hint, QRect(10, top, 300, 25), page);
+    hidden->setObjectName(TCatalogueModel::HiddenButtonName(id));
     if (auto* subject = dynamic_cast<TSubjectPage*>(page))
         subject->SetHasCourses(true); // and repaints the page
 
-    TCourseButton* button =
-        NewCourseButton(m_boxContent, TCatalogueModel::CourseButtonName(id), id, name, hint);
+    auto* button = new TCourseButton(id, name, hint, m_boxContent);
+    button->setObjectName(TCatalogueModel::CourseButtonName(id));
+    connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
     button->setGeometry(10, top, 240, 30);
-    button->setVisible(true);
+    // Shown at once when the box shows its page; during the scan the box shows no page yet, and
+    // the first page's buttons are shown when the scan ends.
+    const bool shown = pageIndex == m_shownPage;
+    button->setVisible(shown);
     m_pageButtons[size_t(pageIndex)].append(button);
     m_model.AddCourseButtons(id, name, description);
-    m_boxExtent = qMax(m_boxExtent, button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
-    UpdateBoxExtent();
+    if (shown) {
+        m_boxExtent = qMax(m_boxExtent, ExtentBelow(button));
+        UpdateBoxExtent();
+    }
 }
 
 void TMainForm::MainPagesChange() {
-    for (QWidget* child : m_boxContent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->setVisible(false);
-    const int active = MainPages->CurrentIndex();
+    // After the scan the page control catches up with the model's active page.
+    const int active = m_model.ActivePage();
+    if (active >= 0 && MainPages->CurrentIndex() != active)
+        MainPages->SetCurrentIndex(active);
+    if (m_shownPage >= 0 && m_shownPage < int(m_pageButtons.size()))
+        for (TCourseButton* button : m_pageButtons[size_t(m_shownPage)])
+            button->setVisible(false);
+    m_shownPage = MainPages->CurrentIndex();
     m_boxExtent = 0;
-    if (active >= 0 && active < int(m_pageButtons.size()))
-        for (TCourseButton* button : m_pageButtons[size_t(active)]) {
+    if (m_shownPage >= 0 && m_shownPage < int(m_pageButtons.size()))
+        for (TCourseButton* button : m_pageButtons[size_t(m_shownPage)]) {
             button->setVisible(true);
-            m_boxExtent = qMax(m_boxExtent, button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop);
+            m_boxExtent = qMax(m_boxExtent, ExtentBelow(button));
         }
     UpdateBoxExtent();
     CoursesBox->verticalScrollBar()->setValue(0);

@@ -82,8 +82,6 @@ protected:
 private:
     void BuildLayout();
     void FormCreate();
-    TCourseButton* NewCourseButton(QWidget* parent, const QString& objectName, int id, const QString& name,
-                                   const QString& hint);
     void UpdateBoxExtent();
 
     TAppContext m_context;
@@ -93,5 +91,7 @@ private:
     TCourseViewerLink m_viewer;
     QWidget* m_boxContent = nullptr;                  // the scrolled widget of CoursesBox
     int m_boxExtent = 0;                              // how far down CoursesBox scrolls
+    int m_shownPage = -1;                             // the page whose buttons CoursesBox shows
+    bool m_scanning = false;                          // LoadCourses is running
     std::vector<QList<TCourseButton*>> m_pageButtons; // course buttons owned by each page
 };

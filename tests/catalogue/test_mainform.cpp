@@ -72,6 +72,7 @@ private slots:
     void layout_data();
     void layout();
     void switchingTabsShowsThatGroupsButtons();
+    void interleavedGroupsEndOnTheFirstPage();
     void buttonsCarryTheCourse();
     void hints_data();
     void hints();
@@ -135,9 +136,41 @@ void TestMainForm::switchingTabsShowsThatGroupsButtons() {
     QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_4@10", "Btn_5@40", "Btn_6@70"}));
     ClickTab(form, 0);
     QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_1@10", "Btn_2@40", "Btn_3@70"}));
-    // The row buttons on the pages never show.
-    for (QPushButton* hidden : form.MainPages->findChildren<QPushButton*>())
-        QVERIFY(hidden->isHidden());
+    // Each course leaves its never-shown row on its page, and no widget: nothing on the pages
+    // can show up or take a click.
+    QCOMPARE(form.MainPages->Page(0)->findChildren<TCourseRow*>().size(), 3);
+    QCOMPARE(form.MainPages->Page(1)->findChildren<TCourseRow*>().size(), 3);
+    QVERIFY(form.MainPages->Page(0)->findChildren<QPushButton*>().isEmpty());
+}
+
+void TestMainForm::interleavedGroupsEndOnTheFirstPage() {
+    // Descriptors of three groups in turn: every page gets its own rows, and after the scan the
+    // tabs, the model and the box all stand on the first group.
+    TFixture fixture;
+    const char* groups[] = {"A", "B", "A", "C", "B", "A"};
+    for (int i = 0; i < 6; ++i)
+        fixture.Add(QStringLiteral("%1.xml").arg(i), Descriptor(i, QString::fromLatin1(groups[i]), "n"));
+    TMainForm form(fixture.Context);
+    QCOMPARE(form.MainPages->Count(), 3);
+    QCOMPARE(form.MainPages->CurrentIndex(), 0);
+    QCOMPARE(form.Catalogue().ActivePage(), 0);
+    QVERIFY(form.MainPages->Page(0)->isVisibleTo(form.MainPages));
+    QVERIFY(!form.MainPages->Page(1)->isVisibleTo(form.MainPages));
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_0@10", "Btn_2@40", "Btn_5@70"}));
+    QCOMPARE(form.CoursesBox->widget()->minimumHeight(), 110);
+    QStringList rows;
+    for (int p = 0; p < 3; ++p)
+        for (const TCourseRow* row : form.MainPages->Page(p)->findChildren<TCourseRow*>())
+            rows << QStringLiteral("%1:%2@%3").arg(p).arg(row->objectName()).arg(row->Geometry.top());
+    QCOMPARE(rows, QStringList({"0:BtnInv_0@10", "0:BtnInv_2@40", "0:BtnInv_5@70", "1:BtnInv_1@10",
+                                "1:BtnInv_4@40", "2:BtnInv_3@10"}));
+    // Outside the scan the tabs follow the active page at once, and a course added to the page
+    // on show appears in the box.
+    form.SetActivePage(2);
+    QCOMPARE(form.MainPages->CurrentIndex(), 2);
+    form.MainPagesChange();
+    form.AddCourseButtons(9, QStringLiteral("Новый"), QString());
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_3@10", "Btn_9@40"}));
 }
 
 void TestMainForm::buttonsCarryTheCourse() {
@@ -148,11 +181,13 @@ void TestMainForm::buttonsCarryTheCourse() {
     fixture.Add("4.xml", Descriptor(30, "A", "Второй"));
     TMainForm form(fixture.Context);
     QWidget* page = form.MainPages->Page(0);
-    const QList<QPushButton*> rows = page->findChildren<QPushButton*>();
+    const QList<TCourseRow*> rows = page->findChildren<TCourseRow*>();
     QCOMPARE(rows.size(), 2);
-    auto* hidden = page->findChild<QPushButton*>("BtnInv_30");
+    auto* hidden = page->findChild<TCourseRow*>("BtnInv_30");
     QVERIFY(hidden);
-    QCOMPARE(hidden->geometry(), QRect(10, 40, 300, 25));
+    QCOMPARE(hidden->Geometry, QRect(10, 40, 300, 25));
+    QCOMPARE(hidden->Tag, 30);
+    QCOMPARE(hidden->CourseName, QStringLiteral("Второй"));
     auto* button = form.CoursesBox->widget()->findChild<QPushButton*>("Btn_30");
     QVERIFY(button);
     QCOMPARE(button->geometry(), QRect(10, 40, 240, 30));
