@@ -4,6 +4,7 @@
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
+#include "catalogue/Banner.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/CourseScan.h"
 #include "catalogue/HostSetup.h"
@@ -17,7 +18,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSvgRenderer>
 
 namespace {
 
@@ -27,17 +27,6 @@ constexpr int kClientHeight = 590;
 const QString kTitle = QStringLiteral("Проигрыватель учебных курсов");
 const QString kPublisher =
     QStringLiteral("Учебные курсы для школы  ·  Издательство «Открытый урок»  ·  2026");
-
-QPixmap Banner(const QSize& size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/images/banner.svg"));
-    if (renderer.isValid()) {
-        QPainter painter(&pixmap);
-        renderer.render(&painter, QRectF(QPointF(0, 0), size));
-    }
-    return pixmap;
-}
 
 QLabel* BoldLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -130,10 +119,9 @@ void TMainForm::BuildLayout() {
     GradientPanel2->SetColors(QColor(0xdd, 0xeb, 0xf8), Theme::Deep);
     GradientPanel2->SetCornerRadius(16);
 
-    Image1 = new QLabel(GradientPanel2);
+    Image1 = new TBanner(GradientPanel2);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 695, 296);
-    Image1->setPixmap(Banner(Image1->size()));
 
     Label1 = BoldLabel(QStringLiteral("Выбор учебного предмета"), GradientPanel2);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -11,6 +11,7 @@
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class TBanner;
 class TCourseButton;
 class TCourseScan;
 class TFrameShape;
@@ -68,7 +69,7 @@ public:
 
     // Components of the window, by their design names.
     TGradientPanel* GradientPanel2 = nullptr;
-    QLabel* Image1 = nullptr;
+    TBanner* Image1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     TPageControl* MainPages = nullptr;

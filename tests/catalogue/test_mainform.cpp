@@ -5,6 +5,7 @@
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
+#include "catalogue/Banner.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/HostSetup.h"
 #include "catalogue/Main.h"
@@ -71,6 +72,7 @@ class TestMainForm final : public QObject {
 private slots:
     void layout_data();
     void layout();
+    void bannerIsDrawnAtTheScreensDensity();
     void switchingTabsShowsThatGroupsButtons();
     void interleavedGroupsEndOnTheFirstPage();
     void buttonsCarryTheCourse();
@@ -115,7 +117,23 @@ void TestMainForm::layout() {
     QCOMPARE(form.Label1->text(), QStringLiteral("Выбор учебного предмета"));
     QCOMPARE(form.Label2->text(), QStringLiteral("Выбор курса"));
     QCOMPARE(form.Shape1->PenWidth(), 4);
-    QVERIFY(!form.Image1->pixmap().isNull());
+}
+
+void TestMainForm::bannerIsDrawnAtTheScreensDensity() {
+    TFixture fixture;
+    TMainForm form(fixture.Context);
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QPixmap picture = form.Image1->Picture(ratio);
+        QCOMPARE(picture.size(), QSize(695, 296) * ratio);
+        QCOMPARE(picture.devicePixelRatio(), ratio);
+        // Drawn, not left empty: the middle of the banner is opaque and not all one colour.
+        const QImage image = picture.toImage();
+        const QPoint middle(image.width() / 2, image.height() / 2);
+        QCOMPARE(qAlpha(image.pixel(middle)), 255);
+        QVERIFY(image.pixel(middle) != image.pixel(5, 5) || image.pixel(middle) != image.pixel(middle / 2));
+        // Kept while size and density stay.
+        QCOMPARE(form.Image1->Picture(ratio).cacheKey(), picture.cacheKey());
+    }
 }
 
 void TestMainForm::switchingTabsShowsThatGroupsButtons() {
