@@ -108,26 +108,23 @@ int TTestMarkupCanvas::DrawText(const QString& text, TRect& rect, unsigned forma
     return height;
 }
 
-void TTestMarkupCanvas::Rectangle(const TRect& rect) {
+void TTestMarkupCanvas::RecordBox(TCallKind kind, const TRect& rect) {
     if (!m_drawing)
         return;
     TCall call;
-    call.Kind = TCallKind::Rectangle;
+    call.Kind = kind;
     call.Rect = rect;
     call.Color = m_brush;
     call.PenColor = m_pen;
     Calls.append(call);
 }
 
+void TTestMarkupCanvas::Rectangle(const TRect& rect) {
+    RecordBox(TCallKind::Rectangle, rect);
+}
+
 void TTestMarkupCanvas::FillRect(const TRect& rect) {
-    if (!m_drawing)
-        return;
-    TCall call;
-    call.Kind = TCallKind::FillRect;
-    call.Rect = rect;
-    call.Color = m_brush;
-    call.PenColor = m_pen;
-    Calls.append(call);
+    RecordBox(TCallKind::FillRect, rect);
 }
 
 void TTestMarkupCanvas::MoveTo(int x, int y) {

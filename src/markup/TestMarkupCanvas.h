@@ -72,6 +72,8 @@ public:
     void ClearClip() override;
 
 private:
+    // A rectangle drawn or filled with the current brush and pen.
+    void RecordBox(TCallKind kind, const TRect& rect);
     QString Shown(const QString& text, unsigned format) const;
     int ShownWidth(const QString& shown) const;
 
