@@ -5,8 +5,8 @@
 class TMarkupTreeView;
 
 // Sizes the rows of a TMarkupTreeView: every row is ItemHeight high (the view keeps uniform row
-// heights), and as wide as the caption's selection box, so the horizontal extent of the tree
-// follows the painted captions. Painting is the view's own (drawRow).
+// heights), and as wide as the item's area (TMarkupTreeView::ItemWidth), so the horizontal extent
+// of the tree follows the items. Painting is the view's own (drawRow).
 class TMarkupTreeDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:

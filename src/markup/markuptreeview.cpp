@@ -5,6 +5,7 @@
 #include "markup/Markup.h"
 #include "markup/MarkupPicture.h"
 #include "markup/QtMarkupCanvas.h"
+#include "markup/markuphintwindow.h"
 #include "markup/markuptreedelegate.h"
 #include "markup/markuptreenode.h"
 
@@ -24,9 +25,8 @@ TRect ToTRect(const QRect& r) {
     return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
-// Where QToolTip puts a tip relative to the point it is given; taken off again so that a hint
-// lands over the item it shows.
-constexpr QPoint kTipOffset(2, 16);
+// Longest item text the item's area is worked out from; the rest of a longer caption is left out.
+constexpr qsizetype kItemTextLimit = 255;
 
 } // namespace
 
@@ -231,12 +231,30 @@ int TMarkupTreeView::CaptionBoxWidth(const QTreeWidgetItem* node, int captionWid
     return width;
 }
 
+QString TMarkupTreeView::ItemText(const QTreeWidgetItem* node) const {
+    QString text = StripMarkup(node->text(0));
+    // Eight letters w past the plain text: the item reaches a good way beyond the caption, so a
+    // click just after its last letter, or on a caption drawn wider than its plain text (bold
+    // words, pictures), still lands on the item. Not while dragging: the drop target is then
+    // the caption itself.
+    if (ImageIndex(node) >= 0 && state() != DraggingState)
+        text += QLatin1String("wwwwwwww");
+    return text.left(kItemTextLimit);
+}
+
+int TMarkupTreeView::ItemWidth(const QTreeWidgetItem* node, int captionWidth) const {
+    int textWidth = QFontMetrics(font()).horizontalAdvance(ItemText(node)) + 4;
+    if (StateImageValid(node))
+        textWidth += m_stateImages->Width() + 4;
+    return qMax(textWidth, CaptionBoxWidth(node, captionWidth));
+}
+
 bool TMarkupTreeView::OnCaption(const QTreeWidgetItem* node, QPoint point) const {
     const QRect row = CaptionRow(node);
     if (point.x() < row.left() || point.y() < row.top() || point.y() > row.bottom())
         return false;
     const int width = MeasureCaption(node->text(0), row).width();
-    return point.x() < row.left() + CaptionBoxWidth(node, width);
+    return point.x() < row.left() + ItemWidth(node, width);
 }
 
 bool TMarkupTreeView::OnExpandButton(const QTreeWidgetItem* node, QPoint point) const {
@@ -575,10 +593,14 @@ void TMarkupTreeView::LeaveAnchor(QTreeWidgetItem* node) {
 
 void TMarkupTreeView::leaveEvent(QEvent* event) {
     LeaveAnchor(nullptr);
+    // The caption hint takes no input, so the pointer resting under it never leaves the tree:
+    // a leave is the pointer going elsewhere.
+    HideCaptionHint();
     QTreeWidget::leaveEvent(event);
 }
 
 void TMarkupTreeView::keyPressEvent(QKeyEvent* event) {
+    HideCaptionHint();
     QTreeWidgetItem* node = currentItem();
     if (event->key() == Qt::Key_Space && node && node->isSelected()) {
         // Space belongs to check and radio items; the tree itself never sees it.
@@ -625,8 +647,18 @@ void TMarkupTreeView::keyboardSearch(const QString& search) {
 // --- hint ----------------------------------------------------------------------------------------
 
 bool TMarkupTreeView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::ToolTip)
+    switch (event->type()) {
+    case QEvent::ToolTip:
         return ShowNodeHint(static_cast<QHelpEvent*>(event));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        // As tool tips do: the user has gone on to something else.
+        HideCaptionHint();
+        break;
+    default:
+        break;
+    }
     return QTreeWidget::viewportEvent(event);
 }
 
@@ -639,34 +671,53 @@ bool TMarkupTreeView::ShowNodeHint(QHelpEvent* event) {
     QTreeWidgetItem* node = NodeAt(event->pos());
     m_hintNode = node ? QPersistentModelIndex(indexFromItem(node)) : QPersistentModelIndex();
 
-    QString text = Hint();
-    QPoint at = event->globalPos();
-    QRect area;
     if (node) {
         const QString caption = node->text(0);
         const QFontMetrics metrics(font());
         const int indent = (Level(node) + (rootIsDecorated() ? 1 : 0)) * indentation();
         const int width = metrics.horizontalAdvance(caption) + metrics.averageCharWidth() + indent;
         if (width > this->width()) {
-            text = m_markupHint ? caption : StripMarkup(caption);
-            const QRect row = visualItemRect(node);
-            at = viewport()->mapToGlobal(QPoint(CaptionLeft(node), row.top())) - kTipOffset;
-            area = QRect(0, row.top(), viewport()->width(), row.height());
+            QToolTip::hideText();
+            ShowCaptionHint(node);
+            return true;
         }
     }
+    HideCaptionHint();
+    const QString text = Hint();
     if (text.isEmpty()) {
         QToolTip::hideText();
         event->ignore();
         return true;
     }
-    // Shown as written and on one line, as the caption would be: markup in a hint is text to
-    // read, not rich text to render.
-    QString html = text.toHtmlEscaped();
-    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
-    html.replace(QLatin1Char('\r'), QStringLiteral("<br>"));
-    QToolTip::showText(at, QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>"),
-                       viewport(), area);
+    QToolTip::showText(event->globalPos(), text, viewport());
     return true;
+}
+
+void TMarkupTreeView::ShowCaptionHint(const QTreeWidgetItem* node) {
+    if (!m_captionHint)
+        m_captionHint = new TMarkupHintWindow(this);
+    TMarkupHint hint;
+    const QString caption = node->text(0);
+    hint.Text = m_markupHint ? caption : StripMarkup(caption);
+    hint.Font = font();
+    hint.Color = m_hintColor;
+    hint.LinkColor = m_urlColor;
+    hint.Images = m_markupImages;
+    hint.PictureCache = m_pictureCache.get();
+    // The hint's text lies over the caption's: past the glyph slot and the state image, at the
+    // height the caption has in its row.
+    const QRect row = visualItemRect(node);
+    const int height = MeasureCaption(hint.Text, CaptionRow(node)).height();
+    int left = CaptionLeft(node) + 3 + (ImageIndex(node) > 0 ? 16 : 0);
+    if (StateImageValid(node))
+        left += m_stateImages->Width() + 4;
+    const int top = row.top() + qMax(0, (row.height() - height) / 2);
+    m_captionHint->ShowHint(hint, viewport()->mapToGlobal(QPoint(left, top)));
+}
+
+void TMarkupTreeView::HideCaptionHint() {
+    if (m_captionHint)
+        m_captionHint->HideHint();
 }
 
 void TMarkupTreeView::CheckHint(QTreeWidgetItem* underPointer) {
@@ -676,6 +727,7 @@ void TMarkupTreeView::CheckHint(QTreeWidgetItem* underPointer) {
     }
     if (itemFromIndex(m_hintNode) != underPointer) {
         QToolTip::hideText();
+        HideCaptionHint();
         m_hintNode = QPersistentModelIndex();
     }
 }
@@ -698,9 +750,15 @@ void TMarkupTreeView::resizeEvent(QResizeEvent* event) {
 }
 
 void TMarkupTreeView::scrollContentsBy(int dx, int dy) {
+    HideCaptionHint(); // it would no longer lie over its item
     QTreeWidget::scrollContentsBy(dx, dy);
     if (horizontalOffset() != m_lastHorzScroll) {
         m_lastHorzScroll = horizontalOffset();
         viewport()->update();
     }
+}
+
+void TMarkupTreeView::hideEvent(QHideEvent* event) {
+    HideCaptionHint();
+    QTreeWidget::hideEvent(event);
 }

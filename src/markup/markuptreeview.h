@@ -17,6 +17,7 @@ class TImageList;
 class TMarkupPictureCache;
 class TXMLDocument;
 class TMarkupTreeDelegate;
+class TMarkupHintWindow;
 
 // Look of the check and radio glyphs; stored as 0..6.
 enum TControlStyle : int { csClassic, csFlat, csWinXP, csBevel, csBitmap, csGlyph, csTheme };
@@ -138,6 +139,8 @@ public:
     QTreeWidgetItem* NodeAt(QPoint point) const;
     // The anchor under the pointer as last seen by a pointer move.
     QString CurrentAnchor() const { return m_currentAnchor; }
+    // The hint window of too-wide captions; nullptr until the first such hint.
+    TMarkupHintWindow* CaptionHint() const { return m_captionHint; }
     // The picture cache handed to every RenderMarkup call.
     TMarkupPictureCache& PictureCache() const { return *m_pictureCache; }
 
@@ -154,6 +157,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     friend class TMarkupTreeDelegate;
@@ -169,6 +173,11 @@ private:
     QSize MeasureCaption(const QString& caption, const QRect& bounds) const;
     // Width of the selection box: caption, glyph slot, state image and 4 pixels.
     int CaptionBoxWidth(const QTreeWidgetItem* node, int captionWidth) const;
+    // The plain text an item is as wide as, for hit-testing and the horizontal extent.
+    QString ItemText(const QTreeWidgetItem* node) const;
+    // Width of the item's area from its caption's left edge: the item text and 4 pixels, and at
+    // least the selection box.
+    int ItemWidth(const QTreeWidgetItem* node, int captionWidth) const;
     void PaintCaption(QPainter& painter, const QTreeWidgetItem* node, QRect rc) const;
     bool StateImageValid(const QTreeWidgetItem* node) const;
     bool OnCaption(const QTreeWidgetItem* node, QPoint point) const;
@@ -178,6 +187,8 @@ private:
     void SwitchRadio(QTreeWidgetItem* node);
     void LeaveAnchor(QTreeWidgetItem* node);
     bool ShowNodeHint(QHelpEvent* event);
+    void ShowCaptionHint(const QTreeWidgetItem* node);
+    void HideCaptionHint();
     void CheckHint(QTreeWidgetItem* underPointer);
     void TrackSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void ApplyAutoExpand(QTreeWidgetItem* current, QTreeWidgetItem* previous);
@@ -204,10 +215,11 @@ private:
     bool m_autoExpand = false;
     bool m_rightClickSelect = false;
 
-    QString m_currentAnchor;          // anchor under the pointer, empty when none
-    QCursor m_savedCursor;            // restored when the pointer leaves an anchor
-    bool m_handCursor = false;        // the hand cursor is on
-    QPersistentModelIndex m_hintNode; // node whose caption the current hint shows
+    QString m_currentAnchor;                    // anchor under the pointer, empty when none
+    QCursor m_savedCursor;                      // restored when the pointer leaves an anchor
+    bool m_handCursor = false;                  // the hand cursor is on
+    QPersistentModelIndex m_hintNode;           // node whose caption the current hint shows
+    TMarkupHintWindow* m_captionHint = nullptr; // made at the first caption hint
     int m_lastHorzScroll = -1;
     QList<QPersistentModelIndex> m_selectionOrder; // selected nodes, oldest first
     QString m_search;                              // what was typed for keyboardSearch

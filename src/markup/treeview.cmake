@@ -7,5 +7,7 @@ target_sources(markup PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/markuptreeload.cpp
     ${CMAKE_CURRENT_LIST_DIR}/markuptreedelegate.h
     ${CMAKE_CURRENT_LIST_DIR}/markuptreedelegate.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/markuphintwindow.h
+    ${CMAKE_CURRENT_LIST_DIR}/markuphintwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GlyphStyles.h
     ${CMAKE_CURRENT_LIST_DIR}/GlyphStyles.cpp)

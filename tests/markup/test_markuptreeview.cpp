@@ -4,6 +4,10 @@
 
 #include "tests/markup/test_markuptree_support.h"
 
+#include "markup/Markup.h"
+#include "markup/markuphintwindow.h"
+
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -11,7 +15,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextDocumentFragment>
 #include <QToolTip>
 
 namespace {
@@ -84,9 +87,13 @@ private slots:
     void currentItemFollowsSelection();
     void hint_data();
     void hint();
+    void hintStaysWhilePointerRests();
+    void hintGoesAfterPause();
     void hintDroppedOnOtherNode();
     void itemHeightKept();
-    void horizontalExtentFollowsCaption();
+    void itemArea_data();
+    void itemArea();
+    void horizontalExtentFollowsItem();
     void hotTrackAndAutoExpand();
     void typingFindsPlainCaption_data();
     void typingFindsPlainCaption();
@@ -304,22 +311,26 @@ void TestMarkupTreeView::hint_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("markupHint");
     QTest::addColumn<QString>("controlHint");
-    QTest::addColumn<QString>("shown"); // empty: no hint
+    QTest::addColumn<QString>("captionHint"); // text of the caption's own hint; empty: none
+    QTest::addColumn<QString>("toolTip");     // text of the tool tip; empty: none
     const QString longCaption = QStringLiteral(
         "<B>Очень длинный заголовок</B>, который никак не помещается в ширину этого дерева &lt;целиком&gt;");
     QTest::newRow("long caption, plain text")
         << longCaption << false << QString()
         << QStringLiteral(
-               "Очень длинный заголовок, который никак не помещается в ширину этого дерева &lt;целиком&gt;");
-    QTest::newRow("long caption, markup") << longCaption << true << QString() << longCaption;
+               "Очень длинный заголовок, который никак не помещается в ширину этого дерева &lt;целиком&gt;")
+        << QString();
+    QTest::newRow("long caption, markup")
+        << longCaption << true << QStringLiteral("Подсказка дерева") << longCaption << QString();
     QTest::newRow("line break in a long caption")
         << QStringLiteral("<B>Первая строка, которая сама по себе шире дерева, чем дерево</B><BR>вторая")
         << false << QString()
-        << QStringLiteral("Первая строка, которая сама по себе шире дерева, чем дерево\nвторая");
+        << QStringLiteral("Первая строка, которая сама по себе шире дерева, чем дерево\r\nвторая")
+        << QString();
     QTest::newRow("short caption, no control hint")
-        << QStringLiteral("<B>Коротко</B>") << false << QString() << QString();
+        << QStringLiteral("<B>Коротко</B>") << false << QString() << QString() << QString();
     QTest::newRow("short caption, control hint")
-        << QStringLiteral("<B>Коротко</B>") << false << QStringLiteral("Подсказка дерева")
+        << QStringLiteral("<B>Коротко</B>") << false << QStringLiteral("Подсказка дерева") << QString()
         << QStringLiteral("Подсказка дерева");
 }
 
@@ -327,7 +338,8 @@ void TestMarkupTreeView::hint() {
     QFETCH(QString, caption);
     QFETCH(bool, markupHint);
     QFETCH(QString, controlHint);
-    QFETCH(QString, shown);
+    QFETCH(QString, captionHint);
+    QFETCH(QString, toolTip);
     TTreeFixture f;
     f.Tree.SetMarkupHint(markupHint);
     f.Tree.SetHint(controlHint);
@@ -337,12 +349,84 @@ void TestMarkupTreeView::hint() {
     const QPoint at = f.At(node, 20);
     QHelpEvent help(QEvent::ToolTip, at, f.Viewport()->mapToGlobal(at));
     QApplication::sendEvent(f.Viewport(), &help);
-    if (shown.isEmpty()) {
-        QVERIFY(!QToolTip::isVisible());
-        return;
+    const TMarkupHintWindow* own = f.Tree.CaptionHint();
+    if (captionHint.isEmpty()) {
+        QVERIFY(!own || !own->isVisible());
+    } else {
+        QVERIFY(own);
+        QTRY_VERIFY(own->isVisible());
+        QCOMPARE(own->Text(), captionHint);
+        // Over the item: the hint starts at the caption's left edge, covers the pointer and the row.
+        const QRect row = f.Tree.visualItemRect(node);
+        const QRect frame(f.Viewport()->mapFromGlobal(own->pos()), own->size());
+        QVERIFY2(qAbs(frame.left() - row.left()) <= 1, qPrintable(QString::number(frame.left())));
+        QVERIFY(frame.contains(at));
+        QVERIFY2(frame.top() <= row.top() + 2 && frame.bottom() >= row.bottom() - 2,
+                 qPrintable(QStringLiteral("%1..%2").arg(frame.top()).arg(frame.bottom())));
+        QVERIFY(frame.width() > f.Viewport()->width() / 2);
     }
-    QTRY_VERIFY(QToolTip::isVisible());
-    QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), shown);
+    if (toolTip.isEmpty()) {
+        QVERIFY(!QToolTip::isVisible());
+    } else {
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), toolTip);
+    }
+}
+
+void TestMarkupTreeView::hintStaysWhilePointerRests() {
+    TTreeFixture f;
+    QTreeWidgetItem* node = AddNode(
+        f.Tree, nullptr, 1,
+        QStringLiteral("<B>Очень длинный заголовок</B>, который никак не помещается в ширину этого дерева"));
+    const QPoint at = f.At(node, 20);
+    const QPoint global = f.Viewport()->mapToGlobal(at);
+    // The pointer rests on the item, as far as the window system has one to move.
+    QVERIFY(QTest::qWaitForWindowExposed(&f.Tree));
+    QCursor::setPos(global);
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        QTRY_VERIFY(f.Viewport()->underMouse());
+    QHelpEvent help(QEvent::ToolTip, at, global);
+    QApplication::sendEvent(f.Viewport(), &help);
+    const TMarkupHintWindow* own = f.Tree.CaptionHint();
+    QVERIFY(own);
+    QTRY_VERIFY(own->isVisible());
+    // The hint lies under the pointer and takes no input, so the pointer stays on the tree.
+    QVERIFY(own->geometry().contains(global));
+    QVERIFY(own->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
+    QVERIFY(own->testAttribute(Qt::WA_TransparentForMouseEvents));
+    QVERIFY(!own->isActiveWindow());
+    // A good while later, with the pointer resting or trembling on the item, it is still up.
+    QElapsedTimer resting;
+    resting.start();
+    while (resting.elapsed() < 1500) {
+        SendMouse(f.Viewport(), QEvent::MouseMove, at + QPoint(int(resting.elapsed() / 500), 0));
+        QTest::qWait(100);
+        QVERIFY2(own->isVisible(), qPrintable(QStringLiteral("gone after %1 ms").arg(resting.elapsed())));
+    }
+    // A leave of the tree (the pointer went elsewhere) takes it down.
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&f.Tree, &leave);
+    QVERIFY(!own->isVisible());
+}
+
+void TestMarkupTreeView::hintGoesAfterPause() {
+    TTreeFixture f;
+    QTreeWidgetItem* node = AddNode(
+        f.Tree, nullptr, 1,
+        QStringLiteral("Очень длинный заголовок, который никак не помещается в ширину этого дерева целиком"));
+    const QPoint at = f.At(node, 20);
+    QHelpEvent help(QEvent::ToolTip, at, f.Viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.Viewport(), &help);
+    TMarkupHintWindow* own = f.Tree.CaptionHint();
+    QVERIFY(own);
+    QCOMPARE(own->HidePause(), 0); // the platform's tool-tip time by default
+    QVERIFY(own->isVisible());
+    own->SetHidePause(1000);
+    QApplication::sendEvent(f.Viewport(), &help); // asked again: shown again, with the new pause
+    QElapsedTimer shown;
+    shown.start();
+    QTRY_VERIFY_WITH_TIMEOUT(!own->isVisible(), 5000);
+    QVERIFY2(shown.elapsed() >= 900, qPrintable(QString::number(shown.elapsed())));
 }
 
 void TestMarkupTreeView::hintDroppedOnOtherNode() {
@@ -354,11 +438,24 @@ void TestMarkupTreeView::hintDroppedOnOtherNode() {
     const QPoint at = f.At(a, 20);
     QHelpEvent help(QEvent::ToolTip, at, f.Viewport()->mapToGlobal(at));
     QApplication::sendEvent(f.Viewport(), &help);
-    QTRY_VERIFY(QToolTip::isVisible());
+    const TMarkupHintWindow* own = f.Tree.CaptionHint();
+    QVERIFY(own);
+    QTRY_VERIFY(own->isVisible());
     SendMouse(f.Viewport(), QEvent::MouseMove, f.At(a, 40)); // same node: the hint stays
-    QVERIFY(QToolTip::isVisible());
+    QVERIFY(own->isVisible());
     SendMouse(f.Viewport(), QEvent::MouseMove, f.At(b, 40));
-    QTRY_VERIFY(!QToolTip::isVisible());
+    QVERIFY(!own->isVisible());
+    // A short caption after a long one: the caption hint goes, the control's hint comes.
+    f.Tree.SetHint(QStringLiteral("Подсказка дерева"));
+    QTreeWidgetItem* c = AddNode(f.Tree, nullptr, 3, QStringLiteral("Коротко"));
+    QApplication::sendEvent(f.Viewport(), &help);
+    QVERIFY(own->isVisible());
+    const QPoint onC = f.At(c, 10);
+    QHelpEvent helpC(QEvent::ToolTip, onC, f.Viewport()->mapToGlobal(onC));
+    QApplication::sendEvent(f.Viewport(), &helpC);
+    QVERIFY(!own->isVisible());
+    QTRY_VERIFY(QToolTip::isVisible());
+    QToolTip::hideText();
 }
 
 void TestMarkupTreeView::itemHeightKept() {
@@ -384,18 +481,87 @@ void TestMarkupTreeView::itemHeightKept() {
     QCOMPARE(f.Tree.visualItemRect(b).top(), 24);
 }
 
-void TestMarkupTreeView::horizontalExtentFollowsCaption() {
+namespace {
+
+// Right edge of the painted caption of node: the last column with ink darker than the rows.
+int InkRight(TMarkupTreeView& tree, QTreeWidgetItem* node) {
+    const QImage shot = tree.viewport()->grab().toImage();
+    const QRect row = tree.visualItemRect(node);
+    int right = -1;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 160)
+                right = qMax(right, x);
+    return right;
+}
+
+} // namespace
+
+void TestMarkupTreeView::itemArea_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("imageIndex");
+    QTest::addColumn<bool>("byText"); // the area is the plain text with eight w's, else the box
+    QTest::newRow("plain") << QStringLiteral("Короткий") << 0 << true;
+    QTest::newRow("bold words") << QStringLiteral("<B>Жирный</B> текст") << 0 << true;
+    QTest::newRow("check item") << QStringLiteral("Флажок") << 2 << true;
+    QTest::newRow("tags only count as their text") << QStringLiteral("<I><U>Да</U></I>") << 5 << true;
+    QTest::newRow("no image: no letters added") << QStringLiteral("Без значка") << -1 << false;
+    QTest::newRow("large font beyond the letters")
+        << QStringLiteral("<FONT SIZE=\"28\">Крупный заголовок</FONT>") << 0 << false;
+}
+
+void TestMarkupTreeView::itemArea() {
+    QFETCH(QString, caption);
+    QFETCH(int, imageIndex);
+    QFETCH(bool, byText);
+    TTreeFixture f;
+    f.Tree.resize(700, 300);
+    f.Tree.SetColor(0x00FFFFFF);
+    QTreeWidgetItem* node = AddNode(f.Tree, nullptr, 1, caption, imageIndex);
+    const QRect row = f.Tree.visualItemRect(node);
+    const int y = row.center().y();
+    int end = row.left();
+    while (end < f.Viewport()->width() && f.Tree.NodeAt(QPoint(end, y)) == node)
+        ++end;
+    QVERIFY2(end < f.Viewport()->width(), "the item ends inside the view");
+    const int left = row.left(); // the caption's left edge: level 0 with root decoration
+    const QFontMetrics metrics(f.Tree.font());
+    const int textEnd = left + metrics.horizontalAdvance(StripMarkup(caption) + "wwwwwwww") + 4;
+    if (byText)
+        QCOMPARE(end, textEnd);
+    else
+        QVERIFY2(end != textEnd, qPrintable(QStringLiteral("ends at %1").arg(end)));
+    // Whatever is painted of the caption can be clicked, and not much beyond the box.
+    const int ink = InkRight(f.Tree, node);
+    QVERIFY(ink > left);
+    QVERIFY2(end > ink, qPrintable(QStringLiteral("ink to %1, item to %2").arg(ink).arg(end)));
+    if (!byText)
+        QVERIFY2(end <= ink + 8, qPrintable(QStringLiteral("ink to %1, item to %2").arg(ink).arg(end)));
+    // A click just past the end selects nothing, one just before it the node.
+    Click(f.Viewport(), QPoint(end, y));
+    QCOMPARE(f.Tree.currentItem(), nullptr);
+    Click(f.Viewport(), QPoint(end - 1, y));
+    QCOMPARE(f.Tree.currentItem(), node);
+}
+
+void TestMarkupTreeView::horizontalExtentFollowsItem() {
     TTreeFixture f;
     AddNode(f.Tree, nullptr, 1, QStringLiteral("Короткий"));
     QTRY_COMPARE(f.Tree.horizontalScrollBar()->maximum(), 0);
-    QTreeWidgetItem* wide = AddNode(
-        f.Tree, nullptr, 2,
-        QStringLiteral("<B>Длинный заголовок</B> с жирным началом, который шире дерева на добрую половину"));
+    const QString caption =
+        QStringLiteral("Длинный заголовок, который шире дерева на добрую половину его ширины");
+    QTreeWidgetItem* wide = AddNode(f.Tree, nullptr, 2, caption);
+    // The range reaches to the end of the item: its plain text, eight w's and 4 pixels.
+    const QFontMetrics metrics(f.Tree.font());
+    const int itemRight = f.Tree.indentation() + metrics.horizontalAdvance(caption + "wwwwwwww") + 4;
     QTRY_VERIFY(f.Tree.horizontalScrollBar()->maximum() > 0);
-    // Scrolled to the end, the caption's last letters are still on a node.
-    f.Tree.horizontalScrollBar()->setValue(f.Tree.horizontalScrollBar()->maximum());
+    const int maximum = f.Tree.horizontalScrollBar()->maximum();
+    QVERIFY2(qAbs(maximum - (itemRight - f.Viewport()->width())) <= 2,
+             qPrintable(QStringLiteral("maximum %1, item right %2").arg(maximum).arg(itemRight)));
+    // Scrolled to the end, the last pixels of the view are still on the item.
+    f.Tree.horizontalScrollBar()->setValue(maximum);
     const QRect row = f.Tree.visualItemRect(wide);
-    QCOMPARE(f.Tree.NodeAt(QPoint(f.Viewport()->width() - 12, row.center().y())), wide);
+    QCOMPARE(f.Tree.NodeAt(QPoint(f.Viewport()->width() - 4, row.center().y())), wide);
 }
 
 void TestMarkupTreeView::hotTrackAndAutoExpand() {
