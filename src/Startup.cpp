@@ -42,6 +42,21 @@ void CreateWindows(const TAppContext& context) {
                     Roster().Form1->showMaximized();
             },
         });
+    // The editor reaches the viewer the same way: collections stand below the viewer.
+    if (roster.FavoriteForm)
+        roster.FavoriteForm->SetViewerLink({
+            {},
+            [](const QString& url) {
+                if (Roster().Form1)
+                    Roster().Form1->ShowTest(url);
+            },
+            [] { return Roster().Form1 ? Roster().Form1->CourseDir : QString(); },
+            [] { return Roster().Form1 ? Roster().Form1->CourseNumber : 0; },
+        });
+    // Closing the catalogue ends the program: an unsaved collection is offered for saving first.
+    if (roster.MainForm)
+        roster.MainForm->SetQuitGuard(
+            [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
 }
 
 void DestroyWindows() {

@@ -335,6 +335,10 @@ bool TMainForm::IsComponentInstalled(const QString& clsid) const {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Closing the catalogue ends the program, whatever other windows are still around.
+    if (m_quitGuard && !m_quitGuard()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QApplication::quit();
 }

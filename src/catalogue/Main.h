@@ -45,6 +45,9 @@ public:
     const TCommandImages& LargeImages() const { return m_largeImages; }
 
     void SetCourseViewer(TCourseViewerLink link) { m_viewer = std::move(link); }
+    // Asked before closing the catalogue ends the program; false keeps it running (the user
+    // chose to stay, say, when asked about an unsaved collection).
+    void SetQuitGuard(std::function<bool()> guard) { m_quitGuard = std::move(guard); }
 
     // The scan of the library folder; run once by the constructor.
     void LoadCourses();
@@ -90,6 +93,7 @@ private:
     TCatalogueModel m_model;
     std::unique_ptr<TCourseScan> m_scan;
     TCourseViewerLink m_viewer;
+    std::function<bool()> m_quitGuard;
     QWidget* m_boxContent = nullptr;                  // the scrolled widget of CoursesBox
     int m_boxExtent = 0;                              // how far down CoursesBox scrolls
     int m_shownPage = -1;                             // the page whose buttons CoursesBox shows

@@ -1,5 +1,475 @@
 #include "collections/Favorite.h"
 
+#include "app/CommandImages.h"
+#include "app/ErrorReport.h"
+#include "collections/FavorFile.h"
+#include "collections/FavorLists.h"
+#include "popups/ToolStrip.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kFileFilter = QStringLiteral("Файлы подборок (*.sff)");
+const QString kDefaultSuffix = QStringLiteral("sff");
+
+QAction* NewCommand(QObject* owner, const char* name, const char* caption, int image) {
+    auto* action = new QAction(QString::fromUtf8(caption), owner);
+    action->setObjectName(QString::fromLatin1(name));
+    // Every command's hint is its caption.
+    action->setToolTip(action->text());
+    action->setStatusTip(action->text());
+    SetCommandImage(action, image);
+    return action;
+}
+
+QTreeWidgetItem* NewRowItem(const TFavor& favor) {
+    auto* item = new QTreeWidgetItem(QStringList{favor.Caption, FavorSectionName(favor.Folder)});
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
+    return item;
+}
+
+// The editor may be hidden when the viewer runs its load or save: the dialog then belongs to
+// the window the user is working in.
+QWidget* DialogParent(QWidget* editor) {
+    return editor->isVisible() ? editor : QApplication::activeWindow();
+}
+
+QString ChooseFile(QWidget* parent, bool save) {
+    QFileDialog dialog(parent,
+                       save ? QStringLiteral("Сохранение подборки") : QStringLiteral("Загрузка подборок"));
+    dialog.setNameFilter(kFileFilter);
+    dialog.setDefaultSuffix(kDefaultSuffix);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QMessageBox::StandardButton AskSaveAtExit(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    QStringLiteral("Сохранить подборку?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+} // namespace
+
 TFavoriteForm::TFavoriteForm(const TAppContext& context) : m_context(context) {
+    setObjectName(QStringLiteral("FavoriteForm"));
     setWindowTitle(QStringLiteral("Подборки"));
+    resize(640, 420);
+    BuildCommands();
+    BuildToolBars();
+    BuildList();
+}
+
+TFavoriteForm::~TFavoriteForm() = default;
+
+void TFavoriteForm::BuildCommands() {
+    actUp = NewCommand(this, "actUp", "Вверх", ciUp);
+    actUp->setToolTip(QStringLiteral("Переместить вверх"));
+    actUp->setStatusTip(actUp->toolTip());
+    actDown = NewCommand(this, "actDown", "Вниз", ciDown);
+    actDown->setToolTip(QStringLiteral("Переместить вниз"));
+    actDown->setStatusTip(actDown->toolTip());
+    actDelete = NewCommand(this, "actDelete", "Удалить из подборки", ciRemoveFavor);
+    actClear = NewCommand(this, "actClear", "Очистить подборку", ciClearFavor);
+    actLoad = NewCommand(this, "actLoad", "Загрузить подборку", ciLoadFavor);
+    actSave = NewCommand(this, "actSave", "Сохранить подборку", ciSaveFavor);
+    actShowAll = NewCommand(this, "actShowAll", "Показать подборку", ciShowFavor);
+    actShowTheory = NewCommand(this, "actShowTheory", "Посмотреть всю теорию", ciShowAllTheory);
+    actShowTasksOnly = NewCommand(this, "actShowTasksOnly", "Выполнить все задания", ciRun);
+    actHide = NewCommand(this, "actHide", "Закрыть", ciClose);
+    actUp->setEnabled(false);
+    actDown->setEnabled(false);
+
+    // The list's own keys: Delete deletes, Ctrl+Up and Ctrl+Down move the selected row.
+    actDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+    actUp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    actDown->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    for (QAction* action : {actDelete, actUp, actDown})
+        action->setShortcutContext(Qt::WindowShortcut);
+
+    // Each command runs through the error report: a failure shows its text and the program
+    // goes on, whether the command came from this window or from the viewer's menu.
+    const auto bind = [this](QAction* action, void (TFavoriteForm::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { RunReported([&] { (this->*handler)(); }); });
+    };
+    bind(actUp, &TFavoriteForm::actUpExecute);
+    bind(actDown, &TFavoriteForm::actDownExecute);
+    bind(actDelete, &TFavoriteForm::actDeleteExecute);
+    bind(actClear, &TFavoriteForm::actClearExecute);
+    bind(actLoad, &TFavoriteForm::actLoadExecute);
+    bind(actSave, &TFavoriteForm::actSaveExecute);
+    bind(actShowAll, &TFavoriteForm::actShowAllExecute);
+    bind(actShowTheory, &TFavoriteForm::actShowTheoryExecute);
+    bind(actShowTasksOnly, &TFavoriteForm::actShowTasksOnlyExecute);
+    bind(actHide, &TFavoriteForm::actHideExecute);
+}
+
+void TFavoriteForm::BuildToolBars() {
+    MoveToolBar = AddToolStrip(this, QStringLiteral("MoveToolBar"), true);
+    AddToolButton(MoveToolBar, actUp);
+    AddToolButton(MoveToolBar, actDown);
+    ActionToolBar = AddToolStrip(this, QStringLiteral("ActionToolBar"), true);
+    AddToolButton(ActionToolBar, actDelete);
+    ActionToolBar->addSeparator();
+    AddToolButton(ActionToolBar, actClear);
+    AddToolButton(ActionToolBar, actLoad);
+    AddToolButton(ActionToolBar, actSave);
+    ActionToolBar->addSeparator();
+    AddToolButton(ActionToolBar, actShowAll);
+    AddToolButton(ActionToolBar, actShowTheory);
+    AddToolButton(ActionToolBar, actShowTasksOnly);
+    ActionToolBar->addSeparator();
+    AddToolButton(ActionToolBar, actHide);
+}
+
+void TFavoriteForm::BuildList() {
+    FavorTree = new QTreeWidget(this);
+    FavorTree->setObjectName(QStringLiteral("FavorTree"));
+    FavorTree->setColumnCount(2);
+    FavorTree->setHeaderLabels({QStringLiteral("Элемент"), QStringLiteral("Раздел")});
+    FavorTree->setColumnWidth(0, 400);
+    FavorTree->setColumnWidth(1, 50);
+    FavorTree->header()->setStretchLastSection(true);
+    FavorTree->header()->setSectionsMovable(false);
+    FavorTree->header()->setFixedHeight(18);
+    FavorTree->setIndentation(19);
+    FavorTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FavorTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    FavorTree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    FavorTree->setUniformRowHeights(true);
+    FavorTree->setDragEnabled(true);
+    FavorTree->setAcceptDrops(true);
+    FavorTree->setDragDropMode(QAbstractItemView::DragDrop);
+    FavorTree->setDropIndicatorShown(false);
+    QPalette palette = FavorTree->palette();
+    palette.setColor(QPalette::Base, QColor(255, 255, 228));
+    FavorTree->setPalette(palette);
+    setCentralWidget(FavorTree);
+
+    connect(FavorTree, &QTreeWidget::itemSelectionChanged, this, &TFavoriteForm::FavorTreeChange);
+    connect(FavorTree, &QTreeWidget::itemDoubleClicked, this,
+            [this] { RunReported([this] { FavorTreeDblClick(); }); });
+    FavorTree->installEventFilter(this);
+    FavorTree->viewport()->installEventFilter(this);
+    addActions({actUp, actDown, actDelete});
+}
+
+bool TFavoriteForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FavorTree && event->type() == QEvent::FocusIn) {
+        FavorTreeEnter();
+        return false;
+    }
+    if (watched != FavorTree->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (FavorTreeDragOver(drag->source())) {
+            // A copy, as the list sees it: the rows are rearranged here, and a move would make
+            // the list remove the dragged row a second time when the drag ends.
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!FavorTreeDragOver(drop->source())) {
+            drop->ignore();
+            return true;
+        }
+        const QPoint at = drop->position().toPoint();
+        FavorTreeDragDrop(at.x(), at.y());
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TFavoriteForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    UpdateMoveActions();
+}
+
+// --- viewer link and test hooks -------------------------------------------------------------
+
+void TFavoriteForm::SetViewerLink(TFavorViewerLink link) {
+    m_viewer = std::move(link);
+}
+
+void TFavoriteForm::SetSaveFileChooser(std::function<QString()> chooser) {
+    m_chooseSaveFile = std::move(chooser);
+}
+
+void TFavoriteForm::SetOpenFileChooser(std::function<QString()> chooser) {
+    m_chooseOpenFile = std::move(chooser);
+}
+
+void TFavoriteForm::SetMessagePresenter(std::function<void(const QString&)> presenter) {
+    m_showMessage = std::move(presenter);
+}
+
+void TFavoriteForm::SetExitQuestion(std::function<QMessageBox::StandardButton()> question) {
+    m_askExit = std::move(question);
+}
+
+void TFavoriteForm::Tell(const QString& message) {
+    if (m_showMessage) {
+        m_showMessage(message);
+        return;
+    }
+    QMessageBox::information(DialogParent(this), QApplication::applicationName(), message);
+}
+
+// --- rows -----------------------------------------------------------------------------------
+
+int TFavoriteForm::SelectedRow() const {
+    const QList<QTreeWidgetItem*> selected = FavorTree->selectedItems();
+    return selected.size() == 1 ? FavorTree->indexOfTopLevelItem(selected.constFirst()) : -1;
+}
+
+void TFavoriteForm::SelectRow(int row) {
+    if (QTreeWidgetItem* item = FavorTree->topLevelItem(row)) {
+        FavorTree->setCurrentItem(item);
+        item->setSelected(true);
+    }
+}
+
+void TFavoriteForm::AppendRow(const TFavor& favor) {
+    m_rows.Append(favor);
+    FavorTree->addTopLevelItem(NewRowItem(favor));
+}
+
+void TFavoriteForm::RemoveRow(int row) {
+    if (row < 0 || row >= m_rows.Count())
+        return;
+    const bool wasSelected = SelectedRow() == row;
+    m_rows.Remove(row);
+    delete FavorTree->takeTopLevelItem(row);
+    // As in any list: the row that takes the deleted one's place becomes the selected one.
+    if (wasSelected && m_rows.Count() > 0)
+        SelectRow(qMin(row, m_rows.Count() - 1));
+}
+
+void TFavoriteForm::MoveRow(int from, int to) {
+    if (from == to || from < 0 || to < 0 || from >= m_rows.Count() || to >= m_rows.Count())
+        return;
+    m_rows.Move(from, to);
+    QTreeWidgetItem* item = FavorTree->takeTopLevelItem(from);
+    FavorTree->insertTopLevelItem(to, item);
+}
+
+void TFavoriteForm::ReplaceRows(const std::vector<TFavor>& records) {
+    actClearExecute();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(records.size()));
+    for (const TFavor& favor : records) {
+        m_rows.Append(favor);
+        items.append(NewRowItem(favor));
+    }
+    FavorTree->addTopLevelItems(items);
+}
+
+// --- operations -----------------------------------------------------------------------------
+
+void TFavoriteForm::AddFavor(int Course, int Folder, int ID, const QString& Caption) {
+    const TFavor favor{Course, Folder, Caption, ID};
+    if (m_rows.Contains(KeyOf(favor)))
+        return;
+    AppendRow(favor);
+}
+
+void TFavoriteForm::DeleteFavor(int Course, int Folder, int ID) {
+    RemoveRow(m_rows.Find({Course, Folder, ID}));
+}
+
+void TFavoriteForm::RemoveFavorByURL(const QString& URL) {
+    if (const std::optional<TFavorKey> key = ItemKeyFromURL(URL))
+        DeleteFavor(key->Course, key->Folder, key->ID);
+}
+
+QString TFavoriteForm::GetFavorList() const {
+    return FavorPageList(m_rows);
+}
+
+QString TFavoriteForm::GetTheoryList() const {
+    return TheoryPageList(m_rows);
+}
+
+QString TFavoriteForm::GetTaskList() {
+    const int course = m_viewer.CourseNumber ? m_viewer.CourseNumber() : 0;
+    const QString courseDir = m_viewer.CourseDir ? m_viewer.CourseDir() : QString();
+    return FavorTaskList(m_rows, course, courseDir, m_taskXml);
+}
+
+QString TFavoriteForm::SectionName(int Folder) {
+    return FavorSectionName(Folder);
+}
+
+void TFavoriteForm::UpdateMoveActions() {
+    const TMoveActionsState state =
+        MoveActionsState(int(FavorTree->selectedItems().size()), SelectedRow(), m_rows.Count());
+    actUp->setEnabled(state.Up);
+    actDown->setEnabled(state.Down);
+}
+
+bool TFavoriteForm::IsModified() const {
+    return !m_rows.IsEmpty() && m_rows.Records() != m_savedRows;
+}
+
+bool TFavoriteForm::CanQuit() {
+    if (!IsModified())
+        return true;
+    const QMessageBox::StandardButton answer = m_askExit ? m_askExit() : AskSaveAtExit(DialogParent(this));
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer != QMessageBox::Yes)
+        return false;
+    bool saved = false;
+    RunReported([&] { saved = SaveCollection(); });
+    return saved;
+}
+
+void TFavoriteForm::SetShowTaskVisible(bool visible) {
+    Q_UNUSED(visible);
+}
+
+// --- handlers -------------------------------------------------------------------------------
+
+void TFavoriteForm::FavorTreeChange() {
+    UpdateMoveActions();
+}
+
+void TFavoriteForm::FavorTreeEnter() {
+    UpdateMoveActions();
+}
+
+bool TFavoriteForm::FavorTreeDragOver(const QObject* source) const {
+    return source == FavorTree;
+}
+
+void TFavoriteForm::FavorTreeDragDrop(int X, int Y) {
+    const int dragged = SelectedRow();
+    const int target = FavorTree->indexOfTopLevelItem(FavorTree->itemAt(X, Y));
+    const int row = RowAfterDrop(dragged, target, Y, m_rows.Count());
+    if (row < 0)
+        return;
+    MoveRow(dragged, row);
+    SelectRow(row);
+}
+
+void TFavoriteForm::FavorTreeDblClick() {
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const QString fragment = FavorPageEntry(m_rows.At(row));
+    if (!fragment.isEmpty() && m_viewer.ShowFavorPage)
+        m_viewer.ShowFavorPage(fragment);
+}
+
+void TFavoriteForm::actUpExecute() {
+    const int row = SelectedRow();
+    const int to = RowAfterUp(row, m_rows.Count());
+    if (to >= 0) {
+        MoveRow(row, to);
+        SelectRow(to);
+    }
+    UpdateMoveActions();
+}
+
+void TFavoriteForm::actDownExecute() {
+    const int row = SelectedRow();
+    const int to = RowAfterDown(row, m_rows.Count());
+    if (to >= 0) {
+        // The neighbour goes up above the selected row, which keeps its selection.
+        MoveRow(to, row);
+        SelectRow(to);
+    }
+    UpdateMoveActions();
+}
+
+void TFavoriteForm::actDeleteExecute() {
+    RemoveRow(SelectedRow());
+}
+
+void TFavoriteForm::actClearExecute() {
+    m_rows.Clear();
+    FavorTree->clear();
+}
+
+void TFavoriteForm::actLoadExecute() {
+    const QString fileName = m_chooseOpenFile ? m_chooseOpenFile() : ChooseFile(DialogParent(this), false);
+    if (fileName.isEmpty())
+        return;
+    const TFavorLoadResult result = LoadFavorFile(SffXML, fileName);
+    if (result.ReplacesList()) {
+        ReplaceRows(result.Records);
+        m_savedRows = result.Records;
+    }
+    if (result.Failed())
+        Tell(QString::fromUtf16(kFavorLoadError));
+}
+
+void TFavoriteForm::actSaveExecute() {
+    SaveCollection();
+}
+
+bool TFavoriteForm::SaveCollection() {
+    const QString fileName = m_chooseSaveFile ? m_chooseSaveFile() : ChooseFile(DialogParent(this), true);
+    if (fileName.isEmpty())
+        return false;
+    std::vector<TFavor> records = m_rows.Records();
+    SaveFavorFile(SffXML, records, fileName);
+    m_savedRows = std::move(records);
+    return true;
+}
+
+void TFavoriteForm::actShowAllExecute() {
+    SetShowTaskVisible(true);
+    if (m_viewer.ShowFavorPage)
+        m_viewer.ShowFavorPage(GetFavorList());
+}
+
+void TFavoriteForm::actShowTheoryExecute() {
+    SetShowTaskVisible(false);
+    if (m_viewer.ShowFavorPage)
+        m_viewer.ShowFavorPage(GetTheoryList());
+}
+
+void TFavoriteForm::actShowTasksOnlyExecute() {
+    const QString list = GetTaskList();
+    if (list.isEmpty())
+        return;
+    SetShowTaskVisible(false);
+    if (m_viewer.ShowTest && m_viewer.CourseDir)
+        m_viewer.ShowTest(m_viewer.CourseDir() + QStringLiteral("2010/runtest.html#tid=") + list);
+}
+
+void TFavoriteForm::actHideExecute() {
+    hide();
 }

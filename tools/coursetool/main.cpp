@@ -23,6 +23,7 @@ const TCommand kCommands[] = {
      "[--measure-only] [--hit-test-only] [--selected] [--no-wrap] [--png FILE] [--json]",
      RunMarkup},
     {"strip", "strip TEXT", RunStrip},
+    {"collection", "collection FILE [--json] [--library FOLDER --course N] [--save OUT]", RunCollection},
 };
 
 int Usage() {
