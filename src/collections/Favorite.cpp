@@ -4,17 +4,15 @@
 #include "app/ErrorReport.h"
 #include "collections/FavorFile.h"
 #include "collections/FavorLists.h"
+#include "markup/markuptreelist.h"
 #include "popups/ToolStrip.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QFileDialog>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QToolBar>
-#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -32,7 +30,7 @@ QAction* NewCommand(QObject* owner, const char* name, const char* caption, int i
 }
 
 QTreeWidgetItem* NewRowItem(const TFavor& favor) {
-    auto* item = new QTreeWidgetItem(QStringList{favor.Caption, FavorSectionName(favor.Folder)});
+    auto* item = new QTreeWidgetItem(QStringList{FavorRowText(favor)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
     return item;
 }
@@ -142,73 +140,51 @@ void TFavoriteForm::BuildToolBars() {
 }
 
 void TFavoriteForm::BuildList() {
-    FavorTree = new QTreeWidget(this);
+    // The list's header strip is a sibling of the list, so both live in a panel of their own.
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    FavorTree = new TMarkupTreeList;
     FavorTree->setObjectName(QStringLiteral("FavorTree"));
-    FavorTree->setColumnCount(2);
-    FavorTree->setHeaderLabels({QStringLiteral("Элемент"), QStringLiteral("Раздел")});
-    FavorTree->setColumnWidth(0, 400);
-    FavorTree->setColumnWidth(1, 50);
-    FavorTree->header()->setStretchLastSection(true);
-    FavorTree->header()->setSectionsMovable(false);
-    FavorTree->header()->setFixedHeight(18);
-    FavorTree->setIndentation(19);
-    FavorTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FavorTree->SetReadOnly(true);
     FavorTree->setSelectionMode(QAbstractItemView::SingleSelection);
     FavorTree->setSelectionBehavior(QAbstractItemView::SelectRows);
-    FavorTree->setUniformRowHeights(true);
-    FavorTree->setDragEnabled(true);
-    FavorTree->setAcceptDrops(true);
-    FavorTree->setDragDropMode(QAbstractItemView::DragDrop);
-    FavorTree->setDropIndicatorShown(false);
-    QPalette palette = FavorTree->palette();
-    palette.setColor(QPalette::Base, QColor(255, 255, 228));
-    FavorTree->setPalette(palette);
-    setCentralWidget(FavorTree);
+    FavorTree->SetRightClickSelect(true);
+    FavorTree->SetDragMode(TMarkupTreeList::dmAutomatic);
+    FavorTree->SetToolTips(false);
+    FavorTree->SetIndent(19);
+    FavorTree->SetItemHeight(16);
+    FavorTree->SetColor(0x00E4FFFF); // RGB(255, 255, 228)
+    FavorTree->SetColumnLines(true);
+    FavorTree->SetAnchorHint(false);
+    FavorTree->SetSeparator(QString::fromUtf16(kFavorSeparator));
+    FavorTree->Columns().Add(QStringLiteral("Элемент"), 400);
+    FavorTree->Columns().Add(QStringLiteral("Раздел"), 50);
+    FavorTree->HeaderSettings().SetHeight(18);
+    FavorTree->HeaderSettings().SetAllowResize(true);
+    FavorTree->HeaderSettings().SetFlat(false);
+    FavorTree->HeaderSettings().SetColor(clBtnFace);
+    FavorTree->SetSelectionColor(clHighlight);
+    FavorTree->SetSelectionFontColor(clHighlightText);
+    FavorTree->SetURLColor(clBlue);
+    FavorTree->SetAlign(TMarkupTreeList::alClient);
+    layout->addWidget(FavorTree);
+    setCentralWidget(panel);
 
     connect(FavorTree, &QTreeWidget::itemSelectionChanged, this, &TFavoriteForm::FavorTreeChange);
-    connect(FavorTree, &QTreeWidget::itemDoubleClicked, this,
-            [this] { RunReported([this] { FavorTreeDblClick(); }); });
+    FavorTree->OnDblClick = [this](QObject*) { RunReported([this] { FavorTreeDblClick(); }); };
+    FavorTree->OnDragOver = [this](QObject*, QObject* source, int, int, bool& accept) {
+        accept = FavorTreeDragOver(source);
+    };
+    FavorTree->OnDragDrop = [this](QObject*, QObject*, int X, int Y) { FavorTreeDragDrop(X, Y); };
     FavorTree->installEventFilter(this);
-    FavorTree->viewport()->installEventFilter(this);
     addActions({actUp, actDown, actDelete});
 }
 
 bool TFavoriteForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FavorTree && event->type() == QEvent::FocusIn) {
+    if (watched == FavorTree && event->type() == QEvent::FocusIn)
         FavorTreeEnter();
-        return false;
-    }
-    if (watched != FavorTree->viewport())
-        return false;
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (FavorTreeDragOver(drag->source())) {
-            // A copy, as the list sees it: the rows are rearranged here, and a move would make
-            // the list remove the dragged row a second time when the drag ends.
-            drag->setDropAction(Qt::CopyAction);
-            drag->accept();
-        } else {
-            drag->ignore();
-        }
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!FavorTreeDragOver(drop->source())) {
-            drop->ignore();
-            return true;
-        }
-        const QPoint at = drop->position().toPoint();
-        FavorTreeDragDrop(at.x(), at.y());
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        return true;
-    }
-    default:
-        return false;
-    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFavoriteForm::resizeEvent(QResizeEvent* event) {
@@ -375,7 +351,7 @@ bool TFavoriteForm::FavorTreeDragOver(const QObject* source) const {
 
 void TFavoriteForm::FavorTreeDragDrop(int X, int Y) {
     const int dragged = SelectedRow();
-    const int target = FavorTree->indexOfTopLevelItem(FavorTree->itemAt(X, Y));
+    const int target = FavorTree->indexOfTopLevelItem(FavorTree->GetNodeAt(X, Y));
     const int row = RowAfterDrop(dragged, target, Y, m_rows.Count());
     if (row < 0)
         return;

@@ -10,8 +10,7 @@
 
 class QAction;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class TMarkupTreeList;
 
 // What the editor needs of the course viewer. Collections sit below the viewer, so start-up
 // wires these to TForm1.
@@ -49,7 +48,7 @@ public:
 
     void UpdateMoveActions();
 
-    // The rows in list order, mirrored one for one by FavorTree.
+    // The rows in list order, mirrored one for one by the rows of FavorTree.
     const TFavorRows& Rows() const { return m_rows; }
 
     // Asked before the program ends: when the rows changed since the last save or load, asks
@@ -82,7 +81,7 @@ public:
     void actHideExecute();
 
     // --- components ---------------------------------------------------------------------------
-    QTreeWidget* FavorTree = nullptr;
+    TMarkupTreeList* FavorTree = nullptr;
     QToolBar* MoveToolBar = nullptr;
     QToolBar* ActionToolBar = nullptr;
     TXMLDocument SffXML;

@@ -3,17 +3,17 @@
 
 #include "app/ErrorReport.h"
 #include "collections/FavorFile.h"
+#include "collections/FavorRecord.h"
 #include "collections/Favorite.h"
+#include "markup/markuptreelist.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <memory>
 
 namespace {
@@ -34,8 +34,7 @@ bool ListMirrorsRows(const TFavoriteForm& form) {
         return false;
     for (int i = 0; i < form.Rows().Count(); ++i) {
         const TFavor& f = form.Rows().At(i);
-        const QTreeWidgetItem* item = form.FavorTree->topLevelItem(i);
-        if (item->text(0) != f.Caption || item->text(1) != TFavoriteForm::SectionName(f.Folder))
+        if (form.FavorTree->topLevelItem(i)->text(0) != FavorRowText(f))
             return false;
     }
     return true;
@@ -178,12 +177,25 @@ private slots:
                  QStringLiteral(
                      "actDelete | actClear actLoad actSave | actShowAll actShowTheory actShowTasksOnly | "
                      "actHide"));
-        QCOMPARE(Form().FavorTree->headerItem()->text(0), QStringLiteral("Элемент"));
-        QCOMPARE(Form().FavorTree->headerItem()->text(1), QStringLiteral("Раздел"));
-        QCOMPARE(Form().FavorTree->columnWidth(0), 400);
-        QCOMPARE(Form().FavorTree->palette().color(QPalette::Base), QColor(255, 255, 228));
-        QCOMPARE(Form().FavorTree->editTriggers(), QAbstractItemView::NoEditTriggers);
-        QCOMPARE(Form().centralWidget(), Form().FavorTree);
+        const TMarkupTreeList& list = *Form().FavorTree;
+        QCOMPARE(list.Columns().Count(), 2);
+        QCOMPARE(list.Columns()[0]->Header(), QStringLiteral("Элемент"));
+        QCOMPARE(list.Columns()[0]->Width(), 400);
+        QCOMPARE(list.Columns()[1]->Header(), QStringLiteral("Раздел"));
+        QCOMPARE(list.Separator(), QStringLiteral("$$$$$$$"));
+        QCOMPARE(list.Color(), TColor(0x00E4FFFF));
+        QVERIFY(list.ReadOnly());
+        QCOMPARE(list.DragMode(), TMarkupTreeList::dmAutomatic);
+        QVERIFY(list.RightClickSelect());
+        QCOMPARE(list.Indent(), 19);
+        QCOMPARE(list.HeaderSettings().Height(), 18);
+        // The list fills the window below the tool bars, its header strip above it.
+        Form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Form()));
+        const QWidget* panel = Form().centralWidget();
+        QCOMPARE(list.parentWidget(), panel);
+        QCOMPARE(list.geometry().bottom(), panel->rect().bottom());
+        QCOMPARE(list.Header()->geometry().top(), 0);
     }
 
     void addFavorAppendsOnce() {
@@ -192,8 +204,11 @@ private slots:
         Form().AddFavor(3, 8, 15, QStringLiteral("понятие"));
         Form().AddFavor(4, 12, 15, QStringLiteral("другой курс"));
         QCOMPARE(Keys(Form()), QStringLiteral("3;12;15 3;8;15 4;12;15"));
-        QCOMPARE(Form().FavorTree->topLevelItem(0)->text(0), QStringLiteral("<B>Тема</B>"));
-        QCOMPARE(Form().FavorTree->topLevelItem(1)->text(1), QStringLiteral("Понятийный аппарат"));
+        // The first caption stays; the row text is caption, separator, section caption.
+        QCOMPARE(Form().FavorTree->topLevelItem(0)->text(0),
+                 QStringLiteral("<B>Тема</B>$$$$$$$Теоретические материалы"));
+        QCOMPARE(Form().FavorTree->topLevelItem(1)->text(0),
+                 QStringLiteral("понятие$$$$$$$Понятийный аппарат"));
         QVERIFY(ListMirrorsRows(Form()));
         QVERIFY(Form().FavorTree->selectedItems().isEmpty());
         QVERIFY(!Form().isVisible());
@@ -323,8 +338,12 @@ private slots:
             at = QPoint(30, Form().FavorTree->viewport()->height() - 3);
         else
             at = QPoint(30, 2);
-        QVERIFY(where != QLatin1String("below") || !Form().FavorTree->itemAt(at));
-        Form().FavorTreeDragDrop(at.x(), at.y());
+        QVERIFY(where != QLatin1String("below") || !Form().FavorTree->GetNodeAt(at.x(), at.y()));
+        // As the list hands an accepted drop of its own row to the window.
+        bool accept = true;
+        Form().FavorTree->OnDragOver(Form().FavorTree, Form().FavorTree, at.x(), at.y(), accept);
+        QVERIFY(accept);
+        Form().FavorTree->OnDragDrop(Form().FavorTree, Form().FavorTree, at.x(), at.y());
         QCOMPARE(Keys(Form()), rows);
         QVERIFY(ListMirrorsRows(Form()));
         // The dropped row is the selected one and carries its own record.
@@ -333,9 +352,14 @@ private slots:
 
     void dropsOnlyFromTheListItself() {
         QWidget other;
-        QVERIFY(Form().FavorTreeDragOver(Form().FavorTree));
-        QVERIFY(!Form().FavorTreeDragOver(&other));
-        QVERIFY(!Form().FavorTreeDragOver(nullptr));
+        const auto accepts = [this](QObject* source) {
+            bool accept = true;
+            Form().FavorTree->OnDragOver(Form().FavorTree, source, 10, 10, accept);
+            return accept;
+        };
+        QVERIFY(accepts(Form().FavorTree));
+        QVERIFY(!accepts(&other));
+        QVERIFY(!accepts(nullptr));
     }
 
     void dropWithoutSelectionDoesNothing() {
@@ -434,8 +458,6 @@ private slots:
         // A view takes a double click only after the press of the same click.
         QTest::mouseClick(Form().FavorTree->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(Form().FavorTree->viewport(), Qt::LeftButton, {}, at);
-        if (!select)
-            Form().FavorTreeDblClick();
         QCOMPARE(m_shown, shown);
     }
 
