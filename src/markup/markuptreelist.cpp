@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -152,6 +153,9 @@ void TMarkupTreeList::PlainTextChanged(const QModelIndex& topLeft, const QModelI
 }
 
 void TMarkupTreeList::RowsInserted(const QModelIndex& parent, int first, int last) {
+    // The rows are new to every view already: telling them that the plain text changed too
+    // would cost a model search per row and repeat the work, row by row.
+    const QSignalBlocker quiet(model());
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = model()->index(row, 0, parent);
         PlainTextChanged(index, index);
