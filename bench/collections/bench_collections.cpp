@@ -79,6 +79,12 @@ void BM_ParseOnly(benchmark::State& state) {
     state.counters["bytes"] = double(Fixture().Bytes.size());
 }
 
+void BM_LoadFileOnly(benchmark::State& state) {
+    TXMLDocument doc;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadFavorFile(doc, Fixture().File));
+}
+
 void BM_LoadIntoEditor(benchmark::State& state) {
     auto form = ShownEditor();
     for (auto _ : state) {
@@ -154,6 +160,7 @@ void BM_AddFavor(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_LoadFileOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_LoadIntoEditor)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_WriteBytesOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SaveFromEditor)->Unit(benchmark::kMillisecond)->Iterations(10);

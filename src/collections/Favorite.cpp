@@ -262,13 +262,10 @@ void TFavoriteForm::MoveRow(int from, int to) {
 
 void TFavoriteForm::ReplaceRows(const std::vector<TFavor>& records) {
     actClearExecute();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(qsizetype(records.size()));
-    for (const TFavor& favor : records) {
-        m_rows.Append(favor);
-        items.append(NewRowItem(favor));
-    }
-    FavorTree->addTopLevelItems(items);
+    // Row by row: the list looks at each new row as it arrives, and finds a row that was just
+    // appended at once, where a block of appended rows costs it a search per row.
+    for (const TFavor& favor : records)
+        AppendRow(favor);
 }
 
 // --- operations -----------------------------------------------------------------------------
