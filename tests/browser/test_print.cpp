@@ -1,11 +1,14 @@
-// Printing through the one pipeline: the page laid out by the browser, each page drawn at print
-// resolution with the header and footer in the margins; read back from the PDF it makes.
+// Printing: the page laid out by the browser as vector PDF with the header and footer laid on as
+// text (saved files, print to file), and the painted pipeline of the preview; read back from the
+// PDFs they make.
 
 #include "BrowserTestSupport.h"
+#include "PdfTestSupport.h"
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PrintPipeline.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QPageSetupDialog>
 #include <QPdfDocument>
 #include <QPrintPreviewDialog>
@@ -53,6 +56,19 @@ class TestPrint : public QObject {
         return document.load(file) == QPdfDocument::Error::None;
     }
 
+    // Loads a fixture page unless it is already on show: one load serves many checks.
+    bool Show(const QString& name) {
+        if (m_browser->LocationURL() == FixtureUrl(name) &&
+            m_browser->ReadyState() == TWebBrowser::ReadyComplete)
+            return true;
+        return NavigateAndWait(m_browser, Fixture(name));
+    }
+
+    static QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -73,7 +89,7 @@ private slots:
     }
 
     void headerAndFooterOnEveryPage() {
-        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
+        QVERIFY(Show(QStringLiteral("long.html")));
         QPdfDocument document;
         QVERIFY(Save(document, QStringLiteral("long.pdf")));
         const int count = document.pageCount();
@@ -94,7 +110,7 @@ private slots:
     }
 
     void headerSitsInTheTopMarginAndFooterInTheBottom() {
-        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
+        QVERIFY(Show(QStringLiteral("long.html")));
         QPdfDocument document;
         QVERIFY(Save(document, QStringLiteral("margins.pdf")));
         const qreal margin = kPrintMarginMm * 72 / 25.4;
@@ -111,31 +127,121 @@ private slots:
         QVERIFY(pageBox.left() > document.pagePointSize(0).width() / 2);
     }
 
+    void twoPageTextPageIsVectorText() {
+        QVERIFY(Show(QStringLiteral("twopages.html")));
+        const QString path = m_dir.filePath(QStringLiteral("two.pdf"));
+        QString error;
+        QVERIFY2(m_browser->SaveAsPdf(path, &error), qPrintable(error));
+        const QByteArray data = ReadFile(path);
+        const TPdfPages pdf = ReadPdf(data);
+        QCOMPARE(pdf.Text.size(), 2);
+        const QString url = FixtureUrl(QStringLiteral("twopages.html"));
+        QVERIFY2(pdf.Text.at(0).contains(QStringLiteral("Electricity lesson begins here")),
+                 qPrintable(pdf.Text.at(0)));
+        QVERIFY2(pdf.Text.at(0).contains(QStringLiteral("конспект урока о переменном токе")),
+                 qPrintable(pdf.Text.at(0)));
+        QVERIFY2(pdf.Text.at(1).contains(QStringLiteral("The lesson ends here")), qPrintable(pdf.Text.at(1)));
+        for (int page = 0; page < 2; ++page) {
+            QVERIFY2(pdf.Text.at(page).contains(QStringLiteral("Two-page lesson")),
+                     qPrintable(pdf.Text.at(page)));
+            QVERIFY2(pdf.Text.at(page).contains(QStringLiteral("Page %1 of 2").arg(page + 1)),
+                     qPrintable(pdf.Text.at(page)));
+            QVERIFY2(pdf.Text.at(page).contains(url), qPrintable(pdf.Text.at(page)));
+        }
+        QCOMPARE(pdf.Links, QStringList{QStringLiteral("https://example.org/lesson/ohm")});
+        QCOMPARE(pdf.ImageCount, 0);
+        QVERIFY2(data.size() < 200 * 1024, qPrintable(QString::number(data.size())));
+    }
+
     void pageSetupChangesTheNextPrint_data() {
         QTest::addColumn<int>("paper");
         QTest::addColumn<int>("orientation");
+        QTest::addColumn<double>("marginMm");
         QTest::addColumn<int>("widthMm");
         QTest::addColumn<int>("heightMm");
-        QTest::newRow("A4 landscape") << int(QPageSize::A4) << int(QPageLayout::Landscape) << 297 << 210;
-        QTest::newRow("A5 portrait") << int(QPageSize::A5) << int(QPageLayout::Portrait) << 148 << 210;
+        const int portrait = QPageLayout::Portrait;
+        const int landscape = QPageLayout::Landscape;
+        QTest::newRow("A4 portrait") << int(QPageSize::A4) << portrait << kPrintMarginMm << 210 << 297;
+        QTest::newRow("A4 landscape") << int(QPageSize::A4) << landscape << kPrintMarginMm << 297 << 210;
         QTest::newRow("Letter portrait")
-            << int(QPageSize::Letter) << int(QPageLayout::Portrait) << 216 << 279;
+            << int(QPageSize::Letter) << portrait << kPrintMarginMm << 216 << 279;
+        QTest::newRow("Letter landscape")
+            << int(QPageSize::Letter) << landscape << kPrintMarginMm << 279 << 216;
+        QTest::newRow("A5 portrait, wide margins") << int(QPageSize::A5) << portrait << 30.0 << 148 << 210;
     }
 
     void pageSetupChangesTheNextPrint() {
         QFETCH(int, paper);
         QFETCH(int, orientation);
+        QFETCH(double, marginMm);
         QFETCH(int, widthMm);
         QFETCH(int, heightMm);
-        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+        QVERIFY(Show(QStringLiteral("twopages.html")));
         SharedPrinter()->setPageSize(QPageSize(QPageSize::PageSizeId(paper)));
         SharedPrinter()->setPageOrientation(QPageLayout::Orientation(orientation));
+        SharedPrinter()->setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm),
+                                        QPageLayout::Millimeter);
         QPdfDocument document;
         QVERIFY(Save(document, QStringLiteral("setup.pdf")));
         const QSizeF size = document.pagePointSize(0);
         QCOMPARE(qRound(size.width() * 25.4 / 72), widthMm);
         QCOMPARE(qRound(size.height() * 25.4 / 72), heightMm);
-        QVERIFY(PageText(document, 0).contains(QStringLiteral("Page 1 of 1")));
+
+        // The body starts at the top left corner inside the margins (the page has no margin of
+        // its own); the header sits above it, the footer below the bottom margin.
+        const qreal margin = marginMm * 72 / 25.4;
+        const QString text = PageText(document, 0);
+        const qsizetype bodyAt = text.indexOf(QStringLiteral("Electricity"));
+        const qsizetype headerAt = text.indexOf(QStringLiteral("Page 1 of %1").arg(document.pageCount()));
+        // A long address gives way to the date on narrow paper: look for its start only.
+        const qsizetype footerAt = text.indexOf(QStringLiteral("file://"));
+        QVERIFY2(bodyAt >= 0 && headerAt >= 0 && footerAt >= 0, qPrintable(text));
+        const QRectF body = document.getSelectionAtIndex(0, int(bodyAt), 11).boundingRectangle();
+        const QRectF header = document.getSelectionAtIndex(0, int(headerAt), 4).boundingRectangle();
+        const QRectF footer = document.getSelectionAtIndex(0, int(footerAt), 7).boundingRectangle();
+        QVERIFY2(qAbs(body.left() - margin) < 3, qPrintable(QString::number(body.left())));
+        QVERIFY2(body.top() >= margin - 1 && body.top() < margin + 12,
+                 qPrintable(QString::number(body.top())));
+        QVERIFY2(header.bottom() <= margin + 1, qPrintable(QString::number(header.bottom())));
+        QVERIFY2(footer.top() >= size.height() - margin - 1, qPrintable(QString::number(footer.top())));
+        // The footer's address starts at the left margin, the page number ends at the right one.
+        QVERIFY2(qAbs(footer.left() - margin) < 3, qPrintable(QString::number(footer.left())));
+        QVERIFY(header.left() > size.width() / 2);
+    }
+
+    void printToFileKeepsTheChosenPages() {
+        QVERIFY(Show(QStringLiteral("twopages.html")));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = m_dir.filePath(QStringLiteral("printed.pdf"));
+        printer.setOutputFileName(path);
+        printer.setPageLayout(DefaultPrintLayout(QPageSize(QPageSize::A4)));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(QStringLiteral("2")));
+        QString error;
+        QVERIFY2(m_browser->PrintOn(&printer, &error), qPrintable(error));
+        const TPdfPages pdf = ReadPdf(ReadFile(path));
+        QCOMPARE(pdf.Text.size(), 1);
+        QVERIFY2(pdf.Text.at(0).contains(QStringLiteral("Page 2 of 2")), qPrintable(pdf.Text.at(0)));
+        QVERIFY2(pdf.Text.at(0).contains(QStringLiteral("The lesson ends here")), qPrintable(pdf.Text.at(0)));
+        QCOMPARE(pdf.ImageCount, 0);
+    }
+
+    void failedSaveLeavesTheOlderFileWhole() {
+        QVERIFY(Show(QStringLiteral("twopages.html")));
+        // A name so long that the temporary file beside it cannot be made: the save fails
+        // after the page is laid out, where a direct write would have cut the file.
+        const QString path = m_dir.filePath(QString(250, u'o'));
+        const QByteArray older = "%PDF-1.4 an older saved page";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(older);
+        }
+        QString error;
+        QVERIFY(!m_browser->SaveAsPdf(path, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ReadFile(path), older);
     }
 
     void xmlPageWithStylesheetPrints() {
@@ -147,7 +253,7 @@ private slots:
     }
 
     void unwritableFileFails() {
-        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+        QVERIFY(Show(QStringLiteral("twopages.html")));
         QVERIFY(!m_browser->SaveAsPdf(QStringLiteral("/proc/no-such-folder/page.pdf")));
     }
 
@@ -156,13 +262,18 @@ private slots:
         auto* browser = new TEmbeddedBrowser();
         QVERIFY(NavigateAndWait(browser, Fixture(QStringLiteral("long.html"))));
         QPointer<TEmbeddedBrowser> guard(browser);
+        const QString path = m_dir.filePath(QStringLiteral("gone.pdf"));
+        QFile older(path);
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("older") == 5);
+        older.close();
         QTimer::singleShot(0, browser, [browser] { delete browser; });
-        QVERIFY(!browser->SaveAsPdf(m_dir.filePath(QStringLiteral("gone.pdf"))));
+        QVERIFY(!browser->SaveAsPdf(path));
         QVERIFY(guard.isNull());
+        QCOMPARE(ReadFile(path), QByteArray("older"));
     }
 
     void previewShowsThePages() {
-        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
+        QVERIFY(Show(QStringLiteral("long.html")));
         QPdfDocument document;
         QVERIFY(Save(document, QStringLiteral("count.pdf")));
         int shownPages = -1;

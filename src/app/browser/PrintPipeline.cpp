@@ -61,6 +61,32 @@ QPrinter* SharedPrinter() {
     return &holder->Printer;
 }
 
+TPrintBands BeginPaperPainting(QPainter& painter, const QPageLayout& layout, int resolution) {
+    const QRect paper = layout.fullRectPixels(resolution);
+    const QMargins margins = layout.marginsPixels(resolution);
+    // A paged device paints from the corner of its printable area; move to the paper's corner
+    // so that the header and footer can go into the margins.
+    painter.translate(-layout.paintRectPixels(resolution).topLeft());
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(kHeaderPointSize);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+
+    const int lineHeight = QFontMetrics(font, painter.device()).height();
+    const int textLeft = margins.left();
+    const int textWidth = paper.width() - margins.left() - margins.right();
+    TPrintBands bands;
+    bands.Header = QRect(textLeft, 0, textWidth, qMax(margins.top(), lineHeight));
+    bands.Footer = QRect(textLeft, paper.height() - qMax(margins.bottom(), lineHeight), textWidth,
+                         qMax(margins.bottom(), lineHeight));
+    return bands;
+}
+
+void PaintHeaderFooter(QPainter& painter, const TPrintBands& bands, const TPrintFields& fields) {
+    DrawLine(painter, bands.Header, ExpandPrintCode(kPrintHeaderCode, fields));
+    DrawLine(painter, bands.Footer, ExpandPrintCode(kPrintFooterCode, fields));
+}
+
 bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFields& fields) {
     if (pdf.isEmpty())
         return false;
@@ -75,27 +101,12 @@ bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFie
     const QPageLayout layout = printer->pageLayout();
     const int resolution = printer->resolution();
     const QRect paper = layout.fullRectPixels(resolution);
-    const QMargins margins = layout.marginsPixels(resolution);
 
     QPainter painter;
     if (!painter.begin(printer))
         return false;
-    // Paint in paper coordinates: the header and footer go into the margins.
-    const QRect paintRect = printer->pageRect(QPrinter::DevicePixel).toRect();
-    const QRect paperRect = printer->paperRect(QPrinter::DevicePixel).toRect();
-    painter.translate(paperRect.topLeft() - paintRect.topLeft());
+    const TPrintBands bands = BeginPaperPainting(painter, layout, resolution);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(kHeaderPointSize);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-
-    const int lineHeight = QFontMetrics(font, printer).height();
-    const int textLeft = margins.left();
-    const int textWidth = paper.width() - margins.left() - margins.right();
-    const QRect headerBand(textLeft, 0, textWidth, qMax(margins.top(), lineHeight));
-    const QRect footerBand(textLeft, paper.height() - qMax(margins.bottom(), lineHeight), textWidth,
-                           qMax(margins.bottom(), lineHeight));
 
     TPrintFields pageFields = fields;
     pageFields.PageCount = document.pageCount();
@@ -116,8 +127,7 @@ bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFie
         painter.drawImage(QRectF(QPointF(0, 0), target), image);
 
         pageFields.Page = page + 1;
-        DrawLine(painter, headerBand, ExpandPrintCode(kPrintHeaderCode, pageFields));
-        DrawLine(painter, footerBand, ExpandPrintCode(kPrintFooterCode, pageFields));
+        PaintHeaderFooter(painter, bands, pageFields);
     }
     return painter.end();
 }

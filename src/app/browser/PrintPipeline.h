@@ -4,7 +4,9 @@
 
 #include <QByteArray>
 #include <QPageLayout>
+#include <QRect>
 
+class QPainter;
 class QPrinter;
 
 // The program's one printer: page set-up edits it, and print and preview start from it.
@@ -19,3 +21,16 @@ QPageLayout DefaultPrintLayout(const QPageSize& pageSize);
 // printer, each page rendered at 300 dpi or more, with the header and footer painted in the
 // margins. false when the PDF cannot be read or the printer cannot be painted on.
 bool PaintPrintedPages(QPrinter* printer, const QByteArray& pdf, const TPrintFields& fields);
+
+// Where the header and footer lines go, in paper coordinates.
+struct TPrintBands {
+    QRect Header;
+    QRect Footer;
+};
+
+// Readies painter (active on a paged device laid out with layout at resolution dpi) for
+// painting in paper coordinates, with the header's font and pen.
+TPrintBands BeginPaperPainting(QPainter& painter, const QPageLayout& layout, int resolution);
+
+// The header and footer of one page, as vector text in the margins.
+void PaintHeaderFooter(QPainter& painter, const TPrintBands& bands, const TPrintFields& fields);

@@ -3,6 +3,8 @@
 #include "app/ErrorReport.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/BrowserUrl.h"
+#include "app/browser/PrintComposer.h"
+#include "app/browser/PrintCups.h"
 #include "app/browser/PrintPipeline.h"
 #include "app/browser/WebPage.h"
 
@@ -249,15 +251,72 @@ QByteArray TWebBrowser::PagePdf(const QPageLayout& layout) {
     return m_pdf;
 }
 
+TPrintFields TWebBrowser::PrintFields() const {
+    TPrintFields fields;
+    fields.Title = m_printTitle.isEmpty() ? title() : m_printTitle;
+    fields.Url = LocationURL();
+    fields.PrintedAt = QDateTime::currentDateTime();
+    return fields;
+}
+
 bool TWebBrowser::RenderToPrinter(QPrinter* printer) {
     const QByteArray pdf = PagePdf(printer->pageLayout());
     if (pdf.isEmpty())
         return false;
-    TPrintFields fields;
-    fields.Title = title();
-    fields.Url = LocationURL();
-    fields.PrintedAt = QDateTime::currentDateTime();
-    return PaintPrintedPages(printer, pdf, fields);
+    return PaintPrintedPages(printer, pdf, PrintFields());
+}
+
+QByteArray TWebBrowser::PrintedPdf(const QPageLayout& layout, QString* error) {
+    const QByteArray body = PagePdf(layout);
+    if (body.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Браузер не смог подготовить страницу к печати");
+        return {};
+    }
+    return ComposePrintedPdf(body, layout, PrintFields(), error);
+}
+
+bool TWebBrowser::PrintOn(QPrinter* printer, QString* error) {
+    QPageRanges ranges;
+    if (printer->printRange() == QPrinter::PageRange)
+        ranges = printer->pageRanges();
+    const bool toFile =
+        printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty();
+    if (!toFile && !IsCupsQueue(printer->printerName())) {
+        // Not a queue we can hand a PDF to: paint the pages as before.
+        if (RenderToPrinter(printer))
+            return true;
+        if (error)
+            *error = QStringLiteral("Не удалось напечатать страницу");
+        return false;
+    }
+    const QByteArray pdf = PrintedPdf(printer->pageLayout(), error);
+    if (pdf.isEmpty())
+        return false;
+    if (toFile) {
+        const QByteArray selected = SelectPdfPages(pdf, ranges, error);
+        return !selected.isEmpty() && WriteFileAtomically(printer->outputFileName(), selected, error);
+    }
+    TCupsJob job;
+    job.Printer = printer->printerName();
+    job.Title = printer->docName().isEmpty() ? title() : printer->docName();
+    job.Copies = printer->copyCount();
+    job.Collate = printer->collateCopies();
+    job.PageRanges = ranges.toString();
+    switch (printer->duplex()) {
+    case QPrinter::DuplexNone:
+        job.Sides = QStringLiteral("one-sided");
+        break;
+    case QPrinter::DuplexLongSide:
+        job.Sides = QStringLiteral("two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        job.Sides = QStringLiteral("two-sided-short-edge");
+        break;
+    case QPrinter::DuplexAuto:
+        break;
+    }
+    return SendPdfToCups(job, pdf, error) > 0;
 }
 
 void TWebBrowser::Print() {
@@ -266,8 +325,11 @@ void TWebBrowser::Print() {
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, window());
     dialog.setWindowTitle(QStringLiteral("Печать"));
-    if (dialog.exec() == QDialog::Accepted)
-        RenderToPrinter(printer);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QString error;
+    if (!PrintOn(printer, &error))
+        ReportError(error.isEmpty() ? QStringLiteral("Не удалось напечатать страницу") : error);
 }
 
 void TWebBrowser::PrintPreview() {
@@ -294,13 +356,12 @@ void TWebBrowser::PageSetup() {
     dialog.exec();
 }
 
-bool TWebBrowser::SaveAsPdf(const QString& fileName) {
-    if (!WaitUntilComplete())
+bool TWebBrowser::SaveAsPdf(const QString& fileName, QString* error) {
+    if (!WaitUntilComplete()) {
+        if (error)
+            *error = QStringLiteral("Страница не загружена");
         return false;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
-    printer.setPageLayout(SharedPrinter()->pageLayout());
-    printer.setDocName(title());
-    return RenderToPrinter(&printer);
+    }
+    const QByteArray pdf = PrintedPdf(SharedPrinter()->pageLayout(), error);
+    return !pdf.isEmpty() && WriteFileAtomically(fileName, pdf, error);
 }

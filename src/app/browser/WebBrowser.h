@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/browser/PrintHeaderFooter.h"
+
 #include <QPageLayout>
 #include <QPointer>
 #include <QString>
@@ -57,14 +59,26 @@ public:
     QString LocationURL() const;
     int ReadyState() const;
 
-    // Print dialog, then the page on the shared printer with header and footer.
+    // Print dialog, then the page on the chosen printer with header and footer.
     void Print();
     // A preview window of the same pages, from which the user prints.
     void PrintPreview();
     // Edits the shared printer (paper, orientation, margins); the next print uses it.
     void PageSetup();
-    // The page through the same pipeline as Print, into a PDF file; false on failure.
-    bool SaveAsPdf(const QString& fileName);
+    // The page as vector PDF with header and footer, on the shared printer's paper, written in
+    // one step (an older file stays whole on failure); false, with the reason in *error, on failure.
+    bool SaveAsPdf(const QString& fileName, QString* error = nullptr);
+
+    // The title printed in the header in place of the page's own; empty: the page's title.
+    void SetPrintTitle(const QString& title) { m_printTitle = title; }
+
+    // The page as vector PDF laid out for layout, with header and footer; empty, with the reason
+    // in *error, on failure. Pumps events while the page is laid out.
+    QByteArray PrintedPdf(const QPageLayout& layout, QString* error = nullptr);
+
+    // Prints the current page on printer as the print dialog left it: as vector PDF to a CUPS
+    // queue or a PDF file (with the dialog's copies and page range), painted on any other printer.
+    bool PrintOn(QPrinter* printer, QString* error = nullptr);
 
     // Renders the current page onto printer (already set up) through the print pipeline; false
     // when the page could not be laid out or painted. Pumps events while the page is laid out.
@@ -84,6 +98,8 @@ private:
     // Pumps events until the load is complete, the browser is gone (false) or the application
     // quits.
     bool WaitUntilComplete();
+    // Title, address and time of the page for the header and footer.
+    TPrintFields PrintFields() const;
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
     QByteArray PagePdf(const QPageLayout& layout);
     void ConnectPageSignals();
@@ -95,6 +111,7 @@ private:
     int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
     QUrl m_sameDocumentUrl;        // Load moves within the shown document to this address
     QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
+    QString m_printTitle;          // the header's title when set (batch printing names pages)
     quint64 m_loadSerial = 0;      // counts finished loads, to know when m_pdf is stale
     QByteArray m_pdf;              // the last page laid out for printing ...
     QPageLayout m_pdfLayout;       // ... for this layout ...
