@@ -8,6 +8,7 @@ int RunTree(const QStringList& args);
 int RunMarkup(const QStringList& args);
 int RunStrip(const QStringList& args);
 int RunCollection(const QStringList& args);
+int RunPdf(const QStringList& args);
 
 // Prints text to standard output exactly as given (UTF-8, no newline translation).
 void PrintOut(const QString& text);

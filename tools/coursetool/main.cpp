@@ -24,6 +24,7 @@ const TCommand kCommands[] = {
      RunMarkup},
     {"strip", "strip TEXT", RunStrip},
     {"collection", "collection FILE [--json] [--library FOLDER --course N] [--save OUT]", RunCollection},
+    {"pdf", "pdf PAGE OUT.pdf [--title T]", RunPdf},
 };
 
 int Usage() {
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     // Measuring text needs fonts, and fonts need a GUI application; no window is ever shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The pdf command lays pages out with Qt WebEngine, which needs this before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

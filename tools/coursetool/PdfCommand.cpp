@@ -1,0 +1,89 @@
+// coursetool pdf PAGE OUT.pdf [--title T]: one library page printed to a PDF file exactly as the
+// viewer's "Сохранить как PDF" makes it (vector text, header and footer, the default page set-up),
+// so that authors can print a disc's pages in batch. Exit 1 when the page does not load or the
+// file cannot be written.
+
+#include "app/browser/EmbeddedBrowser.h"
+#include "tools/coursetool/Commands.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <unistd.h>
+
+namespace {
+
+// A page that has not loaded in this time is taken as failed; a disc page loads in seconds.
+constexpr int kLoadTimeoutMs = 120000;
+
+int Usage() {
+    PrintErr(QStringLiteral("usage: coursetool pdf PAGE OUT.pdf [--title T]\n"));
+    return 2;
+}
+
+// Loads page in browser; false when it failed or did not finish in time.
+bool LoadPage(TEmbeddedBrowser& browser, const QString& page) {
+    bool finished = false;
+    bool ok = false;
+    QEventLoop loop;
+    QObject::connect(browser.page(), &QWebEnginePage::loadFinished, &loop, [&](bool success) {
+        finished = true;
+        ok = success;
+        loop.quit();
+    });
+    QTimer::singleShot(kLoadTimeoutMs, &loop, &QEventLoop::quit);
+    browser.Navigate(page);
+    if (!finished)
+        loop.exec();
+    return finished && ok;
+}
+
+} // namespace
+
+int RunPdf(const QStringList& args) {
+    QStringList positional;
+    QString title;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--title")) {
+            if (++i == args.size())
+                return Usage();
+            title = args.at(i);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return Usage();
+    // Chromium will not start its sandbox as root; batch jobs often run as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    const QString page = positional.at(0);
+    const QString out = positional.at(1);
+    // A local page given without its folder is relative to where the tool runs.
+    const QString pagePath = page.section(u'#', 0, 0);
+    const bool local = !page.contains(QLatin1String("://"));
+    if (local && !QFileInfo(pagePath).isFile()) {
+        PrintErr(QStringLiteral("Страница не найдена: %1\n").arg(page));
+        return 1;
+    }
+    const QString target = local ? QFileInfo(pagePath).absoluteFilePath() + page.mid(pagePath.size()) : page;
+
+    TEmbeddedBrowser browser;
+    browser.resize(1024, 768);
+    if (!LoadPage(browser, target)) {
+        PrintErr(QStringLiteral("Страница не загрузилась: %1\n").arg(page));
+        return 1;
+    }
+    browser.SetPrintTitle(title);
+    QString error;
+    if (!browser.SaveAsPdf(QFileInfo(out).absoluteFilePath(), &error)) {
+        PrintErr(
+            QStringLiteral("Не удалось сохранить PDF «%1»: %2\n").arg(QDir::toNativeSeparators(out), error));
+        return 1;
+    }
+    return 0;
+}
