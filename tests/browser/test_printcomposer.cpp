@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,6 +94,26 @@ private slots:
         }
         // Text, not pictures of text.
         QCOMPARE(read.ImageCount, 0);
+    }
+
+    void textCopiesOutAsPrinted() {
+        // A second reader (poppler) must read the header and footer as they were written:
+        // ligature glyphs would turn "file://" into "ﬁle://".
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed (package poppler-utils)");
+        const QPageLayout layout = Layout(QPageSize::A4, QPageLayout::Portrait, kPrintMarginMm);
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        file.write(ComposePrintedPdf(Body(layout, 1), layout, Fields()));
+        file.flush();
+        QProcess process;
+        process.start(pdftotext, {file.fileName(), QStringLiteral("-")});
+        QVERIFY(process.waitForFinished(30000));
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(text.contains(kUrl), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Урок о токе")), qPrintable(text));
+        QVERIFY2(text.contains(PageLine(1, 1)), qPrintable(text));
     }
 
     void unreadableBodyFails_data() {

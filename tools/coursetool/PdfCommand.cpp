@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <unistd.h>
@@ -60,6 +61,9 @@ int RunPdf(const QStringList& args) {
     // Chromium will not start its sandbox as root; batch jobs often run as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    // Keep a batch run's output to its own messages: WebEngine reports its graphics set-up.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false"));
 
     const QString page = positional.at(0);
     const QString out = positional.at(1);

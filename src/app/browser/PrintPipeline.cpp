@@ -69,6 +69,8 @@ TPrintBands BeginPaperPainting(QPainter& painter, const QPageLayout& layout, int
     painter.translate(-layout.paintRectPixels(resolution).topLeft());
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(kHeaderPointSize);
+    // No ligatures: an address printed with an "fi" glyph would copy out of the PDF as "ﬁle://".
+    font.setStyleStrategy(QFont::PreferNoShaping);
     painter.setFont(font);
     painter.setPen(Qt::black);
 
