@@ -43,7 +43,7 @@ bool WriteTenPagePage(const QString& path) {
     QByteArray html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Урок: переменный ток</title>"
                       "<style>body{margin:0;font:14px/20px serif}p{margin:0 0 20px}</style></head><body>"
                       "<h1>Переменный ток</h1><p><a href=\"https://example.org/ohm\">Закон Ома</a></p>";
-    for (int i = 1; i <= 100; ++i)
+    for (int i = 1; i <= 112; ++i)
         html += "<p>" + QByteArray::number(i) +
                 ". Переменным называют ток, который периодически изменяется по величине и направлению. "
                 "Alternating current changes its direction periodically; its effective value is the "
