@@ -2,15 +2,76 @@
 
 #include "markup/ImageList.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
+#include <QRawFont>
 #include <QStaticText>
+#include <QTextLayout>
 #include <algorithm>
 #include <memory>
+
+namespace {
+
+// Ascent and descent of a line of text in pixels.
+struct TLineMetrics {
+    int Ascent = 0;
+    int Descent = 0;
+};
+
+// The line the content was laid out with: the font's Windows metrics (usWinAscent and
+// usWinDescent of its OS/2 table), each rounded to pixels. They leave room above capitals for
+// the accents of Й and Ё; the typographic metrics Qt uses may not (Tahoma's give 13 pixels
+// at 13 px, against 16). A font without the table keeps Qt's metrics.
+TLineMetrics WindowsLineMetrics(const QFont& font, const QFontMetrics& metrics) {
+    const TLineMetrics typographic{metrics.ascent(), metrics.descent()};
+    const QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.isValid() || raw.unitsPerEm() <= 0)
+        return typographic;
+    const QByteArray os2 = raw.fontTable("OS/2");
+    constexpr int kWinDescentEnd = 78; // usWinAscent at 74, usWinDescent at 76, big-endian
+    if (os2.size() < kWinDescentEnd)
+        return typographic;
+    const auto u16 = [&](int at) { return (uchar(os2[at]) << 8) | uchar(os2[at + 1]); };
+    const int winAscent = u16(74);
+    const int winDescent = u16(76);
+    if (winAscent == 0)
+        return typographic;
+    const qreal scale = raw.pixelSize() / raw.unitsPerEm();
+    return TLineMetrics{qRound(winAscent * scale), qRound(winDescent * scale)};
+}
+
+// Bold asked of a family that has no bold face is made by thickening the regular strokes, with
+// the regular advances: the letters touch. One pixel more between them gives about the widths
+// of a real bold face. It is part of the font, so measuring and drawing agree.
+QFont WithBoldSpacing(QFont font) {
+    if (!font.bold())
+        return font;
+    const QString family = QFontInfo(font).family();
+    const QStringList styles = QFontDatabase::styles(family);
+    const bool boldFace = std::any_of(styles.begin(), styles.end(), [&](const QString& style) {
+        return QFontDatabase::weight(family, style) >= QFont::DemiBold;
+    });
+    if (!boldFace)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+    return font;
+}
+
+} // namespace
+
+// A prepared text and where its baseline lies below its top-left corner. A text that needs a
+// fallback font (Greek letters in Tahoma) is laid out on a line as high as the tallest font in
+// it, so the baseline is not the primary font's ascent.
+struct TQtShapedText {
+    QStaticText Text;
+    qreal Baseline = 0;
+};
 
 // Metrics and run widths are shared between canvases: the tree makes a canvas for every item
 // it paints, and the same captions in the same fonts are measured over and over. A width is a
@@ -18,13 +79,15 @@
 struct TQtFontEntry {
     QFont Font;
     QFontMetrics Metrics;
+    TLineMetrics Line;
     int Height;
     int Descent;
     int SpaceWidth;
     QHash<QString, int> Widths;
-    QHash<QString, QStaticText> Shaped; // laid-out glyphs of drawn texts
+    QHash<QString, TQtShapedText> Shaped; // laid-out glyphs of drawn texts
     explicit TQtFontEntry(const QFont& font)
-        : Font(font), Metrics(font), Height(Metrics.height()), Descent(Metrics.descent()),
+        : Font(WithBoldSpacing(font)), Metrics(Font), Line(WindowsLineMetrics(Font, Metrics)),
+          Height(Line.Ascent + Line.Descent), Descent(Line.Descent),
           SpaceWidth(Metrics.horizontalAdvance(QLatin1Char(' '))) {}
 };
 
@@ -72,6 +135,24 @@ QString SymbolToUnicode(const QString& text) {
             c = QChar(0x03BF);
     }
     return out;
+}
+
+// Where a QStaticText of text puts its baseline below its top-left corner: it lays a plain
+// text out on lines that include their leading, as done here.
+qreal StaticTextBaseline(const QString& text, const QFont& font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLeadingIncluded(true);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    for (const QGlyphRun& run : runs)
+        if (!run.positions().isEmpty())
+            return run.positions().constFirst().y();
+    return QFontMetricsF(font).ascent();
 }
 
 QRect ToQRect(const TRect& r) {
@@ -344,13 +425,15 @@ void TQtMarkupCanvas::Flush() {
         if (it == entry.Shaped.end()) {
             if (entry.Shaped.size() >= MaxShapedPerFont)
                 entry.Shaped.clear();
-            QStaticText text(m_pending.Text);
-            text.setTextFormat(Qt::PlainText);
-            text.setPerformanceHint(QStaticText::AggressiveCaching);
-            text.prepare(QTransform(), font);
-            it = entry.Shaped.insert(m_pending.Text, text);
+            TQtShapedText shaped;
+            shaped.Text = QStaticText(m_pending.Text);
+            shaped.Text.setTextFormat(Qt::PlainText);
+            shaped.Text.setPerformanceHint(QStaticText::AggressiveCaching);
+            shaped.Text.prepare(QTransform(), font);
+            shaped.Baseline = StaticTextBaseline(m_pending.Text, font);
+            it = entry.Shaped.insert(m_pending.Text, shaped);
         }
-        m_painter->drawStaticText(QPoint(m_pending.X, m_pending.Baseline - entry.Metrics.ascent()), *it);
+        m_painter->drawStaticText(QPointF(m_pending.X, m_pending.Baseline - it->Baseline), it->Text);
     }
     m_pending.Text.clear();
     m_pending.Entry.reset();

@@ -4,6 +4,7 @@
 #include "markup/Markup.h"
 #include "markup/QtMarkupCanvas.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -31,6 +32,32 @@ QImage WhiteImage(int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     return image;
+}
+
+// Tahoma's line at 13 pixels from its Windows metrics (usWinAscent 2049 and usWinDescent 423
+// of 2048 units): 13 above the baseline and 3 below.
+constexpr int kTahoma13Height = 16;
+constexpr int kTahoma13Descent = 3;
+
+bool HaveTahoma() {
+    return QFontInfo(TreeFont()).family().compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0;
+}
+
+// Markup drawn by the engine on a white image in the tree's font.
+QImage RenderImage(const QString& markup, int width, int height) {
+    QImage image = WhiteImage(width, height);
+    QPainter painter(&image);
+    TQtMarkupCanvas canvas(&painter, TreeFont());
+    TMarkupArgs args;
+    args.Bounds = TRect{0, 0, width, height};
+    TMarkupOutput out;
+    RenderMarkup(canvas, markup, args, out);
+    return image;
+}
+
+// The ink of the columns [left, right] only.
+QRect InkBetween(const QImage& image, int left, int right) {
+    return Ink(image.copy(left, 0, right - left + 1, image.height())).translated(left, 0);
 }
 
 } // namespace
@@ -75,10 +102,10 @@ private slots:
         const int height = canvas.DrawText(text, rect, format);
         const QFontMetrics metrics(canvas.CurrentQFont());
         QCOMPARE(rect.Width(), metrics.horizontalAdvance(shown));
-        QCOMPARE(rect.Height(), metrics.height());
-        QCOMPARE(height, metrics.height());
+        QCOMPARE(rect.Height(), kTahoma13Height);
+        QCOMPARE(height, kTahoma13Height);
         QCOMPARE(rect.Left, 10);
-        QCOMPARE(canvas.TextHeight(QStringLiteral("gh")), metrics.height());
+        QCOMPARE(canvas.TextHeight(QStringLiteral("gh")), kTahoma13Height);
     }
 
     void FontsChangeWidths() {
@@ -178,7 +205,7 @@ private slots:
         TMarkupOutput out;
         RenderMarkup(canvas, QStringLiteral("<B>bold</B> and <FONT COLOR=\"clRed\">red</FONT>"), args, out);
         QVERIFY(out.NeededWidth > 0);
-        QCOMPARE(out.NeededHeight, QFontMetrics(TreeFont()).height());
+        QCOMPARE(out.NeededHeight, kTahoma13Height);
         canvas.Rectangle(TRect{0, 0, 10, 10});
         canvas.LineTo(5, 5);
     }
@@ -204,8 +231,7 @@ private slots:
         {
             QPainter painter(&plain);
             painter.setFont(TreeFont());
-            const QFontMetrics metrics(TreeFont());
-            painter.drawText(QPoint(1, metrics.height() - metrics.descent()), text);
+            painter.drawText(QPoint(1, kTahoma13Height - kTahoma13Descent), text);
         }
         QCOMPARE(markup, plain);
     }
@@ -224,6 +250,153 @@ private slots:
         painter.fillRect(image.rect(), Qt::white);
         canvas.Flush();
         QVERIFY(Ink(image).isEmpty());
+    }
+
+    void LineHeightFromWindowsMetrics_data() {
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("descent");
+        // Ascent and descent are each rounded from the font's units, as the content was laid
+        // out with.
+        QTest::newRow("13 px") << 13 << kTahoma13Height << kTahoma13Descent;
+        QTest::newRow("11 px") << 11 << 13 << 2;
+        QTest::newRow("16 px") << 16 << 19 << 3;
+        QTest::newRow("20 px") << 20 << 24 << 4;
+    }
+    void LineHeightFromWindowsMetrics() {
+        QFETCH(int, pixels);
+        QFETCH(int, height);
+        QFETCH(int, descent);
+        if (!HaveTahoma())
+            QSKIP("Tahoma is not installed");
+        QFont font = TreeFont();
+        font.setPixelSize(pixels);
+        TQtMarkupCanvas canvas(nullptr, font);
+        QCOMPARE(canvas.TextHeight(QStringLiteral("gh")), height);
+        TRect rect{0, 0, 0, 0};
+        QCOMPARE(canvas.DrawText(QStringLiteral("Йод"), rect, TextFormat::CalcRect), height);
+        QCOMPARE(rect.Height(), height);
+        // Bottom-aligned text stands on the baseline that descent leaves below it.
+        QImage image = WhiteImage(100, 60);
+        {
+            QPainter painter(&image);
+            TQtMarkupCanvas drawing(&painter, font);
+            TRect line{0, 0, 100, 50};
+            drawing.DrawText(QStringLiteral("HHH"), line, TextFormat::Bottom | TextFormat::SingleLine);
+        }
+        QCOMPARE(Ink(image).bottom(), 50 - descent - 1);
+    }
+
+    void AccentsClearTheLineAbove_data() {
+        QTest::addColumn<QString>("markup");
+        QTest::newRow("Ё under descenders") << QStringLiteral("Друг<BR>Ёж");
+        QTest::newRow("Й under у and р") << QStringLiteral("ру<BR>ЙОД");
+        QTest::newRow("three lines") << QStringLiteral("ДЦЩ<BR>ЙЁ ду<BR>ЁЙ");
+    }
+    void AccentsClearTheLineAbove() {
+        // Between the lines of a caption there is a blank pixel row: the accents of Й and Ё do
+        // not touch the line above.
+        QFETCH(QString, markup);
+        if (!HaveTahoma())
+            QSKIP("Tahoma is not installed");
+        const QImage image = RenderImage(markup, 120, 80);
+        const int lines = int(markup.count(QLatin1String("<BR>"))) + 1;
+        int blocks = 0;
+        bool inInk = false;
+        for (int y = 0; y < image.height(); ++y) {
+            const bool ink = !Ink(image.copy(0, y, image.width(), 1)).isEmpty();
+            if (ink && !inInk)
+                ++blocks;
+            inInk = ink;
+        }
+        QCOMPARE(blocks, lines);
+    }
+
+    void FallbackTextOnTheBaseline_data() {
+        QTest::addColumn<QString>("markup");
+        QTest::addColumn<int>("plainWidth"); // leading Latin letters whose baseline is the reference
+        QTest::newRow("alpha") << QStringLiteral("xxα") << 2;
+        QTest::newRow("omicron") << QStringLiteral("xxοxx") << 2;
+        QTest::newRow("greek word") << QStringLiteral("xx ακο") << 2;
+        QTest::newRow("nested-list bullet") << QStringLiteral("xx<FONT FACE=\"Symbol\">o</FONT>") << 2;
+    }
+    void FallbackTextOnTheBaseline() {
+        // A character the font lacks comes from another font with a larger ascent; the text is
+        // still set on the line's baseline, the Latin letters beside it as well.
+        QFETCH(QString, markup);
+        QFETCH(int, plainWidth);
+        if (!HaveTahoma())
+            QSKIP("Tahoma is not installed");
+        // The letters as QPainter sets them on the line's baseline.
+        QImage reference = WhiteImage(200, 30);
+        {
+            QPainter painter(&reference);
+            painter.setFont(TreeFont());
+            painter.drawText(QPoint(1, kTahoma13Height - kTahoma13Descent), QStringLiteral("xx"));
+        }
+        const int baseline = Ink(reference).bottom();
+        const QImage image = RenderImage(markup, 200, 30);
+        const int xxRight = QFontMetrics(TreeFont()).horizontalAdvance(QString(plainWidth, QLatin1Char('x')));
+        QCOMPARE(InkBetween(image, 0, xxRight).bottom(), baseline);
+        const QRect rest = InkBetween(image, xxRight + 1, image.width() - 1);
+        QVERIFY(!rest.isEmpty());
+        QVERIFY2(qAbs(rest.bottom() - baseline) <= 1,
+                 qPrintable(QStringLiteral("bottom %1, baseline %2").arg(rest.bottom()).arg(baseline)));
+    }
+
+    void SynthesisedBoldKeepsLettersApart_data() {
+        QTest::addColumn<QString>("pair");
+        QTest::newRow("rn") << QStringLiteral("rn");
+        QTest::newRow("шп") << QStringLiteral("шп");
+    }
+    void SynthesisedBoldKeepsLettersApart() {
+        // Bold made by thickening the regular strokes needs room between the letters, or "rn"
+        // reads "m".
+        QFETCH(QString, pair);
+        if (!HaveTahoma())
+            QSKIP("Tahoma is not installed");
+        const QImage image = RenderImage(QStringLiteral("<B>") + pair + QStringLiteral("</B>"), 60, 20);
+        const QRect ink = Ink(image);
+        QVERIFY(!ink.isEmpty());
+        // A column between them with no pixel darker than light grey.
+        bool gap = false;
+        for (int x = ink.left() + 1; x < ink.right() && !gap; ++x) {
+            int darkest = 255;
+            for (int y = 0; y < image.height(); ++y)
+                darkest = qMin(darkest, qGray(image.pixel(x, y)));
+            gap = darkest >= 200;
+        }
+        QVERIFY2(gap, "the two letters touch");
+    }
+
+    void BoldMeasuredAsDrawn_data() {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("latin") << QStringLiteral("Summary");
+        QTest::newRow("cyrillic") << QStringLiteral("Полужирный");
+        QTest::newRow("one letter") << QStringLiteral("m");
+    }
+    void BoldMeasuredAsDrawn() {
+        // The width the engine lays a bold run out with is the width it is drawn with: the next
+        // run starts right after the bold word's ink, not inside it nor far from it.
+        QFETCH(QString, word);
+        TQtMarkupCanvas measuring(nullptr, TreeFont());
+        TMarkupFont bold = measuring.Font();
+        bold.Style |= fsBold;
+        measuring.SetFont(bold);
+        TRect measured{0, 0, 0, 0};
+        measuring.DrawText(word, measured, TextFormat::CalcRect | TextFormat::SingleLine);
+        const QImage image = RenderImage(QStringLiteral("<B>") + word + QStringLiteral("</B>"), 200, 20);
+        const QRect ink = Ink(image);
+        // The engine starts one pixel in; the last letter's ink ends within its advance.
+        QVERIFY2(ink.right() <= measured.Width() && ink.right() >= measured.Width() - 3,
+                 qPrintable(QStringLiteral("ink to %1, measured %2").arg(ink.right()).arg(measured.Width())));
+        TMarkupArgs args;
+        args.Bounds = TRect{0, 0, 200, 20};
+        args.MeasureOnly = true;
+        TMarkupOutput out;
+        TQtMarkupCanvas engine(nullptr, TreeFont());
+        RenderMarkup(engine, QStringLiteral("<B>") + word + QStringLiteral("</B>"), args, out);
+        QCOMPARE(out.NeededWidth, measured.Width() + 2);
     }
 
     void RenderedMarkupLooksRight() {

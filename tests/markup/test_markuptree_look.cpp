@@ -334,6 +334,35 @@ void TestMarkupTreeLook::leftTreeWindow() {
     QTRY_VERIFY(!tree->hasFocus());
     SaveShot(window, "lefttree-unfocused.png");
 
+    // Captions as a reader meets them: two lines with Й and Ё under descenders, bold words,
+    // Greek letters from a fallback font, list bullets of two levels.
+    QWidget captionWindow;
+    auto* captionLayout = new QVBoxLayout(&captionWindow);
+    auto* captions = new TMarkupTreeView;
+    captionLayout->addWidget(captions);
+    ConfigureLikeLeftTree(*captions);
+    captions->SetItemHeight(36);
+    QTreeWidgetItem* top = AddNode(*captions, nullptr, 1,
+                                   QStringLiteral("<B>Глава 4.</B> Йод и другие<BR>Ёмкость, объём, уровень"));
+    AddNode(*captions, top, 2, QStringLiteral("Угол α и угол β: <B>burn, turn, return</B>"));
+    AddNode(*captions, top, 3,
+            QStringLiteral("<UL><LI>Первый уровень<UL><LI>Второй уровень, угол α</LI></UL></LI></UL>"));
+    AddNode(*captions, top, 4, QStringLiteral("Дружба<BR>Йогурт и Ёжик"));
+    captions->expandAll();
+    captionWindow.resize(380, 220);
+    captionWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&captionWindow));
+    const QImage captionShot = captions->viewport()->grab().toImage();
+    for (QTreeWidgetItem* node : {top, top->child(0), top->child(1), top->child(2)}) {
+        const QRect row = captions->visualItemRect(node);
+        bool ink = false;
+        for (int y = row.top(); y <= row.bottom() && !ink; ++y)
+            for (int x = row.left(); x < captionShot.width() && !ink; ++x)
+                ink = qGray(captionShot.pixel(x, y)) < 100;
+        QVERIFY2(ink, qPrintable(node->text(0)));
+    }
+    SaveShot(captionWindow, "captions.png");
+
     // The seven glyph looks, check and radio, off and on, one row per look.
     QWidget glyphWindow;
     auto* glyphLayout = new QVBoxLayout(&glyphWindow);
