@@ -1,6 +1,7 @@
 #include "markup/MarkupPicture.h"
 
 #include "app/ErrorReport.h"
+#include "app/RegularFile.h"
 #include "markup/MarkupCanvas.h"
 
 #include <QBuffer>
@@ -121,16 +122,14 @@ void TMarkupPicture::LoadFromSource(const QString& source) {
 }
 
 void TMarkupPicture::LoadFromFile(const QString& path) {
-    // Only ordinary files of a sane size: a device or a pipe named in the content would
-    // otherwise be read for ever inside a paint.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > MaxFileSize)
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.isSequential())
+    // Only ordinary files of a sane size, opened without blocking and checked once open: a
+    // device, a pipe or a kernel file that waits for data, named in the content, would otherwise
+    // hang the paint that asked for the picture.
+    const std::optional<QByteArray> data = ReadRegularFile(path, MaxFileSize);
+    if (!data)
         return;
     try {
-        SetData(file.readAll());
+        SetData(*data);
     } catch (const std::exception&) {
         // A broken file picture simply does not show.
         m_data.clear();
