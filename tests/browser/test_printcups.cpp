@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -47,6 +48,8 @@ struct TJobAttributes {
     QString PageRanges; // "2-2" and the like
     QString Sides;
     QString Format;
+    int NumberUp = 0;
+    QString PageSet;
 };
 
 TJobAttributes JobAttributes(int jobId) {
@@ -70,6 +73,10 @@ TJobAttributes JobAttributes(int jobId) {
     }
     if (ipp_attribute_t* a = ippFindAttribute(response, "sides", IPP_TAG_KEYWORD))
         result.Sides = QString::fromUtf8(ippGetString(a, 0, nullptr));
+    if (ipp_attribute_t* a = ippFindAttribute(response, "number-up", IPP_TAG_INTEGER))
+        result.NumberUp = ippGetInteger(a, 0);
+    if (ipp_attribute_t* a = ippFindAttribute(response, "page-set", IPP_TAG_ZERO))
+        result.PageSet = QString::fromUtf8(ippGetString(a, 0, nullptr));
     if (ipp_attribute_t* a = ippFindAttribute(response, "document-format-supplied", IPP_TAG_MIMETYPE))
         result.Format = QString::fromUtf8(ippGetString(a, 0, nullptr));
     ippDelete(response);
@@ -193,14 +200,28 @@ private slots:
     void printsTheVectorPdf_data() {
         QTest::addColumn<int>("copies");
         QTest::addColumn<QString>("ranges");
-        QTest::newRow("one copy of all pages") << 1 << QString();
-        QTest::newRow("three copies of page 2") << 3 << QStringLiteral("2");
-        QTest::newRow("two copies of pages 1 to 2") << 2 << QStringLiteral("1-2");
+        QTest::addColumn<QStringList>("dialogOptions");
+        QTest::addColumn<int>("numberUp");
+        QTest::addColumn<QString>("pageSet");
+        QTest::newRow("one copy of all pages") << 1 << QString() << QStringList() << 1 << QString();
+        QTest::newRow("three copies of page 2")
+            << 3 << QStringLiteral("2") << QStringList() << 1 << QString();
+        QTest::newRow("two copies of pages 1 to 2, two per sheet, odd")
+            << 2 << QStringLiteral("1-2")
+            << QStringList{QStringLiteral("number-up"), QStringLiteral("2"), QStringLiteral("page-set"),
+                           QStringLiteral("odd")}
+            << 2 << QStringLiteral("odd");
+        // The dialog's own choice of copies loses to the copies field.
+        QTest::newRow("copies set twice")
+            << 2 << QString() << QStringList{QStringLiteral("copies"), QStringLiteral("5")} << 1 << QString();
     }
 
     void printsTheVectorPdf() {
         QFETCH(int, copies);
         QFETCH(QString, ranges);
+        QFETCH(QStringList, dialogOptions);
+        QFETCH(int, numberUp);
+        QFETCH(QString, pageSet);
         QPrinter printer(QPrinter::HighResolution);
         printer.setPrinterName(kQueue);
         QCOMPARE(printer.printerName(), kQueue);
@@ -212,6 +233,8 @@ private slots:
             printer.setPrintRange(QPrinter::PageRange);
             printer.setPageRanges(QPageRanges::fromString(ranges));
         }
+        // Where the print dialog leaves its further CUPS choices.
+        printer.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00), dialogOptions);
         const int before = NewestJob();
         QString error;
         QVERIFY2(m_browser->PrintOn(&printer, &error), qPrintable(error));
@@ -224,6 +247,8 @@ private slots:
                  ranges.isEmpty() || ranges.contains(u'-') ? ranges : ranges + u'-' + ranges);
         QCOMPARE(attributes.Sides, QStringLiteral("one-sided"));
         QCOMPARE(attributes.Format, QStringLiteral("application/pdf"));
+        QCOMPARE(attributes.NumberUp, numberUp);
+        QCOMPARE(attributes.PageSet, pageSet);
 
         // The document in the spool: the whole composed page, the queue picks the pages.
         QFile document(

@@ -56,6 +56,8 @@ int SendPdfToCups(const TCupsJob& job, const QByteArray& pdf, QString* error) {
     for (int i = 0; i < dest->num_options; ++i)
         count = cupsAddOption(dest->options[i].name, dest->options[i].value, count, &options);
     cupsFreeDests(1, dest);
+    for (const auto& [option, value] : job.Options)
+        count = cupsAddOption(option.toUtf8().constData(), value.toUtf8().constData(), count, &options);
     count = cupsAddOption("copies", QByteArray::number(qMax(1, job.Copies)).constData(), count, &options);
     if (job.Copies > 1)
         count = cupsAddOption("collate", job.Collate ? "true" : "false", count, &options);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 // Printing a finished PDF on a CUPS queue: the queue's own filters turn the vector pages into
@@ -13,6 +15,9 @@ struct TCupsJob {
     bool Collate = true;
     QString PageRanges; // "1-3,5" or empty for all pages
     QString Sides;      // "two-sided-long-edge", "two-sided-short-edge", or empty for the queue's default
+    // Further choices of the print dialog (pages per sheet, odd or even pages, banners ...);
+    // the fields above win over them.
+    QList<QPair<QString, QString>> Options;
 };
 
 // True when printerName names a destination of the CUPS server this program talks to.

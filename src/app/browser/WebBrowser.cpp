@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -22,6 +23,9 @@
 #include <memory>
 
 namespace {
+
+// The printer engine's property with the print dialog's CUPS options.
+constexpr int kCupsOptionsKey = 0xfe00;
 
 // Handlers run inside Chromium's callbacks, which no exception may cross: catch it here and
 // show the standard error report once the callback has returned.
@@ -303,6 +307,14 @@ bool TWebBrowser::PrintOn(QPrinter* printer, QString* error) {
     job.Copies = printer->copyCount();
     job.Collate = printer->collateCopies();
     job.PageRanges = ranges.toString();
+    // The print dialog keeps its other CUPS choices (pages per sheet, odd or even pages,
+    // banners, priority) on the printer's engine as name, value pairs; Qt's own CUPS engine
+    // reads them from the same key.
+    const QStringList dialogOptions = printer->printEngine()
+                                          ->property(QPrintEngine::PrintEnginePropertyKey(kCupsOptionsKey))
+                                          .toStringList();
+    for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2)
+        job.Options.append({dialogOptions.at(i), dialogOptions.at(i + 1)});
     switch (printer->duplex()) {
     case QPrinter::DuplexNone:
         job.Sides = QStringLiteral("one-sided");
