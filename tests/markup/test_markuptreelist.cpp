@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -327,13 +328,102 @@ private slots:
         SendMouse(f.Viewport(), QEvent::MouseButtonRelease, on, Qt::LeftButton, Qt::NoButton);
         QCOMPARE(clicks, QStringList{"part"});
         QCOMPARE(f.List->Selected(), row);
+    }
 
-        f.List->SetAnchorHint(true);
-        QHelpEvent help(QEvent::ToolTip, on, f.Viewport()->mapToGlobal(on));
+    void hints_data() {
+        QTest::addColumn<bool>("anchorHint");
+        QTest::addColumn<bool>("toolTips");
+        QTest::addColumn<bool>("onAnchor");
+        QTest::addColumn<QString>("expected"); // empty: no tip
+        QTest::newRow("href over an anchor") << true << false << true << "part";
+        QTest::newRow("anchor hints off") << false << false << true << "";
+        QTest::newRow("plain text, anchor hints on") << true << false << false << "";
+        QTest::newRow("item tool tips: the row's plain text")
+            << false << true << false << "Урок" + kSep + "Раздел";
+        QTest::newRow("the href wins over the item tip") << true << true << true << "part";
+    }
+    void hints() {
+        QFETCH(bool, anchorHint);
+        QFETCH(bool, toolTips);
+        QFETCH(bool, onAnchor);
+        QFETCH(QString, expected);
+        TFixture f;
+        QTreeWidgetItem* row = AddRow(*f.List, "<B>Урок</B>" + kSep + "<A HREF=\"part\">Раздел</A>");
+        QCoreApplication::processEvents();
+        f.List->SetAnchorHint(anchorHint);
+        f.List->SetToolTips(toolTips);
+        const QList<int> xs = f.AnchorXs(row, QStringLiteral("part"));
+        QVERIFY(!xs.isEmpty());
+        const QPoint at = f.RowPoint(row, onAnchor ? xs.first() + 3 : 30);
+        const QPoint global = f.Viewport()->mapToGlobal(at);
+        QHelpEvent help(QEvent::ToolTip, at, global);
         QApplication::sendEvent(f.Viewport(), &help);
+        if (expected.isEmpty()) {
+            QVERIFY(!QToolTip::isVisible());
+            return;
+        }
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text().contains(QStringLiteral("part")), true);
+        QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), expected);
+        if (onAnchor) {
+            // 10 pixels right of the pointer and 10 above it.
+            QWidget* tip = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    tip = w;
+            QVERIFY(tip);
+            QCOMPARE(tip->pos(), global + QPoint(10, -10));
+        }
         QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void pointerSelects_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("option");
+        QTest::addColumn<int>("expected"); // selected row afterwards
+        QTest::newRow("right click selects") << "right" << true << 2;
+        QTest::newRow("right click leaves the selection") << "right" << false << 0;
+        QTest::newRow("hot tracking selects under the pointer") << "move" << true << 2;
+        QTest::newRow("without hot tracking a move selects nothing") << "move" << false << 0;
+        QTest::newRow("left click") << "left" << false << 2;
+    }
+    void pointerSelects() {
+        QFETCH(QString, action);
+        QFETCH(bool, option);
+        QFETCH(int, expected);
+        TFixture f;
+        for (int i = 0; i < 4; ++i)
+            AddRow(*f.List, QStringLiteral("Строка %1").arg(i) + kSep + "Теория");
+        f.List->SetSelected(f.List->topLevelItem(0));
+        f.List->SetRightClickSelect(action == "right" && option);
+        f.List->SetHotTrack(action == "move" && option);
+        const QPoint at = f.RowPoint(f.List->topLevelItem(2), 200);
+        if (action == "move") {
+            MoveTo(f.Viewport(), at);
+        } else {
+            const Qt::MouseButton button = action == "right" ? Qt::RightButton : Qt::LeftButton;
+            SendMouse(f.Viewport(), QEvent::MouseButtonPress, at, button, button);
+            SendMouse(f.Viewport(), QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+        }
+        QCOMPARE(f.List->indexOfTopLevelItem(f.List->Selected()), expected);
+        QCOMPARE(f.List->selectedItems(), QList<QTreeWidgetItem*>{f.List->topLevelItem(expected)});
+    }
+
+    void doubleClick() {
+        TFixture f;
+        QTreeWidgetItem* row = AddRow(*f.List, "Строка" + kSep + "Теория");
+        QStringList log;
+        f.List->OnDblClick = [&](QObject* sender) {
+            log << QStringLiteral("%1 %2").arg(sender == f.List).arg(f.List->Selected() == row);
+        };
+        const QPoint at = f.RowPoint(row, 100);
+        SendMouse(f.Viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(f.Viewport(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        SendMouse(f.Viewport(), QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+        SendMouse(f.Viewport(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        QCOMPARE(log, QStringList{"1 1"});
+        QVERIFY(f.List->ReadOnly());
+        QVERIFY(!f.List->isPersistentEditorOpen(row));
     }
 
     void plainTextForQt_data() {
