@@ -1,7 +1,6 @@
 #include "markup/markuptreelist.h"
 
 #include "markup/ImageList.h"
-#include "markup/MarkupPicture.h"
 #include "markup/QtMarkupCanvas.h"
 #include "markup/markuptreenode.h"
 
@@ -76,16 +75,10 @@ void THeaderSettings::SetHeight(int height) {
 // --- construction --------------------------------------------------------------------------------
 
 TMarkupTreeList::TMarkupTreeList(QWidget* parent)
-    : QTreeWidget(parent), m_pictureCache(std::make_unique<TMarkupPictureCache>()), m_headerSettings(this),
-      m_columns([this] { UpdateHeaderSections(); }, [this] { return font(); }), m_anchors(viewport()) {
+    : TMarkupTreeBase(parent), m_headerSettings(this),
+      m_columns([this] { UpdateHeaderSections(); }, [this] { return font(); }) {
     setItemDelegate(new TRowDelegate(this, m_itemHeight));
-    setColumnCount(1);
-    setHeaderHidden(true);
     header()->setStretchLastSection(false);
-    setUniformRowHeights(true);
-    setEditTriggers(NoEditTriggers);
-    setSelectionMode(SingleSelection);
-    setMouseTracking(true);
     setDropIndicatorShown(false);
     setDragDropMode(DragDrop);
     setDragEnabled(false);
@@ -133,13 +126,6 @@ void TMarkupTreeList::SetImageIndex(QTreeWidgetItem* node, int index) {
         node->setData(0, MarkupTreeRole::ImageIndex, index);
 }
 
-int TMarkupTreeList::Level(const QTreeWidgetItem* node) {
-    int level = 0;
-    for (const QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent())
-        ++level;
-    return level;
-}
-
 // The plain text of an item is what accessibility reads; it follows the item's text.
 void TMarkupTreeList::PlainTextChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
@@ -179,58 +165,8 @@ void TMarkupTreeList::SetSeparator(const QString& separator) {
     viewport()->update();
 }
 
-int TMarkupTreeList::ItemHeight() const {
-    if (topLevelItemCount() > 0) {
-        const int h = rowHeight(indexFromItem(topLevelItem(0)));
-        if (h > 0)
-            return h;
-    }
-    return m_itemHeight;
-}
-
-void TMarkupTreeList::SetItemHeight(int height) {
-    if (height == m_itemHeight || height <= 0)
-        return;
-    m_itemHeight = height;
-    doItemsLayout();
-}
-
-const TImageList* TMarkupTreeList::MarkupImages() const {
-    return m_markupImagesAlive.expired() ? nullptr : m_markupImages;
-}
-
-void TMarkupTreeList::SetMarkupImages(const TImageList* images) {
-    m_markupImages = images;
-    m_markupImagesAlive = images ? images->Lifetime() : std::weak_ptr<const void>();
-    viewport()->update();
+void TMarkupTreeList::MarkupLookChanged() {
     m_header->viewport()->update();
-}
-
-void TMarkupTreeList::SetSelectionColor(TColor color) {
-    m_selectionColor = color;
-    viewport()->update();
-}
-
-void TMarkupTreeList::SetSelectionFontColor(TColor color) {
-    m_selectionFontColor = color;
-    viewport()->update();
-}
-
-void TMarkupTreeList::SetURLColor(TColor color) {
-    m_urlColor = color;
-    viewport()->update();
-    m_header->viewport()->update();
-}
-
-TColor TMarkupTreeList::Color() const {
-    return FromQColor(palette().color(QPalette::Base));
-}
-
-void TMarkupTreeList::SetColor(TColor color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Base, ToQColor(color));
-    setPalette(p);
-    viewport()->update();
 }
 
 void TMarkupTreeList::SetReadOnly(bool on) {
@@ -376,9 +312,7 @@ void TMarkupTreeList::changeEvent(QEvent* event) {
 // --- painting ------------------------------------------------------------------------------------
 
 TMarkupArgs TMarkupTreeList::MarkupArgs() const {
-    TMarkupArgs args;
-    args.Images = MarkupImages();
-    args.PictureCache = m_pictureCache.get();
+    TMarkupArgs args = BaseArgs();
     args.LinkColor = m_urlColor;
     args.WrapWords = true;
     return args;
@@ -556,10 +490,6 @@ void TMarkupTreeList::mouseDoubleClickEvent(QMouseEvent* event) {
         OnDblClick(this);
 }
 
-void TMarkupTreeList::keyboardSearch(const QString& search) {
-    m_typeAhead.Search(*this, search);
-}
-
 // --- hints ---------------------------------------------------------------------------------------
 
 bool TMarkupTreeList::viewportEvent(QEvent* event) {
@@ -590,14 +520,9 @@ bool TMarkupTreeList::ShowHint(QHelpEvent* event) {
 
 // --- scrolling -----------------------------------------------------------------------------------
 
-void TMarkupTreeList::scrollContentsBy(int dx, int dy) {
-    QTreeWidget::scrollContentsBy(dx, dy);
-    const int scroll = horizontalOffset();
-    if (scroll != m_lastHorzScroll) {
-        m_lastHorzScroll = scroll;
-        m_header->setOffset(scroll);
-        viewport()->update();
-    }
+// The header's sections move with the columns.
+void TMarkupTreeList::HorizontalScrolled(int x) {
+    m_header->setOffset(x);
 }
 
 // --- drag and drop -------------------------------------------------------------------------------

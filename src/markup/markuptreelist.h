@@ -1,19 +1,16 @@
 #pragma once
 
 #include "markup/MarkupTypes.h"
-#include "markup/markuptreeshared.h"
+#include "markup/markuptreebase.h"
 #include "markup/treelistcolumns.h"
 #include "markup/treelistheader.h"
 #include "markup/treelistlayout.h"
 
-#include <QCursor>
 #include <QPointer>
-#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
 class TImageList;
-class TMarkupPictureCache;
 class TMarkupTreeList;
 
 using TAnchorEvent = std::function<void(QObject* Sender, QTreeWidgetItem* Node, const QString& anchor)>;
@@ -62,7 +59,7 @@ private:
 // keeps the header inside the area it is given and starts HeaderSettings.Height - 2 lower; any
 // other list keeps its area and has the header just above. The rule applies whenever the list
 // is moved or resized, by SetBounds, setGeometry or a layout.
-class TMarkupTreeList : public QTreeWidget {
+class TMarkupTreeList : public TMarkupTreeBase {
     Q_OBJECT
 public:
     enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -80,34 +77,14 @@ public:
     void SetColumnLines(bool on);
     const QString& Separator() const { return m_separator; }
     void SetSeparator(const QString& separator);
-    // The row height the rows really have.
-    int ItemHeight() const;
-    void SetItemHeight(int height);
     THeaderSettings& HeaderSettings() { return m_headerSettings; }
     const THeaderSettings& HeaderSettings() const { return m_headerSettings; }
-    // Pictures for IDX:n sources in cells and header captions; not owned. Forgotten when the
-    // image list goes.
-    const TImageList* MarkupImages() const;
-    void SetMarkupImages(const TImageList* images);
-    TColor SelectionColor() const { return m_selectionColor; }
-    void SetSelectionColor(TColor color);
-    TColor SelectionFontColor() const { return m_selectionFontColor; }
-    void SetSelectionFontColor(TColor color);
-    TColor URLColor() const { return m_urlColor; }
-    void SetURLColor(TColor color);
     QString Version() const { return QStringLiteral("1.0.0.5"); }
 
     // Shows or hides the header with the list.
     void setVisible(bool visible) override;
 
     // --- of the tree view -------------------------------------------------------------------
-    // Background of the rows.
-    TColor Color() const;
-    void SetColor(TColor color);
-    bool HotTrack() const { return m_hotTrack; }
-    void SetHotTrack(bool on) { m_hotTrack = on; }
-    bool RightClickSelect() const { return m_rightClickSelect; }
-    void SetRightClickSelect(bool on) { m_rightClickSelect = on; }
     bool ReadOnly() const { return editTriggers() == NoEditTriggers; }
     void SetReadOnly(bool on);
     // Tool tips with an item's plain text over the item.
@@ -159,17 +136,12 @@ public:
     QString GetAnchorAt(QTreeWidgetItem* node, int X, int Y) const;
     // Pixels left free at the right end of each cell.
     int CellGap() const { return m_cellGap; }
-    // The anchor under the pointer as last seen by a pointer move.
-    QString CurrentAnchor() const { return m_anchors.Current(); }
     // The columns as painting sees them now.
     TListColumns ColumnsNow() const;
     // The user finished resizing header section `section` to `width`.
     void HeaderSized(int section, int width);
     // The narrowest the first column may be: the indent, and the images if there are any.
     int FirstColumnMinimum() const;
-
-    // Typing finds the next visible row whose plain text starts with what was typed.
-    void keyboardSearch(const QString& search) override;
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
@@ -182,7 +154,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -191,7 +162,6 @@ protected:
 private:
     friend class THeaderSettings;
 
-    static int Level(const QTreeWidgetItem* node);
     int CellsLeft(const QTreeWidgetItem* node, int rowLeft) const;
     TMarkupArgs MarkupArgs() const;
     void UpdateHeaderSections();
@@ -203,8 +173,9 @@ private:
     void RowsInserted(const QModelIndex& parent, int first, int last);
     bool ShowHint(QHelpEvent* event);
     bool DragAccepted(QDropEvent* event);
+    void HorizontalScrolled(int x) override;
+    void MarkupLookChanged() override;
 
-    std::unique_ptr<TMarkupPictureCache> m_pictureCache;
     THeaderSettings m_headerSettings;
     TColumnCollection m_columns;
     QPointer<TTLHeader> m_header;
@@ -213,22 +184,11 @@ private:
     bool m_columnLines = true;
     int m_cellGap = 2;
     QString m_separator = QStringLiteral(";");
-    int m_itemHeight = 16;
-    const TImageList* m_markupImages = nullptr;
-    std::weak_ptr<const void> m_markupImagesAlive;
     const TImageList* m_images = nullptr;
-    TColor m_selectionColor = clHighlight;
-    TColor m_selectionFontColor = clHighlightText;
-    TColor m_urlColor = clBlue;
-    bool m_hotTrack = false;
-    bool m_rightClickSelect = false;
     bool m_toolTips = false;
     TAlign m_align = alNone;
 
     QRect m_requested; // the area the list was asked to take
     QRect m_placed;    // the geometry the bounds rule gave it
     bool m_placing = false;
-    int m_lastHorzScroll = -1;
-    TAnchorCursor m_anchors;
-    TPlainTypeAhead m_typeAhead;
 };
