@@ -57,6 +57,7 @@ struct TListWindow {
         Parent.resize(600, height);
         List->SetBounds(0, 0, 600, height);
         Parent.show();
+        QCoreApplication::processEvents();
         List->scrollToItem(List->topLevelItem(kRows / 2), QAbstractItemView::PositionAtTop);
         List->setCurrentItem(List->topLevelItem(kRows / 2 + 3));
         QCoreApplication::processEvents();
@@ -76,8 +77,13 @@ struct TPlainWindow {
         for (int i = 0; i < kRows; ++i)
             rows.append(new QTreeWidgetItem(QStringList{StripMarkup(Cell0(i)), StripMarkup(Cell1(i))}));
         Tree.addTopLevelItems(rows);
-        Tree.resize(600, kVisibleRows * kRowHeight + 2 * Tree.frameWidth() + Tree.header()->height());
+        Tree.resize(600, 400);
         Tree.show();
+        QCoreApplication::processEvents();
+        // As many rows as the list shows, at the plain tree's own row height.
+        const int rowHeight = Tree.visualItemRect(Tree.topLevelItem(0)).height();
+        Tree.resize(600, kVisibleRows * rowHeight + 2 * Tree.frameWidth() + Tree.header()->height());
+        QCoreApplication::processEvents();
         Tree.scrollToItem(Tree.topLevelItem(kRows / 2), QAbstractItemView::PositionAtTop);
         Tree.setCurrentItem(Tree.topLevelItem(kRows / 2 + 3));
         QCoreApplication::processEvents();
@@ -94,17 +100,32 @@ void PaintViewport(benchmark::State& state, QTreeWidget& tree) {
         tree.viewport()->height() / tree.visualItemRect(tree.topLevelItem(kRows / 2)).height();
 }
 
-// Pointer moves to and fro across a row's first cell, over plain text and over its anchor.
-void MovePointer(benchmark::State& state, QTreeWidget& tree) {
+constexpr int kMoveRow = kRows / 2 + 5;
+
+// Pointer moves to and fro across a row's first cell, in steps of 10 pixels from `first`, over
+// plain text and over its anchor.
+void MovePointer(benchmark::State& state, QTreeWidget& tree, int first) {
     QWidget* viewport = tree.viewport();
-    const int y = tree.visualItemRect(tree.topLevelItem(kRows / 2 + 5)).center().y();
+    const int y = tree.visualItemRect(tree.topLevelItem(kMoveRow)).center().y();
+    if (y < 0 || y >= viewport->height())
+        state.SkipWithError("the row is not in view");
     int step = 0;
     for (auto _ : state) {
-        const QPointF pos(40 + (step++ % 32) * 10, y);
+        const QPointF pos(40 + (first - 40 + 10 * step++) % 320, y);
         QMouseEvent move(QEvent::MouseMove, pos, viewport->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
                          Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
     }
+}
+
+// Where the anchor of the row the pointer moves over starts.
+int AnchorStart(TMarkupTreeList& list) {
+    QTreeWidgetItem* row = list.topLevelItem(kMoveRow);
+    const int y = list.visualItemRect(row).center().y();
+    for (int x = 40; x < 360; ++x)
+        if (!list.GetAnchorAt(row, x, y).isEmpty())
+            return x + 2;
+    return 40;
 }
 
 void BM_PaintPlainViewport(benchmark::State& state) {
@@ -120,14 +141,14 @@ void BM_PaintMarkupViewport(benchmark::State& state) {
 void BM_MovePlain(benchmark::State& state) {
     TPlainWindow window;
     window.Tree.setMouseTracking(true);
-    MovePointer(state, window.Tree);
+    MovePointer(state, window.Tree, 40);
 }
 
 void BM_MoveOverAnchors(benchmark::State& state) {
     TListWindow window;
     int enters = 0;
     window.List->OnAnchorEnter = [&](QObject*, QTreeWidgetItem*, const QString&) { ++enters; };
-    MovePointer(state, *window.List);
+    MovePointer(state, *window.List, AnchorStart(*window.List));
     if (enters == 0)
         state.SkipWithError("the pointer never reached an anchor");
 }
