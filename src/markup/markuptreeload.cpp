@@ -100,6 +100,6 @@ void TMarkupTreeView::ClearTree() {
     // Every node owns its record, so deleting the nodes releases the records.
     m_hintNode = QPersistentModelIndex();
     m_selectionOrder.clear();
-    m_currentAnchor.clear();
+    m_anchors.SetCurrent(QString());
     clear();
 }

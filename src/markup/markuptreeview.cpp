@@ -21,31 +21,18 @@
 
 namespace {
 
-TRect ToTRect(const QRect& r) {
-    return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
 // Longest item text the item's area is worked out from; the rest of a longer caption is left out.
 constexpr qsizetype kItemTextLimit = 255;
 
 } // namespace
 
-TMarkupTreeView::TMarkupTreeView(QWidget* parent)
-    : QTreeWidget(parent), m_pictureCache(std::make_unique<TMarkupPictureCache>()) {
+TMarkupTreeView::TMarkupTreeView(QWidget* parent) : TMarkupTreeBase(parent) {
     m_delegate = new TMarkupTreeDelegate(this);
     setItemDelegate(m_delegate);
-    setColumnCount(1);
-    setHeaderHidden(true);
     // One column as wide as the widest caption: the horizontal scroll range follows the text.
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    // Every row is ItemHeight high, whatever the font or style; also keeps long lists fast.
-    setUniformRowHeights(true);
-    setEditTriggers(NoEditTriggers);
-    setSelectionMode(SingleSelection);
-    setMouseTracking(true);
     setAllColumnsShowFocus(false);
-    m_savedCursor = viewport()->cursor();
 
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TMarkupTreeView::TrackSelection);
     connect(this, &QTreeWidget::currentItemChanged, this, &TMarkupTreeView::ApplyAutoExpand);
@@ -79,13 +66,6 @@ void TMarkupTreeView::SetStateIndex(QTreeWidgetItem* node, int index) {
         node->setData(0, MarkupTreeRole::StateIndex, index);
 }
 
-int TMarkupTreeView::Level(const QTreeWidgetItem* node) {
-    int level = 0;
-    for (const QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent())
-        ++level;
-    return level;
-}
-
 // --- properties ----------------------------------------------------------------------------------
 
 void TMarkupTreeView::SetControlStyle(TControlStyle style) {
@@ -108,42 +88,13 @@ void TMarkupTreeView::SetGlyphUnChecked(const QPixmap& glyph) {
     viewport()->update();
 }
 
-void TMarkupTreeView::SetMarkupImages(const TImageList* images) {
-    m_markupImages = images;
+void TMarkupTreeView::MarkupLookChanged() {
     doItemsLayout(); // pictures change the caption widths
-    viewport()->update();
 }
 
 void TMarkupTreeView::SetStateImages(const TImageList* images) {
     m_stateImages = images;
     doItemsLayout();
-    viewport()->update();
-}
-
-int TMarkupTreeView::ItemHeight() const {
-    // The height the rows really have, once there is a row to ask.
-    if (topLevelItemCount() > 0) {
-        const int h = rowHeight(indexFromItem(topLevelItem(0)));
-        if (h > 0)
-            return h;
-    }
-    return m_itemHeight;
-}
-
-void TMarkupTreeView::SetItemHeight(int height) {
-    if (height == m_itemHeight || height <= 0)
-        return;
-    m_itemHeight = height;
-    doItemsLayout();
-}
-
-void TMarkupTreeView::SetSelectionColor(TColor color) {
-    m_selectionColor = color;
-    viewport()->update();
-}
-
-void TMarkupTreeView::SetSelectionFontColor(TColor color) {
-    m_selectionFontColor = color;
     viewport()->update();
 }
 
@@ -155,36 +106,6 @@ void TMarkupTreeView::SetSelectionNFColor(TColor color) {
 void TMarkupTreeView::SetSelectionNFFontColor(TColor color) {
     m_selectionNFFontColor = color;
     viewport()->update();
-}
-
-void TMarkupTreeView::SetURLColor(TColor color) {
-    m_urlColor = color;
-    viewport()->update();
-}
-
-TColor TMarkupTreeView::Color() const {
-    return FromQColor(palette().color(QPalette::Base));
-}
-
-void TMarkupTreeView::SetColor(TColor color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Base, ToQColor(color));
-    setPalette(p);
-    viewport()->update();
-}
-
-TColor TMarkupTreeView::FontColor() const {
-    return FromQColor(palette().color(QPalette::Text));
-}
-
-QCursor TMarkupTreeView::Cursor() const {
-    return viewport()->cursor();
-}
-
-void TMarkupTreeView::SetCursor(const QCursor& cursor) {
-    m_savedCursor = cursor;
-    if (!m_handCursor)
-        viewport()->setCursor(cursor);
 }
 
 // --- geometry ------------------------------------------------------------------------------------
@@ -209,8 +130,8 @@ QSize TMarkupTreeView::MeasureCaption(const QString& caption, const QRect& bound
     TQtMarkupCanvas canvas(nullptr, font());
     TMarkupArgs args;
     args.Bounds = ToTRect(bounds);
-    args.Images = m_markupImages;
-    args.PictureCache = m_pictureCache.get();
+    args.Images = MarkupImages();
+    args.PictureCache = &PictureCache();
     args.MeasureOnly = true;
     args.WrapWords = false;
     args.LinkColor = clBlue;
@@ -295,8 +216,8 @@ QString TMarkupTreeView::AnchorAt(QTreeWidgetItem* node, QPoint point) const {
     const QString text = node->text(0) + QLatin1Char(' ');
     TMarkupArgs args;
     args.Bounds = ToTRect(r);
-    args.Images = m_markupImages;
-    args.PictureCache = m_pictureCache.get();
+    args.Images = MarkupImages();
+    args.PictureCache = &PictureCache();
     args.MeasureOnly = true;
     args.HitTestOnly = true;
     args.WrapWords = false;
@@ -400,8 +321,8 @@ void TMarkupTreeView::PaintCaption(QPainter& painter, const QTreeWidgetItem* nod
     canvas.SetBrushColor(selected ? boxColour : FromQColor(background));
     TMarkupArgs args;
     args.Bounds = ToTRect(t);
-    args.Images = m_markupImages;
-    args.PictureCache = m_pictureCache.get();
+    args.Images = MarkupImages();
+    args.PictureCache = &PictureCache();
     args.Selected = selected;
     args.WrapWords = false;
     args.LinkColor = linkColour;
@@ -556,14 +477,10 @@ void TMarkupTreeView::mouseMoveEvent(QMouseEvent* event) {
             setCurrentItem(node);
         const QString anchor = AnchorAt(node, pos);
         if (!anchor.isEmpty()) {
-            if (!m_handCursor) {
-                m_savedCursor = viewport()->cursor();
-                viewport()->setCursor(Qt::PointingHandCursor);
-                m_handCursor = true;
-            }
-            if (anchor != m_currentAnchor) {
-                const QString previous = m_currentAnchor;
-                m_currentAnchor = anchor;
+            m_anchors.PutHand();
+            if (anchor != m_anchors.Current()) {
+                const QString previous = m_anchors.Current();
+                m_anchors.SetCurrent(anchor);
                 const QPersistentModelIndex guard(indexFromItem(node));
                 if (OnAnchorExit)
                     OnAnchorExit(this, node, previous);
@@ -581,12 +498,11 @@ void TMarkupTreeView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TMarkupTreeView::LeaveAnchor(QTreeWidgetItem* node) {
-    if (!m_handCursor)
+    if (!m_anchors.Hand())
         return;
-    viewport()->setCursor(m_savedCursor);
-    m_handCursor = false;
-    const QString previous = m_currentAnchor;
-    m_currentAnchor.clear();
+    m_anchors.Restore();
+    const QString previous = m_anchors.Current();
+    m_anchors.SetCurrent(QString());
     if (!previous.isEmpty() && OnAnchorExit)
         OnAnchorExit(this, node, previous);
 }
@@ -613,35 +529,6 @@ void TMarkupTreeView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
-}
-
-void TMarkupTreeView::keyboardSearch(const QString& search) {
-    if (search.isEmpty() || topLevelItemCount() == 0)
-        return;
-    if (!m_searchTyped.isValid() || m_searchTyped.elapsed() > QApplication::keyboardInputInterval())
-        m_search.clear();
-    m_searchTyped.start();
-    // The same letter again steps to the next match; a longer prefix may still be the current one.
-    const bool repeated = m_search.size() == 1 && search.size() == 1 && m_search == search;
-    if (!repeated)
-        m_search += search;
-    QTreeWidgetItem* start = currentItem();
-    if (!start)
-        start = topLevelItem(0);
-    QTreeWidgetItem* node = m_search.size() > 1 ? start : itemBelow(start);
-    // Visible nodes from the start, round to the top and back to the start.
-    for (int guard = 0; guard < 2; ++guard) {
-        for (; node; node = itemBelow(node)) {
-            if (StripMarkup(node->text(0)).startsWith(m_search, Qt::CaseInsensitive)) {
-                setCurrentItem(node);
-                scrollToItem(node);
-                return;
-            }
-            if (guard == 1 && node == start)
-                return;
-        }
-        node = topLevelItem(0);
-    }
 }
 
 // --- hint ----------------------------------------------------------------------------------------
@@ -702,8 +589,8 @@ void TMarkupTreeView::ShowCaptionHint(const QTreeWidgetItem* node) {
     hint.Font = font();
     hint.Color = m_hintColor;
     hint.LinkColor = m_urlColor;
-    hint.Images = m_markupImages;
-    hint.PictureCache = m_pictureCache.get();
+    hint.Images = MarkupImages();
+    hint.PictureCache = &PictureCache();
     // The hint's text lies over the caption's: past the glyph slot and the state image, at the
     // height the caption has in its row.
     const QRect row = visualItemRect(node);
@@ -751,11 +638,7 @@ void TMarkupTreeView::resizeEvent(QResizeEvent* event) {
 
 void TMarkupTreeView::scrollContentsBy(int dx, int dy) {
     HideCaptionHint(); // it would no longer lie over its item
-    QTreeWidget::scrollContentsBy(dx, dy);
-    if (horizontalOffset() != m_lastHorzScroll) {
-        m_lastHorzScroll = horizontalOffset();
-        viewport()->update();
-    }
+    TMarkupTreeBase::scrollContentsBy(dx, dy);
 }
 
 void TMarkupTreeView::hideEvent(QHideEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "markup/MarkupTypes.h"
 #include "markup/TreeContent.h"
+#include "markup/markuptreebase.h"
 
 #include <QCursor>
 #include <QElapsedTimer>
@@ -37,7 +38,7 @@ using TCustomDrawItem =
 //
 // The caption of a node is its text in column 0. The item kind comes from the node's image
 // index (SetImageIndex): 1/2 check off/on, 3/4 radio off/on, anything else a plain item.
-class TMarkupTreeView : public QTreeWidget {
+class TMarkupTreeView : public TMarkupTreeBase {
     Q_OBJECT
 public:
     explicit TMarkupTreeView(QWidget* parent = nullptr);
@@ -74,45 +75,25 @@ public:
     void SetGlyphChecked(const QPixmap& glyph);
     const QPixmap& GlyphUnChecked() const { return m_glyphUnChecked; }
     void SetGlyphUnChecked(const QPixmap& glyph);
-    const TImageList* MarkupImages() const { return m_markupImages; }
-    void SetMarkupImages(const TImageList* images); // not owned; reset it before the list goes
     bool MarkupHint() const { return m_markupHint; }
     void SetMarkupHint(bool on) { m_markupHint = on; }
-    int ItemHeight() const;
-    void SetItemHeight(int height);
-    TColor SelectionColor() const { return m_selectionColor; }
-    void SetSelectionColor(TColor color);
-    TColor SelectionFontColor() const { return m_selectionFontColor; }
-    void SetSelectionFontColor(TColor color);
     TColor SelectionNFColor() const { return m_selectionNFColor; }
     void SetSelectionNFColor(TColor color);
     TColor SelectionNFFontColor() const { return m_selectionNFFontColor; }
     void SetSelectionNFFontColor(TColor color);
-    TColor URLColor() const { return m_urlColor; }
-    void SetURLColor(TColor color);
     TColor HintColor() const { return m_hintColor; }
     void SetHintColor(TColor color) { m_hintColor = color; }
     QString Version() const { return QStringLiteral("1.1.2.0"); }
 
-    // Background of the rows (the base colour of the palette).
-    TColor Color() const;
-    void SetColor(TColor color);
     // Hint shown for a node whose caption fits, and away from the nodes: the widget's tool tip.
     QString Hint() const { return toolTip(); }
     void SetHint(const QString& hint) { setToolTip(hint); }
-    bool HotTrack() const { return m_hotTrack; }
-    void SetHotTrack(bool on) { m_hotTrack = on; }
     bool AutoExpand() const { return m_autoExpand; }
     void SetAutoExpand(bool on) { m_autoExpand = on; }
-    bool RightClickSelect() const { return m_rightClickSelect; }
-    void SetRightClickSelect(bool on) { m_rightClickSelect = on; }
     bool ShowRoot() const { return rootIsDecorated(); }
     void SetShowRoot(bool on) { setRootIsDecorated(on); }
     const TImageList* StateImages() const { return m_stateImages; }
     void SetStateImages(const TImageList* images); // not owned
-    // The pointer's shape away from anchors.
-    QCursor Cursor() const;
-    void SetCursor(const QCursor& cursor);
 
     // --- events -----------------------------------------------------------------------------
     // Handlers may change or reload the tree. OnAnchorExit gets a null Node when the pointer
@@ -130,19 +111,12 @@ public:
     void DrawCheck(QPainter& painter, QRect box, bool checked) const;
     void DrawRadio(QPainter& painter, QRect box, bool checked) const;
 
-    // Typing finds the next visible node whose caption, as plain text, starts with what was typed.
-    void keyboardSearch(const QString& search) override;
-
     // The anchor under point (viewport coordinates) in node's caption; empty when none.
     QString AnchorAt(QTreeWidgetItem* node, QPoint point) const;
     // The node whose row lies under point (viewport coordinates), nullptr when none.
     QTreeWidgetItem* NodeAt(QPoint point) const;
-    // The anchor under the pointer as last seen by a pointer move.
-    QString CurrentAnchor() const { return m_currentAnchor; }
     // The hint window of too-wide captions; nullptr until the first such hint.
     TMarkupHintWindow* CaptionHint() const { return m_captionHint; }
-    // The picture cache handed to every RenderMarkup call.
-    TMarkupPictureCache& PictureCache() const { return *m_pictureCache; }
 
 protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
@@ -157,12 +131,12 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void MarkupLookChanged() override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     friend class TMarkupTreeDelegate;
 
-    static int Level(const QTreeWidgetItem* node);
     // The node whose row lies at height y, wherever the pointer is across the row.
     QTreeWidgetItem* RowAt(int y) const;
     // Left edge of node's caption in viewport coordinates: indentation and scrolling applied.
@@ -192,36 +166,21 @@ private:
     void CheckHint(QTreeWidgetItem* underPointer);
     void TrackSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void ApplyAutoExpand(QTreeWidgetItem* current, QTreeWidgetItem* previous);
-    TColor FontColor() const;
 
-    std::unique_ptr<TMarkupPictureCache> m_pictureCache;
     TMarkupTreeDelegate* m_delegate = nullptr;
 
     TControlStyle m_controlStyle = csClassic;
     TColor m_controlColor = clRed;
     QPixmap m_glyphChecked;
     QPixmap m_glyphUnChecked;
-    const TImageList* m_markupImages = nullptr;
     const TImageList* m_stateImages = nullptr;
     bool m_markupHint = false;
-    int m_itemHeight = 16;
-    TColor m_selectionColor = clHighlight;
-    TColor m_selectionFontColor = clHighlightText;
     TColor m_selectionNFColor = clSilver;
     TColor m_selectionNFFontColor = clBlack;
-    TColor m_urlColor = clBlue;
     TColor m_hintColor = clNone;
-    bool m_hotTrack = false;
     bool m_autoExpand = false;
-    bool m_rightClickSelect = false;
 
-    QString m_currentAnchor;                    // anchor under the pointer, empty when none
-    QCursor m_savedCursor;                      // restored when the pointer leaves an anchor
-    bool m_handCursor = false;                  // the hand cursor is on
-    QPersistentModelIndex m_hintNode;           // node whose caption the current hint shows
-    TMarkupHintWindow* m_captionHint = nullptr; // made at the first caption hint
-    int m_lastHorzScroll = -1;
+    QPersistentModelIndex m_hintNode;              // node whose caption the current hint shows
+    TMarkupHintWindow* m_captionHint = nullptr;    // made at the first caption hint
     QList<QPersistentModelIndex> m_selectionOrder; // selected nodes, oldest first
-    QString m_search;                              // what was typed for keyboardSearch
-    QElapsedTimer m_searchTyped;                   // since the last key of m_search
 };

@@ -2,10 +2,6 @@
 target_sources(markup PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/markuptreelist.h
     ${CMAKE_CURRENT_LIST_DIR}/markuptreelist.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/markuptreebase.h
-    ${CMAKE_CURRENT_LIST_DIR}/markuptreebase.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/markuptreeshared.h
-    ${CMAKE_CURRENT_LIST_DIR}/markuptreeshared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/treelistcolumns.h
     ${CMAKE_CURRENT_LIST_DIR}/treelistcolumns.cpp
     ${CMAKE_CURRENT_LIST_DIR}/treelistheader.h
