@@ -8,6 +8,7 @@
 
 #include "app/Fonts.h"
 #include "app/XmlDocument.h"
+#include "bench/bench_ratio.h"
 #include "markup/Markup.h"
 #include "markup/markuptreeview.h"
 
@@ -188,22 +189,6 @@ BENCHMARK(BM_PaintPlainViewport)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_PaintMarkupViewport)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ClearTree)->Unit(benchmark::kMillisecond)->Iterations(8);
 
-// Keeps the real and CPU time of each run so that the ratios can be printed at the end. On a
-// busy machine the real times wander; the CPU times show the work itself.
-class TRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                Real[run.benchmark_name()] = run.GetAdjustedRealTime();
-                Cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Real;
-    std::map<std::string, double> Cpu;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -217,12 +202,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* kind : {"real", "cpu"}) {
         const auto& ms = std::string(kind) == "real" ? reporter.Real : reporter.Cpu;
-        const auto get = [&](const char* prefix) {
-            for (const auto& [name, value] : ms)
-                if (name.rfind(prefix, 0) == 0)
-                    return value;
-            return 0.0;
-        };
+        const auto get = [&](const char* prefix) { return TRatioReporter::Time(ms, prefix); };
         const double parse = get("BM_ParseOnly"), load = get("BM_LoadTreeFromXML");
         const double plain = get("BM_PaintPlainViewport"), markup = get("BM_PaintMarkupViewport");
         const double clear = get("BM_ClearTree");

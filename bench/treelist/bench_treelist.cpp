@@ -7,6 +7,7 @@
 //   build/release/bench/treelist/bench_treelist
 
 #include "app/Fonts.h"
+#include "bench/bench_ratio.h"
 #include "markup/Markup.h"
 #include "markup/markuptreelist.h"
 
@@ -158,22 +159,6 @@ BENCHMARK(BM_PaintMarkupViewport)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_MovePlain)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 BENCHMARK(BM_MoveOverAnchors)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
 
-// Keeps the real and CPU time of each run so that the ratios can be printed at the end. On a
-// busy machine the real times wander; the CPU times show the work itself.
-class TRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                Real[run.benchmark_name()] = run.GetAdjustedRealTime();
-                Cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Real;
-    std::map<std::string, double> Cpu;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,12 +172,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* kind : {"real", "cpu"}) {
         const auto& times = std::string(kind) == "real" ? reporter.Real : reporter.Cpu;
-        const auto get = [&](const std::string& name) {
-            for (const auto& [run, value] : times)
-                if (run == name || run.rfind(name + "/", 0) == 0)
-                    return value;
-            return 0.0;
-        };
+        const auto get = [&](const char* name) { return TRatioReporter::Time(times, name); };
         const double plain = get("BM_PaintPlainViewport");
         const double markup = get("BM_PaintMarkupViewport");
         const double movePlain = get("BM_MovePlain");

@@ -57,16 +57,6 @@ void TMarkupTreeBase::SetItemHeight(int height) {
     doItemsLayout();
 }
 
-void TMarkupTreeBase::SetSelectionColor(TColor color) {
-    m_selectionColor = color;
-    viewport()->update();
-}
-
-void TMarkupTreeBase::SetSelectionFontColor(TColor color) {
-    m_selectionFontColor = color;
-    viewport()->update();
-}
-
 void TMarkupTreeBase::SetURLColor(TColor color) {
     m_urlColor = color;
     MarkupLookChanged();

@@ -26,9 +26,9 @@ public:
     int ItemHeight() const;
     void SetItemHeight(int height);
     TColor SelectionColor() const { return m_selectionColor; }
-    void SetSelectionColor(TColor color);
+    void SetSelectionColor(TColor color) { SetAndRepaint(m_selectionColor, color); }
     TColor SelectionFontColor() const { return m_selectionFontColor; }
-    void SetSelectionFontColor(TColor color);
+    void SetSelectionFontColor(TColor color) { SetAndRepaint(m_selectionFontColor, color); }
     TColor URLColor() const { return m_urlColor; }
     void SetURLColor(TColor color);
     // Background of the rows (the base colour of the palette).
@@ -50,6 +50,11 @@ public:
     void keyboardSearch(const QString& search) override;
 
 protected:
+    // Stores a value the painting reads and repaints the rows.
+    template <class T> void SetAndRepaint(T& field, const T& value) {
+        field = value;
+        viewport()->update();
+    }
     static int Level(const QTreeWidgetItem* node);
     // Colour of item text that is not selected.
     TColor FontColor() const;

@@ -68,16 +68,6 @@ void TMarkupTreeView::SetStateIndex(QTreeWidgetItem* node, int index) {
 
 // --- properties ----------------------------------------------------------------------------------
 
-void TMarkupTreeView::SetControlStyle(TControlStyle style) {
-    m_controlStyle = style;
-    viewport()->update();
-}
-
-void TMarkupTreeView::SetControlColor(TColor color) {
-    m_controlColor = color;
-    viewport()->update();
-}
-
 void TMarkupTreeView::SetGlyphChecked(const QPixmap& glyph) {
     m_glyphChecked = glyph.copy();
     viewport()->update();
@@ -95,16 +85,6 @@ void TMarkupTreeView::MarkupLookChanged() {
 void TMarkupTreeView::SetStateImages(const TImageList* images) {
     m_stateImages = images;
     doItemsLayout();
-    viewport()->update();
-}
-
-void TMarkupTreeView::SetSelectionNFColor(TColor color) {
-    m_selectionNFColor = color;
-    viewport()->update();
-}
-
-void TMarkupTreeView::SetSelectionNFFontColor(TColor color) {
-    m_selectionNFFontColor = color;
     viewport()->update();
 }
 

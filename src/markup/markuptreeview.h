@@ -68,9 +68,9 @@ public:
 
     // --- properties -------------------------------------------------------------------------
     TControlStyle ControlStyle() const { return m_controlStyle; }
-    void SetControlStyle(TControlStyle style);
+    void SetControlStyle(TControlStyle style) { SetAndRepaint(m_controlStyle, style); }
     TColor ControlColor() const { return m_controlColor; }
-    void SetControlColor(TColor color);
+    void SetControlColor(TColor color) { SetAndRepaint(m_controlColor, color); }
     const QPixmap& GlyphChecked() const { return m_glyphChecked; }
     void SetGlyphChecked(const QPixmap& glyph);
     const QPixmap& GlyphUnChecked() const { return m_glyphUnChecked; }
@@ -78,9 +78,9 @@ public:
     bool MarkupHint() const { return m_markupHint; }
     void SetMarkupHint(bool on) { m_markupHint = on; }
     TColor SelectionNFColor() const { return m_selectionNFColor; }
-    void SetSelectionNFColor(TColor color);
+    void SetSelectionNFColor(TColor color) { SetAndRepaint(m_selectionNFColor, color); }
     TColor SelectionNFFontColor() const { return m_selectionNFFontColor; }
-    void SetSelectionNFFontColor(TColor color);
+    void SetSelectionNFFontColor(TColor color) { SetAndRepaint(m_selectionNFFontColor, color); }
     TColor HintColor() const { return m_hintColor; }
     void SetHintColor(TColor color) { m_hintColor = color; }
     QString Version() const { return QStringLiteral("1.1.2.0"); }

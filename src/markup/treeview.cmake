@@ -1,4 +1,4 @@
-# Sources of the markup tree view: target_sources(markup PRIVATE ...).
+# Sources of the markup tree view and the markup tree list: target_sources(markup PRIVATE ...).
 target_sources(markup PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/markuptreebase.h
     ${CMAKE_CURRENT_LIST_DIR}/markuptreebase.cpp
@@ -14,4 +14,12 @@ target_sources(markup PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/markuphintwindow.h
     ${CMAKE_CURRENT_LIST_DIR}/markuphintwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GlyphStyles.h
-    ${CMAKE_CURRENT_LIST_DIR}/GlyphStyles.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/GlyphStyles.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/markuptreelist.h
+    ${CMAKE_CURRENT_LIST_DIR}/markuptreelist.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/treelistcolumns.h
+    ${CMAKE_CURRENT_LIST_DIR}/treelistcolumns.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/treelistheader.h
+    ${CMAKE_CURRENT_LIST_DIR}/treelistheader.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/treelistlayout.h
+    ${CMAKE_CURRENT_LIST_DIR}/treelistlayout.cpp)

@@ -5,6 +5,7 @@
 #include "markup/GlyphStyles.h"
 #include "markup/markuphintwindow.h"
 #include "tests/markup/test_markuptree_support.h"
+#include "tests/markup/test_screenshot.h"
 
 #include "app/XmlDocument.h"
 
@@ -35,12 +36,6 @@ int ChangedPixels(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             n += image.pixelColor(x, y) != QColor(0x12, 0x34, 0x56);
     return n;
-}
-
-void SaveShot(QWidget& widget, const char* name) {
-    const QByteArray dir = qgetenv("CP_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        widget.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // and what is painted (cells, selection, column lines). With CP_SCREENSHOT_DIR set, the list is
 // also saved there as a PNG file to look at.
 
+#include "tests/markup/test_screenshot.h"
 #include "tests/markup/test_treelist_support.h"
 
 #include "markup/ImageList.h"
@@ -72,31 +73,25 @@ QRgb Pixel(const QImage& image, int x, int y) {
     return image.pixel(x * image.devicePixelRatio(), y * image.devicePixelRatio()) & 0xFFFFFF;
 }
 
-int CountColour(const QImage& image, const QRect& area, QRgb colour) {
+// Pixels of area that pass test.
+template <class TTest> int CountPixels(const QImage& image, const QRect& area, TTest test) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            n += Pixel(image, x, y) == colour;
+            n += test(Pixel(image, x, y)) ? 1 : 0;
     return n;
 }
 
-// Pixels that differ from the row background in a strip of a row.
+int CountColour(const QImage& image, const QRect& area, QRgb colour) {
+    return CountPixels(image, area, [colour](QRgb p) { return p == colour; });
+}
+
+// Pixels that differ from the row background and the column lines in a strip of a row.
 int InkIn(const QImage& image, int left, int right, int top, int bottom) {
     const QRgb background = qRgb(255, 255, 228) & 0xFFFFFF;
     const QRgb silver = qRgb(192, 192, 192) & 0xFFFFFF;
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) {
-            const QRgb p = Pixel(image, x, y);
-            n += p != background && p != silver;
-        }
-    return n;
-}
-
-void SaveShot(QWidget& widget, const char* name) {
-    const QByteArray dir = qgetenv("CP_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        widget.grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    return CountPixels(image, QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+                       [&](QRgb p) { return p != background && p != silver; });
 }
 
 } // namespace
