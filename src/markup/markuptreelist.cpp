@@ -490,6 +490,13 @@ void TMarkupTreeList::mouseDoubleClickEvent(QMouseEvent* event) {
         OnDblClick(this);
 }
 
+void TMarkupTreeList::focusInEvent(QFocusEvent* event) {
+    TMarkupTreeBase::focusInEvent(event);
+    viewport()->update(); // the focus rectangle
+    if (OnEnter)
+        OnEnter(this);
+}
+
 // --- hints ---------------------------------------------------------------------------------------
 
 bool TMarkupTreeList::viewportEvent(QEvent* event) {

@@ -123,6 +123,7 @@ public:
     TDragOverEvent OnDragOver;
     TDragDropEvent OnDragDrop;
     TNotifyEvent OnDblClick;
+    TNotifyEvent OnEnter; // the list received the keyboard focus
 
     // --- parts ------------------------------------------------------------------------------
     TTLHeader* Header() const { return m_header; }
@@ -147,6 +148,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,

@@ -155,6 +155,7 @@ private slots:
         QTest::newRow("first, wider") << 0 << 250 << false << 250;
         QTest::newRow("first, narrower than indent and images") << 0 << 20 << true << 35;
         QTest::newRow("second has no minimum") << 1 << 5 << false << 5;
+        QTest::newRow("resizing not allowed") << 0 << 250 << false << 400;
     }
     void headerResize() {
         QFETCH(int, section);
@@ -165,6 +166,8 @@ private slots:
         TImageList imageList;
         if (images)
             f.List->SetImages(&imageList);
+        f.List->HeaderSettings().SetAllowResize(QByteArray(QTest::currentDataTag()) !=
+                                                "resizing not allowed");
         TTLHeader* header = f.List->Header();
         const int start = header->sectionPosition(section);
         const QPoint border(start + header->sectionSize(section) - 1, 8);
@@ -418,6 +421,11 @@ private slots:
         SendMouse(f.Viewport(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
         QCOMPARE(log, QStringList{"1 1"});
         QVERIFY(f.List->ReadOnly());
+        int entered = 0;
+        f.List->OnEnter = [&](QObject* sender) { entered += sender == f.List; };
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(f.List, &focusIn);
+        QCOMPARE(entered, 1);
         QVERIFY(!f.List->isPersistentEditorOpen(row));
     }
 
