@@ -10,6 +10,7 @@
 #include "markup/ImageList.h"
 
 #include <QHelpEvent>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
@@ -215,26 +216,43 @@ private slots:
         QCOMPARE(f.List->geometry(), list);
     }
 
+    // The list filling its place in a window that lays it out: the layout asks, the bounds rule
+    // decides, on every resize of the window.
+    void boundsInLayout_data() {
+        QTest::addColumn<bool>("mainWindow");
+        QTest::newRow("box layout") << false;
+        QTest::newRow("central widget of a main window") << true;
+    }
     void boundsInLayout() {
-        QWidget parent;
-        auto* layout = new QVBoxLayout(&parent);
-        layout->setContentsMargins(0, 0, 0, 0);
+        QFETCH(bool, mainWindow);
+        std::unique_ptr<QWidget> window;
         auto* list = new TMarkupTreeList;
         ConfigureLikeFavorTree(*list);
         list->SetAlign(TMarkupTreeList::alClient);
-        layout->addWidget(list);
-        parent.resize(600, 364);
-        parent.show();
+        if (mainWindow) {
+            auto* main = new QMainWindow;
+            main->setCentralWidget(list);
+            window.reset(main);
+        } else {
+            window = std::make_unique<QWidget>();
+            auto* layout = new QVBoxLayout(window.get());
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->addWidget(list);
+        }
+        window->resize(600, 364);
+        window->show();
         QCoreApplication::processEvents();
         QCOMPARE(list->geometry(), QRect(0, 16, 600, 348));
         QCOMPARE(list->Header()->geometry(), QRect(0, 0, 600, 18));
+        QCOMPARE(list->Header()->parentWidget(), window.get());
         QVERIFY(list->Header()->isVisible());
-        parent.resize(500, 300);
+        window->resize(500, 300);
         QCoreApplication::processEvents();
         QCOMPARE(list->geometry(), QRect(0, 16, 500, 284));
         // A new header height places the list again.
         list->HeaderSettings().SetHeight(30);
         QCOMPARE(list->geometry(), QRect(0, 28, 500, 272));
+        QCOMPARE(list->Header()->geometry(), QRect(0, 0, 500, 30));
     }
 
     void visibilityFollowsList() {
@@ -568,7 +586,8 @@ private slots:
         TFixture f;
         QTreeWidgetItem* plain =
             AddRow(*f.List, "<B>Первая строка</B>" + kSep + "Раздел с длинным именем справа");
-        QTreeWidgetItem* single = AddRow(*f.List, "Только первый столбец" + kSep);
+        QTreeWidgetItem* single =
+            AddRow(*f.List, "Только <FONT COLOR=\"#A03000\">первый</FONT> <A HREF=\"x\">столбец</A>" + kSep);
         QTreeWidgetItem* chosen = AddRow(*f.List, "Выбранная" + kSep + "Теория");
         f.List->setCurrentItem(chosen);
         f.List->setFocus();
