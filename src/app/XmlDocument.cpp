@@ -12,7 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
+#include <iterator>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,57 +109,143 @@ xmlAttrPtr FindAttribute(xmlNodePtr node, const QString& name) {
     return nullptr;
 }
 
-// The whole file, read only when it is an ordinary file: a pipe or a device named like a
-// document would block or never end. Opened without blocking, then checked, then read, so a
-// file swapped for a pipe in between is no danger either.
-QByteArray ReadDocumentFile(const QString& fileName) {
-    const auto notFound = [&] { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(fileName)); };
-    const auto tooBig = [&] {
-        return TXmlError(QStringLiteral("Файл \"%1\" слишком велик для XML-документа").arg(fileName));
-    };
-    const auto cannotRead = [&](int error) {
-        return TXmlError(QStringLiteral("Не удалось открыть файл \"%1\": %2")
-                             .arg(fileName, QString::fromLocal8Bit(std::strerror(error))));
-    };
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw errno == ENOENT || errno == ENOTDIR ? notFound() : cannotRead(errno);
-    const auto fail = [fd](const TXmlError& error) {
-        ::close(fd);
-        throw error;
-    };
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        fail(notFound());
-    // The parser takes the length as an int.
-    constexpr qsizetype kLimit = std::numeric_limits<int>::max();
-    if (st.st_size >= kLimit)
-        fail(tooBig());
-    // One byte to spare, so that the read that meets the end needs no larger buffer.
-    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
-    qsizetype done = 0;
-    for (;;) {
-        if (done == bytes.size()) // the file has grown since it was measured
-            bytes.resize(qMin(kLimit, done + qMax<qsizetype>(4096, done / 2)));
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail(cannotRead(errno));
-        if (n == 0)
-            break;
-        done += n;
-        if (done >= kLimit)
-            fail(tooBig());
+// Never XML_PARSE_HUGE, XML_PARSE_NOENT or XML_PARSE_DTDLOAD: limits stay on and nothing outside
+// the document is read.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+QString KindText(TXmlFileKind kind) {
+    switch (kind) {
+    case TXmlFileKind::Descriptor:
+        return QStringLiteral("описания курса");
+    case TXmlFileKind::Tree:
+        return QStringLiteral("дерева раздела");
+    case TXmlFileKind::Collection:
+        return QStringLiteral("файла подборки");
+    case TXmlFileKind::TaskPage:
+        return QStringLiteral("страницы заданий");
+    case TXmlFileKind::Document:
+        break;
     }
-    ::close(fd);
-    bytes.truncate(done);
-    return bytes;
+    return QStringLiteral("XML-документа");
 }
+
+// A document file, read only when it is an ordinary file of a size its kind allows: a pipe or a
+// device named like a document would block or never end, and a huge file would stall the
+// program. Opened without blocking, then checked, then read, so a file swapped for a pipe in
+// between is no danger either. The parser takes the text a piece at a time, so the document
+// is never held whole beside its parsed tree.
+class TDocumentFile final {
+public:
+    TDocumentFile(const QByteArray& nativeName, const QString& fileName, TXmlFileKind kind)
+        : m_fileName(fileName), m_kind(kind), m_limit(XmlSizeLimit(kind)) {
+        m_fd = ::open(nativeName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (m_fd < 0) {
+            const int error = errno;
+            throw error == ENOENT || error == ENOTDIR ? NotFound() : CannotRead(error);
+        }
+        // The size is judged before a byte is read.
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
+            Fail(NotFound());
+        if (st.st_size > m_limit)
+            Fail(TooLarge(st.st_size));
+    }
+    ~TDocumentFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    TDocumentFile(const TDocumentFile&) = delete;
+    TDocumentFile& operator=(const TDocumentFile&) = delete;
+
+    // The parser's read callback.
+    static int Read(void* context, char* buffer, int length) {
+        auto* self = static_cast<TDocumentFile*>(context);
+        for (;;) {
+            const ssize_t n = ::read(self->m_fd, buffer, size_t(length));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                self->m_error = errno;
+                return -1;
+            }
+            self->m_done += n;
+            if (self->m_done > self->m_limit) { // the file has grown since it was measured
+                self->m_tooBig = true;
+                return -1;
+            }
+            return int(n);
+        }
+    }
+
+    // After the parse: a failed read outranks whatever the parser made of the cut-off text.
+    void ThrowIfReadFailed() const {
+        if (m_tooBig)
+            throw TooLarge(m_done);
+        if (m_error)
+            throw CannotRead(m_error);
+    }
+
+private:
+    template <typename E> [[noreturn]] void Fail(const E& error) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw error;
+    }
+    TXmlError NotFound() const { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(m_fileName)); }
+    TXmlError CannotRead(int error) const {
+        return TXmlError(QStringLiteral("Не удалось прочитать файл \"%1\": %2")
+                             .arg(m_fileName, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    TXmlFileTooLarge TooLarge(qint64 size) const {
+        return TXmlFileTooLarge(
+            QStringLiteral("Файл \"%1\" слишком велик для %2: %3 при допустимых %4")
+                .arg(m_fileName, KindText(m_kind), DataSizeText(size), DataSizeText(m_limit)));
+    }
+
+    QString m_fileName;
+    TXmlFileKind m_kind;
+    qint64 m_limit;
+    int m_fd = -1;
+    qint64 m_done = 0;
+    int m_error = 0;
+    bool m_tooBig = false;
+};
 
 } // namespace
 
 TXmlError::TXmlError(const QString& message) : std::runtime_error(message.toStdString()) {
+}
+
+qint64 XmlSizeLimit(TXmlFileKind kind) {
+    switch (kind) {
+    case TXmlFileKind::Descriptor:
+        return kDescriptorSizeLimit;
+    case TXmlFileKind::Tree:
+        return kTreeSizeLimit;
+    case TXmlFileKind::Collection:
+        return kCollectionSizeLimit;
+    case TXmlFileKind::TaskPage:
+        return kTaskPageSizeLimit;
+    case TXmlFileKind::Document:
+        break;
+    }
+    return kDocumentSizeLimit;
+}
+
+QString DataSizeText(qint64 bytes) {
+    static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ"};
+    if (bytes < 1024)
+        return QStringLiteral("%1 байт").arg(bytes);
+    double value = double(bytes) / 1024;
+    int unit = 0;
+    while (value >= 1024 && unit + 1 < int(std::size(units))) {
+        value /= 1024;
+        ++unit;
+    }
+    QString number = QString::number(value, 'f', 1);
+    if (number.endsWith(QLatin1String(".0")))
+        number.chop(2);
+    return number.replace(u'.', u',') + u' ' + QString::fromUtf8(units[unit]);
 }
 
 std::optional<int> ParseDecimalInt(const QString& text) {
@@ -314,9 +400,20 @@ void TXMLDocument::Release() {
 }
 
 void TXMLDocument::SetFileName(const QString& fileName) {
-    if (fileName != m_fileName)
-        Release();
+    SetNativeFileName(QFile::encodeName(fileName));
     m_fileName = fileName;
+}
+
+void TXMLDocument::SetFileName(const QString& fileName, TXmlFileKind kind) {
+    SetFileName(fileName);
+    m_kind = kind;
+}
+
+void TXMLDocument::SetNativeFileName(const QByteArray& path) {
+    if (path != m_nativeName)
+        Release();
+    m_nativeName = path;
+    m_fileName = QFile::decodeName(path);
 }
 
 void TXMLDocument::SetActive(bool active) {
@@ -326,42 +423,72 @@ void TXMLDocument::SetActive(bool active) {
     }
     if (m_doc)
         return;
-    if (m_fileName.isEmpty())
+    if (m_nativeName.isEmpty())
         throw TXmlError(QStringLiteral("Не задано имя XML-файла"));
-    Parse(ReadDocumentFile(m_fileName), m_fileName, nullptr);
+    ParseFile();
 }
 
 void TXMLDocument::LoadFromFile(const QString& fileName) {
     Release();
-    m_fileName = fileName;
+    SetFileName(fileName);
     SetActive(true);
+}
+
+void TXMLDocument::LoadFromFile(const QString& fileName, TXmlFileKind kind) {
+    m_kind = kind;
+    LoadFromFile(fileName);
 }
 
 void TXMLDocument::LoadFromXML(const QString& text) {
     Release();
     m_fileName.clear();
+    m_nativeName.clear();
     Parse(text.toUtf8(), QStringLiteral("текст XML"), "UTF-8");
 }
 
 void TXMLDocument::LoadFromXML(const QByteArray& bytes) {
     Release();
     m_fileName.clear();
+    m_nativeName.clear();
     Parse(bytes, QStringLiteral("текст XML"), nullptr);
+}
+
+void* TXMLDocument::Context() {
+    // One parser context serves every document this object reads; each read resets it.
+    if (!m_ctxt)
+        m_ctxt = xmlNewParserCtxt();
+    if (!m_ctxt)
+        throw TXmlError(QStringLiteral("Не хватает памяти для разбора XML"));
+    return m_ctxt;
 }
 
 void TXMLDocument::Parse(const QByteArray& bytes, const QString& origin, const char* forcedEncoding) {
     Release();
-    // One parser context serves every document this object reads; each read resets it.
-    if (!m_ctxt)
-        m_ctxt = xmlNewParserCtxt();
-    xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(m_ctxt);
-    if (!ctxt)
-        throw TXmlError(QStringLiteral("Не хватает памяти для разбора XML"));
-    // Never XML_PARSE_HUGE, XML_PARSE_NOENT or XML_PARSE_DTDLOAD: limits stay on and nothing
-    // outside the document is read.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(Context());
+    TakeResult(
+        xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), nullptr, forcedEncoding, kParseOptions),
+        origin);
+}
+
+void TXMLDocument::ParseFile() {
+    Release();
+    xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(Context());
+    TDocumentFile file(m_nativeName, m_fileName, m_kind);
     xmlDocPtr doc =
-        xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), nullptr, forcedEncoding, options);
+        xmlCtxtReadIO(ctxt, &TDocumentFile::Read, nullptr, &file, nullptr, nullptr, kParseOptions);
+    try {
+        file.ThrowIfReadFailed();
+    } catch (...) {
+        if (doc)
+            xmlFreeDoc(doc);
+        throw;
+    }
+    TakeResult(doc, m_fileName);
+}
+
+void TXMLDocument::TakeResult(void* parsed, const QString& origin) {
+    xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(m_ctxt);
+    xmlDocPtr doc = static_cast<xmlDocPtr>(parsed);
     QString message;
     if (!doc || !ctxt->wellFormed) {
         const xmlError* err = xmlCtxtGetLastError(ctxt);

@@ -21,6 +21,34 @@ public:
     using TXmlError::TXmlError;
 };
 
+// A file that is larger than its kind of document may be; refused before any of it is read.
+class TXmlFileTooLarge : public TXmlError {
+public:
+    using TXmlError::TXmlError;
+};
+
+// What an XML file holds, which decides how large it may be. The real files of each kind stay
+// far below these limits; a file past them is damaged or not what its name says, and reading it
+// whole would stall the program and fill its memory.
+enum class TXmlFileKind {
+    Document,   // any XML file the player reads, when the caller names no kind
+    Descriptor, // a course descriptor of the catalogue
+    Tree,       // a section's tree document
+    Collection, // a collection file
+    TaskPage,   // a page of the tasks section, read for its task ids
+};
+
+inline constexpr qint64 kDescriptorSizeLimit = qint64(1) << 20; // 1 MB
+inline constexpr qint64 kTreeSizeLimit = qint64(64) << 20;      // 64 MB
+inline constexpr qint64 kCollectionSizeLimit = qint64(64) << 20;
+inline constexpr qint64 kTaskPageSizeLimit = qint64(16) << 20;
+inline constexpr qint64 kDocumentSizeLimit = qint64(64) << 20; // the largest of the above
+
+// The largest file of the kind that is read, in bytes.
+qint64 XmlSizeLimit(TXmlFileKind kind);
+// "1 МБ", "1,5 ГБ", "512 байт": a size as the messages show it.
+QString DataSizeText(qint64 bytes);
+
 // Plain decimal with an optional sign and nothing else: "007" is 7, " 7", "7.0", "0x7", "" fail.
 std::optional<int> ParseDecimalInt(const QString& text);
 
@@ -71,13 +99,24 @@ public:
 
     // Switching files unloads the current document.
     void SetFileName(const QString& fileName);
+    void SetFileName(const QString& fileName, TXmlFileKind kind);
+    // Names the file by its bytes as the file system holds them: a name that is not valid in
+    // the system's encoding (a windows-1251 name from an old disc) cannot pass through a
+    // QString unchanged. FileName() is then its readable form, for messages.
+    void SetNativeFileName(const QByteArray& path);
     QString FileName() const { return m_fileName; }
+
+    // The kind of the files this object reads from now on; a file larger than the kind allows
+    // raises TXmlFileTooLarge, naming the file, before it is read. Document by default.
+    void SetFileKind(TXmlFileKind kind) { m_kind = kind; }
+    TXmlFileKind FileKind() const { return m_kind; }
 
     // Activating parses FileName; deactivating releases the parsed document.
     void SetActive(bool active);
     bool Active() const { return m_doc != nullptr; }
 
     void LoadFromFile(const QString& fileName);
+    void LoadFromFile(const QString& fileName, TXmlFileKind kind);
     void LoadFromXML(const QString& text);     // text held in memory, already decoded
     void LoadFromXML(const QByteArray& bytes); // raw bytes; the declaration names the encoding
 
@@ -89,9 +128,14 @@ public:
 
 private:
     void Parse(const QByteArray& bytes, const QString& origin, const char* forcedEncoding);
+    void ParseFile();
+    void* Context();
+    void TakeResult(void* doc, const QString& origin);
     void Release();
 
     QString m_fileName;
+    QByteArray m_nativeName; // the bytes that name m_fileName to the file system
+    TXmlFileKind m_kind = TXmlFileKind::Document;
     void* m_doc = nullptr;  // xmlDoc*
     void* m_ctxt = nullptr; // xmlParserCtxt*, made on the first parse
 };

@@ -40,7 +40,7 @@ QTreeWidgetItem* MakeNode(const TXMLNode& xml) {
 void TMarkupTreeView::LoadTreeFromXML(TXMLDocument& doc, const QString& fileName) {
     // A document left active by an earlier failed load must not stand in for the file.
     doc.SetActive(false);
-    doc.SetFileName(fileName);
+    doc.SetFileName(fileName, TXmlFileKind::Tree);
     doc.SetActive(true); // a parse failure leaves the old tree
 
     ClearTree();

@@ -1,10 +1,13 @@
 #include "app/XmlDocument.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestXmlDocument : public QObject {
     Q_OBJECT
@@ -17,6 +20,15 @@ class TestXmlDocument : public QObject {
         if (!f.open(QIODevice::WriteOnly))
             qFatal("cannot write fixture");
         f.write(bytes);
+        return path;
+    }
+
+    // A file of the given size whose first bytes are head and the rest a hole: its size is real,
+    // yet no gigabyte is ever written.
+    QString Sparse(const QString& name, qint64 size, const QByteArray& head) {
+        const QString path = Write(name, head);
+        if (!QFile::resize(path, size))
+            qFatal("cannot make a sparse fixture");
         return path;
     }
 
@@ -274,6 +286,169 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(TXmlError, doc.SaveToFile(m_dir.filePath("no/such/folder/x.sff")));
         TXMLDocument inactive;
         QVERIFY_THROWS_EXCEPTION(TXmlError, inactive.SaveToFile(m_dir.filePath("x.sff")));
+    }
+
+    // A file larger than its kind allows is refused by its size, with a message that names the
+    // file; a file of exactly the limit is read.
+    void sizeLimitsByKind_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("says");
+        const qint64 mb = qint64(1) << 20;
+        QTest::newRow("descriptor of 1 MB") << int(TXmlFileKind::Descriptor) << mb << false << "";
+        QTest::newRow("descriptor a byte over 1 MB")
+            << int(TXmlFileKind::Descriptor) << mb + 1 << true << "описания курса: 1 МБ при допустимых 1 МБ";
+        QTest::newRow("descriptor of 1.5 GB")
+            << int(TXmlFileKind::Descriptor) << 1536 * mb << true << "1,5 ГБ при допустимых 1 МБ";
+        QTest::newRow("tree of 64 MB and a byte")
+            << int(TXmlFileKind::Tree) << 64 * mb + 1 << true << "дерева раздела";
+        QTest::newRow("tree of 1.5 GB") << int(TXmlFileKind::Tree) << 1536 * mb << true << "допустимых 64 МБ";
+        QTest::newRow("collection over 64 MB") << int(TXmlFileKind::Collection) << 65 * mb << true
+                                               << "файла подборки: 65 МБ при допустимых 64 МБ";
+        QTest::newRow("task page over 16 MB") << int(TXmlFileKind::TaskPage) << 16 * mb + 512 * 1024 << true
+                                              << "страницы заданий: 16,5 МБ при допустимых 16 МБ";
+        QTest::newRow("task page of 2 MB") << int(TXmlFileKind::TaskPage) << 2 * mb << false << "";
+        QTest::newRow("any document over 64 MB")
+            << int(TXmlFileKind::Document) << 100 * mb << true << "XML-документа: 100 МБ";
+        QTest::newRow("any document of 2 GB and more")
+            << int(TXmlFileKind::Document) << 2049 * mb << true << "2 ГБ при допустимых 64 МБ";
+    }
+    void sizeLimitsByKind() {
+        QFETCH(int, kind);
+        QFETCH(qint64, size);
+        QFETCH(bool, refused);
+        QFETCH(QString, says);
+        // A root and then blanks up to the size: well-formed when it is read to the end.
+        const QByteArray head = "<r a=\"1\">";
+        const QByteArray tail = "</r>";
+        QString path;
+        if (refused) {
+            path = Sparse("huge.xml", size, head);
+        } else {
+            path = Write("limit.xml", head + QByteArray(size - head.size() - tail.size(), ' ') + tail);
+            QCOMPARE(QFileInfo(path).size(), size);
+        }
+        TXMLDocument doc;
+        doc.SetFileName(path, TXmlFileKind(kind));
+        if (!refused) {
+            doc.SetActive(true);
+            QCOMPARE(doc.DocumentElement().AttributeInt("a"), 1);
+            return;
+        }
+        try {
+            doc.SetActive(true);
+            QFAIL("no exception");
+        } catch (const TXmlFileTooLarge& e) {
+            QVERIFY2(e.Message().contains(path), qPrintable(e.Message()));
+            QVERIFY2(e.Message().contains(says), qPrintable(e.Message()));
+            QVERIFY2(e.Message().contains("слишком велик"), qPrintable(e.Message()));
+        }
+        QVERIFY(!doc.Active());
+        // The same object still reads a file of a sane size afterwards.
+        doc.SetFileName(Write("small.xml", "<s/>"));
+        doc.SetActive(true);
+        QCOMPARE(doc.DocumentElement().NodeName(), QStringLiteral("s"));
+    }
+
+    void kindStaysUntilChanged() {
+        const QString path = Sparse("two-mb.xml", qint64(2) << 20, "<r/>");
+        TXMLDocument doc;
+        QVERIFY_THROWS_EXCEPTION(TXmlFileTooLarge, doc.LoadFromFile(path, TXmlFileKind::Descriptor));
+        // Still a descriptor reader: the next file of that size is refused too.
+        QVERIFY_THROWS_EXCEPTION(TXmlFileTooLarge, doc.LoadFromFile(path));
+        doc.SetFileKind(TXmlFileKind::Tree);
+        // A tree may be that large: the file is read.
+        doc.LoadFromFile(path);
+        QCOMPARE(doc.DocumentElement().NodeName(), QStringLiteral("r"));
+    }
+
+    void dataSizes_data() {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << qint64(0) << "0 байт";
+        QTest::newRow("bytes") << qint64(1023) << "1023 байт";
+        QTest::newRow("kilobyte") << qint64(1024) << "1 КБ";
+        QTest::newRow("one and a half kilobytes") << qint64(1536) << "1,5 КБ";
+        QTest::newRow("megabyte") << (qint64(1) << 20) << "1 МБ";
+        QTest::newRow("just under 2 MB rounds up") << (qint64(2) << 20) - 1 << "2 МБ";
+        QTest::newRow("gigabytes") << (qint64(3) << 29) << "1,5 ГБ";
+    }
+    void dataSizes() {
+        QFETCH(qint64, bytes);
+        QTEST(DataSizeText(bytes), "text");
+    }
+
+    // The parser takes a file a piece at a time: a document far longer than one piece, with
+    // characters of several bytes cut at the pieces' edges, reads whole and unchanged.
+    void longDocumentsReadWhole_data() {
+        QTest::addColumn<QString>("encoding");
+        QTest::newRow("utf-8") << "UTF-8";
+        QTest::newRow("windows-1251") << "windows-1251";
+        QTest::newRow("utf-16") << "UTF-16";
+    }
+    void longDocumentsReadWhole() {
+        QFETCH(QString, encoding);
+        constexpr int count = 30000;
+        QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n<tree>\n").arg(encoding);
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("<i id=\"%1\" text=\"Пункт №%1: ёжик\"/>\n").arg(i);
+        text += QStringLiteral("</tree>\n");
+        QByteArray bytes;
+        if (encoding == "UTF-8") {
+            bytes = text.toUtf8();
+        } else if (encoding == "UTF-16") {
+            bytes = QByteArray("\xFF\xFE", 2);
+            bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        } else {
+            for (const QChar c : text) {
+                const ushort u = c.unicode();
+                bytes += u < 0x80      ? char(u)
+                         : u == 0x401  ? char(0xA8)
+                         : u == 0x451  ? char(0xB8)
+                         : u == 0x2116 ? char(0xB9)
+                                       : char(u - 0x410 + 0xC0);
+            }
+        }
+        QVERIFY(bytes.size() > 1000000);
+        TXMLDocument doc;
+        doc.LoadFromFile(Write("long.xml", bytes), TXmlFileKind::Tree);
+        const TXMLNode root = doc.DocumentElement();
+        int seen = 0;
+        for (TXMLNode item = root.FirstChild(); item; item = item.NextSibling(), ++seen) {
+            if (item.AttributeInt("id") != seen ||
+                item.AttributeText("text") != QStringLiteral("Пункт №%1: ёжик").arg(seen))
+                QFAIL(
+                    qPrintable(QStringLiteral("item %1 reads %2").arg(seen).arg(item.AttributeText("text"))));
+        }
+        QCOMPARE(seen, count);
+    }
+
+    // A name from an old disc in windows-1251 is no UTF-8: its readable form has lost the bytes,
+    // so the file is opened by the bytes themselves.
+    void nonUtf8NameOpensByItsBytes() {
+        const QByteArray name = "\xCA\xF3\xF0\xF1 \xEF\xF0\xE0\xE2\xE0.xml"; // "Курс права.xml"
+        const QByteArray path = QFile::encodeName(m_dir.path()) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        const QByteArray xml = "<CourseInfo Id=\"5\"/>";
+        QCOMPARE(::write(fd, xml.constData(), size_t(xml.size())), ssize_t(xml.size()));
+        ::close(fd);
+
+        TXMLDocument doc;
+        doc.SetNativeFileName(path);
+        doc.SetActive(true);
+        QCOMPARE(doc.DocumentElement().AttributeInt("Id"), 5);
+        QVERIFY(doc.FileName().startsWith(m_dir.path()));
+        QVERIFY(doc.FileName().endsWith(".xml"));
+        // What a QString of the name leads to is another file, one that does not exist.
+        TXMLDocument byText;
+        QVERIFY_THROWS_EXCEPTION(TXmlError, byText.LoadFromFile(doc.FileName()));
+        // Naming another file by its bytes unloads the document, like SetFileName.
+        doc.SetNativeFileName(QFile::encodeName(Write("other.xml", "<o/>")));
+        QVERIFY(!doc.Active());
+        // The temporary folder cannot remove what a QString cannot name.
+        QCOMPARE(::unlink(path.constData()), 0);
     }
 
     void switchingFilesUnloads() {
