@@ -7,30 +7,34 @@
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
 
-bool HasDescriptorSuffix(const QString& name) {
-    return name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive);
-}
+// A descriptor's name in the folder: readable, and as the file system holds it.
+struct TEntryName {
+    QString Name;
+    QByteArray Native;
+};
 
 #ifdef Q_OS_UNIX
 // One pass of readdir: the entry's own type says "ordinary file" for nearly every entry, so
 // only links and file systems that do not report types cost a stat. A leading dot hides a file.
-QStringList DescriptorNames(const QString& folder) {
-    QStringList names;
-    const QByteArray path = QFile::encodeName(folder);
-    DIR* dir = ::opendir(path.constData());
+std::vector<TEntryName> DescriptorNames(const QByteArray& folder) {
+    std::vector<TEntryName> names;
+    DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return names;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
-        if (!HasDescriptorSuffix(name))
+        // The suffix is ASCII, so the bytes decide it whatever the encoding of the rest.
+        const QByteArray native(entry->d_name);
+        if (!native.toLower().endsWith(".xml"))
             continue;
         bool isFile = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -40,50 +44,79 @@ QStringList DescriptorNames(const QString& folder) {
             isFile = ::fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
         if (isFile)
-            names << name;
+            names.push_back(TEntryName{QFile::decodeName(native), native});
     }
     ::closedir(dir);
     return names;
 }
 #else
-QStringList DescriptorNames(const QString& folder) {
+std::vector<TEntryName> DescriptorNames(const QByteArray& folder) {
     // Without QDir::System, sockets, pipes and broken links stay out: reading a pipe would hang.
-    QStringList names;
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        {QStringLiteral("*.xml")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::vector<TEntryName> names;
+    const QFileInfoList entries =
+        QDir(QFile::decodeName(folder))
+            .entryInfoList({QStringLiteral("*.xml")}, QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (name.startsWith(u'.') || entry.isHidden() || !entry.isFile())
             continue;
-        names << name;
+        names.push_back(TEntryName{name, QFile::encodeName(name)});
     }
     return names;
 }
 #endif
 
+// Whether the file opens for reading, to tell an unreadable file from a malformed one.
+bool CanOpen(const QByteArray& path) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+#else
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
+
 } // namespace
 
-QStringList ListDescriptorFiles(const QString& folder) {
+std::vector<TDescriptorFile> ListDescriptors(const QString& folder) {
+    std::vector<TDescriptorFile> files;
     if (folder.isEmpty())
-        return {};
+        return files;
     const QString base = QDir(folder).absolutePath() + u'/';
-    // Case-insensitive first, as the discs' own file system lists them; case decides the rest.
-    // The folded names are made once, not at every comparison.
+    const QByteArray nativeBase = QFile::encodeName(base);
+    // Case-insensitive first, as the discs' own file system lists them; case decides the rest,
+    // and the bytes decide between names that read the same. The folded names are made once,
+    // not at every comparison.
     struct TKey {
         QString Folded;
-        QString Name;
+        TEntryName Entry;
     };
     std::vector<TKey> keys;
-    for (QString& name : DescriptorNames(base))
-        keys.push_back(TKey{name.toCaseFolded(), std::move(name)});
+    for (TEntryName& entry : DescriptorNames(nativeBase)) {
+        QString folded = entry.Name.toCaseFolded();
+        keys.push_back(TKey{std::move(folded), std::move(entry)});
+    }
     std::sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
-        const int c = a.Folded.compare(b.Folded);
-        return c != 0 ? c < 0 : a.Name < b.Name;
+        if (const int c = a.Folded.compare(b.Folded); c != 0)
+            return c < 0;
+        if (a.Entry.Name != b.Entry.Name)
+            return a.Entry.Name < b.Entry.Name;
+        return a.Entry.Native < b.Entry.Native;
     });
-    QStringList paths;
-    paths.reserve(qsizetype(keys.size()));
+    files.reserve(keys.size());
     for (const TKey& key : keys)
-        paths << base + key.Name;
+        files.push_back(TDescriptorFile{base + key.Entry.Name, nativeBase + key.Entry.Native});
+    return files;
+}
+
+QStringList ListDescriptorFiles(const QString& folder) {
+    QStringList paths;
+    for (const TDescriptorFile& file : ListDescriptors(folder))
+        paths << file.FileName;
     return paths;
 }
 
@@ -91,8 +124,8 @@ TCourseScan::TCourseScan(TCatalogueBuilder& builder) : m_builder(builder) {
 }
 
 void TCourseScan::LoadCourses(const QString& folder) {
-    for (const QString& fileName : ListDescriptorFiles(folder))
-        ReadCourseInfo(fileName);
+    for (const TDescriptorFile& file : ListDescriptors(folder))
+        ReadCourseInfo(file);
     if (m_builder.PageCount() > 0) {
         m_builder.SetActivePage(0);
         m_builder.MainPagesChange();
@@ -104,16 +137,24 @@ void TCourseScan::Skip(const QString& fileName, const QString& reason) {
 }
 
 void TCourseScan::ReadCourseInfo(const QString& fileName) {
+    ReadCourseInfo(TDescriptorFile{fileName, QFile::encodeName(fileName)});
+}
+
+void TCourseScan::ReadCourseInfo(const TDescriptorFile& file) {
+    const QString& fileName = file.FileName;
     // Every failure ends this one file quietly; the scan goes on with the next.
     try {
         InfoXML.SetActive(false);
-        InfoXML.SetFileName(fileName);
+        InfoXML.SetFileKind(TXmlFileKind::Descriptor);
+        InfoXML.SetNativeFileName(file.NativePath);
         try {
             InfoXML.SetActive(true);
+        } catch (const TXmlFileTooLarge&) {
+            Skip(fileName, QStringLiteral("файл слишком велик"));
+            return;
         } catch (const TXmlError&) {
-            QFile file(fileName);
-            Skip(fileName, file.open(QIODevice::ReadOnly) ? QStringLiteral("ошибка в XML")
-                                                          : QStringLiteral("файл не читается"));
+            Skip(fileName, CanOpen(file.NativePath) ? QStringLiteral("ошибка в XML")
+                                                    : QStringLiteral("файл не читается"));
             return;
         }
         const TXMLNode root = InfoXML.DocumentElement();

@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,9 @@ private slots:
     void skippedReasonsAreSaid();
     void unreadableFileIsSkipped();
     void findOrAddPageWithoutCreate();
+    void hugeDescriptorsAreRefusedUnread_data();
+    void hugeDescriptorsAreRefusedUnread();
+    void namesInOtherEncodingsAreRead();
 };
 
 void TestCourseScan::scan_data() {
@@ -287,6 +291,68 @@ void TestCourseScan::findOrAddPageWithoutCreate() {
     QCOMPARE(model.FindOrAddPage("A", false), 0);
     // Without an active page there is nowhere to put a course.
     QVERIFY_THROWS_EXCEPTION(TCatalogueError, model.AddCourseButtons(1, "n", "d"));
+}
+
+void TestCourseScan::hugeDescriptorsAreRefusedUnread_data() {
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("1.5 GB") << (qint64(3) << 29) << true;
+    QTest::newRow("a byte over 1 MB") << (qint64(1) << 20) + 1 << true;
+    QTest::newRow("1 MB") << (qint64(1) << 20) << false;
+}
+
+void TestCourseScan::hugeDescriptorsAreRefusedUnread() {
+    // Sparse files: the size is real, no gigabyte is written. Refused by its size, the file
+    // costs the scan nothing; the course after it is still read.
+    QFETCH(qint64, size);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    WriteFiles(dir.path(), {{"a_big.xml", Descriptor("1", "A")}, {"b.xml", Descriptor("2", "A")}});
+    QVERIFY(QFile::resize(dir.filePath("a_big.xml"), size));
+    TCatalogueModel model;
+    TCourseScan(model).LoadCourses(dir.path());
+    if (!refused) {
+        // At the limit the file is read: the parser ends at the hole after the root.
+        QCOMPARE(Summary(model), QStringLiteral("*A: 1@10, 2@40"));
+        QCOMPARE(SkippedNames(model), QString());
+        return;
+    }
+    QCOMPARE(Summary(model), QStringLiteral("*A: 2@10"));
+    QCOMPARE(int(model.Skipped().size()), 1);
+    QCOMPARE(model.Skipped()[0].File, QStringLiteral("a_big.xml"));
+    QCOMPARE(model.Skipped()[0].Reason, QStringLiteral("файл слишком велик"));
+}
+
+void TestCourseScan::namesInOtherEncodingsAreRead() {
+    // Names copied from old discs keep their windows-1251 bytes, which are no UTF-8. Each is
+    // opened by its own bytes, even where two such names read alike once decoded.
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QList<QPair<QByteArray, QByteArray>> files = {
+        {"k_\xCA\xF3\xF0\xF1 \xF4\xE8\xE7\xE8\xEA\xE8.xml", Descriptor("1", "A")}, // "Курс физики"
+        {"plain.xml", Descriptor("4", "A")},
+        {"\xC0.xml", Descriptor("2", "A")},
+        {"\xC1.XML", Descriptor("3", "A")},
+    };
+    for (const auto& [name, bytes] : files) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+        ::close(fd);
+    }
+    const std::vector<TDescriptorFile> listed = ListDescriptors(dir.path());
+    QCOMPARE(int(listed.size()), 4);
+    QCOMPARE(listed[0].NativePath, folder + files[0].first);
+    QVERIFY(listed[0].FileName.startsWith(dir.path() + QStringLiteral("/k_")));
+    QCOMPARE(ListDescriptorFiles(dir.path()).size(), 4);
+    TCatalogueModel model;
+    TCourseScan(model).LoadCourses(dir.path());
+    QCOMPARE(SkippedNames(model), QString());
+    // Sorted by the readable names; the two that read alike keep the order of their bytes' case.
+    QCOMPARE(Summary(model), QStringLiteral("*A: 1@10, 4@40, 3@70, 2@100"));
+    // The temporary folder cannot remove what a QString cannot name.
+    for (const auto& file : files)
+        QCOMPARE(::unlink((folder + file.first).constData()), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCourseScan)
