@@ -35,21 +35,30 @@ QString ItemPagePath(const QString& courseDir, int sectionId, int itemId) {
     return courseDir + QString::number(sectionId) + u'/' + QString::number(itemId) + QStringLiteral(".xml");
 }
 
-bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId) {
+bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot) {
     const QString path = TreeDocumentPath(courseDir, sectionId);
     if (!QFileInfo(path).isFile())
         return false;
     // A probe: whatever goes wrong only means the section is not offered.
+    QString reason;
     try {
         doc.SetActive(false);
-        doc.LoadFromFile(path);
+        doc.LoadFromFile(path, TXmlFileKind::Tree);
         const int count = doc.DocumentElement().ChildCount();
         doc.SetActive(false);
-        return count > 0;
+        if (count > 0)
+            return true;
+        reason = QStringLiteral("В файле \"%1\" нет ни одного элемента").arg(path);
+    } catch (const std::exception& e) {
+        doc.SetActive(false);
+        reason = QString::fromUtf8(e.what());
     } catch (...) {
         doc.SetActive(false);
-        return false;
+        reason = QStringLiteral("Файл \"%1\" не читается").arg(path);
     }
+    if (whyNot)
+        *whyNot = reason;
+    return false;
 }
 
 std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir) {
@@ -57,6 +66,17 @@ std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, cons
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
         available[i] = IsSectionAvailable(doc, courseDir, SectionProbeOrder[i]);
     return available;
+}
+
+QString NoSectionReason(const QString& courseDir, const QString& lastFailure) {
+    if (!lastFailure.isEmpty())
+        return QStringLiteral("Ни один раздел курса не загрузился. Последняя причина: %1").arg(lastFailure);
+    QStringList folders;
+    for (const int id : SectionProbeOrder)
+        folders << QString::number(id);
+    return QStringLiteral(
+               "В папке курса \"%1\" нет ни одного раздела: ни в одной из папок %2 нет файла tree.xml")
+        .arg(courseDir, folders.join(QStringLiteral(", ")));
 }
 
 int StartSection(const std::array<bool, SectionProbeOrder.size()>& available) {

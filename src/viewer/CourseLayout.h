@@ -26,11 +26,18 @@ QString TreeDocumentPath(const QString& courseDir, int sectionId);
 QString ItemPagePath(const QString& courseDir, int sectionId, int itemId);
 
 // Whether the section has a tree document whose root has at least one child. Never throws: a
-// missing, unreadable or malformed document gives false. Leaves doc inactive.
-bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId);
+// missing, unreadable or malformed document gives false. Leaves doc inactive. When a tree
+// document exists but cannot be used, whyNot (if given) receives the reason, naming the file.
+bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId,
+                        QString* whyNot = nullptr);
 
 // Availability of every section of SectionProbeOrder, in that order.
 std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir);
+
+// Why a course has no available section, for the message the user sees: lastFailure is the
+// reason the last section with a tree document failed (as IsSectionAvailable gives it), empty
+// when no section has a tree document at all.
+QString NoSectionReason(const QString& courseDir, const QString& lastFailure);
 
 // The first available section in probe order; 0 when there is none.
 int StartSection(const std::array<bool, SectionProbeOrder.size()>& available);

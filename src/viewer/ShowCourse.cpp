@@ -178,15 +178,16 @@ int TForm1::CurrentSection() const {
     return se1->value();
 }
 
-bool TForm1::IsSectionAvailable(int sectionId) {
-    return ::IsSectionAvailable(XMLDocument1, CourseDir, sectionId);
+bool TForm1::IsSectionAvailable(int sectionId, QString* whyNot) {
+    return ::IsSectionAvailable(XMLDocument1, CourseDir, sectionId, whyNot);
 }
 
 bool TForm1::OpenCourse(int courseNumber) {
     CourseDir = CourseFolder(m_context.ProgramFolder, courseNumber);
     std::array<bool, SectionProbeOrder.size()> available{};
+    QString lastFailure; // why the last section with a tree document could not be used
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
-        available[i] = IsSectionAvailable(SectionProbeOrder[i]);
+        available[i] = IsSectionAvailable(SectionProbeOrder[i], &lastFailure);
     const int start = StartSection(available);
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
         if (QAction* action = SectionAction(SectionProbeOrder[i]))
@@ -197,7 +198,17 @@ bool TForm1::OpenCourse(int courseNumber) {
     wMain->Stop();
     wMain->LoadBlankAndWait();
     CourseNumber = courseNumber;
-    NavigateToObject(start);
+    if (start != 0) {
+        NavigateToObject(start);
+        return result;
+    }
+    // No section loads: the load of the section "0" that follows fails, and its message alone
+    // would only name a folder that never exists. It says why the sections failed as well.
+    try {
+        NavigateToObject(start);
+    } catch (const TXmlError& e) {
+        throw TXmlError(e.Message() + QStringLiteral("\n\n") + NoSectionReason(CourseDir, lastFailure));
+    }
     return result;
 }
 

@@ -40,7 +40,8 @@ public:
     // exists. A tree document that fails to load raises (the caller's error report shows it).
     bool OpenCourse(int courseNumber);
     void NavigateToObject(int sectionId);
-    bool IsSectionAvailable(int sectionId);
+    // whyNot, when given, receives the reason a tree document that exists cannot be used.
+    bool IsSectionAvailable(int sectionId, QString* whyNot = nullptr);
     int CurrentSection() const;
 
     void ShowToolTip(const QString& url);

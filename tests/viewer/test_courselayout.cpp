@@ -3,6 +3,9 @@
 #include "app/XmlDocument.h"
 #include "viewer/CourseLayout.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -61,23 +64,76 @@ private slots:
         QTest::addColumn<int>("course");
         QTest::addColumn<int>("section");
         QTest::addColumn<bool>("available");
-        QTest::newRow("utf-8 tree") << 1 << 5 << true;
-        QTest::newRow("windows-1251 tree") << 1 << 12 << true;
-        QTest::newRow("malformed") << 1 << 7 << false;
-        QTest::newRow("root without items") << 1 << 8 << false;
-        QTest::newRow("folder named tree.xml") << 1 << 68 << false;
-        QTest::newRow("tasks") << 1 << 2010 << true;
-        QTest::newRow("missing section") << 1 << 30 << false;
-        QTest::newRow("only section 30") << 2 << 30 << true;
-        QTest::newRow("folder without trees") << 3 << 5 << false;
-        QTest::newRow("missing course") << 99 << 5 << false;
+        QTest::addColumn<QString>("why"); // what the reason says; empty: no reason is given
+        QTest::newRow("utf-8 tree") << 1 << 5 << true << "";
+        QTest::newRow("windows-1251 tree") << 1 << 12 << true << "";
+        QTest::newRow("malformed") << 1 << 7 << false << "Ошибка в XML (" + Library + "1/7/tree.xml, строка";
+        QTest::newRow("root without items")
+            << 1 << 8 << false << "В файле \"" + Library + "1/8/tree.xml\" нет ни одного элемента";
+        QTest::newRow("folder named tree.xml") << 1 << 68 << false << "";
+        QTest::newRow("tasks") << 1 << 2010 << true << "";
+        QTest::newRow("missing section") << 1 << 30 << false << "";
+        QTest::newRow("only section 30") << 2 << 30 << true << "";
+        QTest::newRow("folder without trees") << 3 << 5 << false << "";
+        QTest::newRow("missing course") << 99 << 5 << false << "";
     }
     void availability() {
         QFETCH(int, course);
         QFETCH(int, section);
+        QFETCH(QString, why);
         TXMLDocument doc;
-        QTEST(IsSectionAvailable(doc, CourseFolder(Library, course), section), "available");
+        QString reason = QStringLiteral("untouched");
+        QTEST(IsSectionAvailable(doc, CourseFolder(Library, course), section, &reason), "available");
         QVERIFY(!doc.Active());
+        if (why.isEmpty())
+            QCOMPARE(reason, QStringLiteral("untouched"));
+        else
+            QVERIFY2(reason.startsWith(why), qPrintable(reason));
+    }
+
+    // A tree document far larger than any course's is refused by its size, unread, and the
+    // section is not offered. A sparse file: no gigabyte is written.
+    void hugeTreeIsRefused() {
+        QTemporaryDir dir;
+        const QString course = dir.path() + QStringLiteral("/1/");
+        QVERIFY(QDir().mkpath(course + QStringLiteral("5")));
+        QFile tree(TreeDocumentPath(course, 5));
+        QVERIFY(tree.open(QIODevice::WriteOnly));
+        tree.write("<tree><i id=\"1\"/></tree>");
+        QVERIFY(tree.resize(qint64(3) << 29));
+        tree.close();
+        TXMLDocument doc;
+        QString reason;
+        QVERIFY(!IsSectionAvailable(doc, course, 5, &reason));
+        QVERIFY2(reason.contains(TreeDocumentPath(course, 5)), qPrintable(reason));
+        QVERIFY2(reason.contains(QStringLiteral("слишком велик для дерева раздела: 1,5 ГБ")),
+                 qPrintable(reason));
+    }
+
+    void noSectionReasons_data() {
+        QTest::addColumn<QString>("lastFailure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a section failed")
+            << "Ошибка в XML (/lib/4/30/tree.xml, строка 2): oops"
+            << "Ни один раздел курса не загрузился. Последняя причина: Ошибка в XML (/lib/4/30/tree.xml, "
+               "строка 2): oops";
+        QTest::newRow("no tree document anywhere")
+            << ""
+            << "В папке курса \"/lib/4/\" нет ни одного раздела: ни в одной из папок 5, 7, 8, 12, 68, 2010, "
+               "30 нет файла tree.xml";
+    }
+    void noSectionReasons() {
+        QFETCH(QString, lastFailure);
+        QTEST(NoSectionReason(QStringLiteral("/lib/4/"), lastFailure), "message");
+    }
+
+    // The reason of the last failing section in probe order is what OpenCourse reports.
+    void lastFailureInProbeOrderWins() {
+        TXMLDocument doc;
+        QString reason;
+        for (const int id : SectionProbeOrder)
+            IsSectionAvailable(doc, CourseFolder(Library, 1), id, &reason);
+        QVERIFY2(reason.contains(QStringLiteral("1/8/tree.xml")), qPrintable(reason));
     }
 
     void probeOrderDecidesTheStart_data() {
