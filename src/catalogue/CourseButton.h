@@ -4,15 +4,36 @@
 #include <QPushButton>
 #include <QRect>
 
+// The hint of a course: its description as rich text, shown as written, with its line breaks
+// kept; a long one wraps instead of running off the screen. With fullName, the name leads in
+// bold, for a button whose caption shows the name cut short. Empty when there is nothing to say.
+QString CourseHint(const QString& description, const QString& fullName = {});
+
 // A course button: its caption is the course name, its tag the course number. The name is kept
-// as read, since the caption doubles every '&' so that none turns into a shortcut mark.
+// as read, since the caption doubles every '&' so that none turns into a shortcut mark. A name
+// too long for the button ends in "…", and the hint then starts with the whole name.
 class TCourseButton final : public QPushButton {
     Q_OBJECT
 public:
-    TCourseButton(int id, const QString& name, const QString& hint, QWidget* parent);
+    TCourseButton(int id, const QString& name, const QString& description, const QRect& geometry,
+                  QWidget* parent);
 
     int Tag = 0;
     QString CourseName;
+
+    // Whether the caption shows the name cut short.
+    bool Elided() const { return m_elided; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void UpdateCaption();
+
+    QString m_description;
+    bool m_elided = false;
 };
 
 // The row a course takes on its subject page: the invisible twin of its course button, named

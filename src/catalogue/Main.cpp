@@ -145,6 +145,9 @@ void TMainForm::BuildLayout() {
     CoursesBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CoursesBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CoursesBox->setWidgetResizable(true);
+    // Tab goes from course button to course button; the box itself is no stop on the way, and
+    // it still scrolls to show the button that takes the focus.
+    CoursesBox->setFocusPolicy(Qt::NoFocus);
     CoursesBox->viewport()->setAutoFillBackground(true);
     QPalette boxPalette = CoursesBox->palette();
     boxPalette.setColor(QPalette::Window, Theme::Paper);
@@ -215,37 +218,7 @@ void TMainForm::SetActivePage(int index) {
 }
 
 QString TMainForm::HintOf(const QString& description) {
-    // Rich text on purpose: a description with '<' or '&' is shown as written, its line breaks
-    // stay, and a long one wraps instead of running off the screen. An empty one gives no hint.
-    // Escaped by hand: the general plain-text converter cost more than the rest of a course.
-    if (description.isEmpty())
-        return {};
-    QString hint;
-    hint.reserve(description.size() + 16);
-    hint += QLatin1String("<qt>");
-    for (const QChar c : description) {
-        switch (c.unicode()) {
-        case '<':
-            hint += QLatin1String("&lt;");
-            break;
-        case '>':
-            hint += QLatin1String("&gt;");
-            break;
-        case '&':
-            hint += QLatin1String("&amp;");
-            break;
-        case '"':
-            hint += QLatin1String("&quot;");
-            break;
-        case '\n':
-            hint += QLatin1String("<br>");
-            break;
-        default:
-            hint += c;
-        }
-    }
-    hint += QLatin1String("</qt>");
-    return hint;
+    return CourseHint(description);
 }
 
 void TMainForm::AddCourseButtons(int id, const QString& name, const QString& description) {
@@ -262,10 +235,9 @@ void TMainForm::AddCourseButtons(int id, const QString& name, const QString& des
     if (auto* subject = dynamic_cast<TSubjectPage*>(page))
         subject->SetHasCourses(true); // and repaints the page
 
-    auto* button = new TCourseButton(id, name, hint, m_boxContent);
+    auto* button = new TCourseButton(id, name, description, QRect(10, top, 240, 30), m_boxContent);
     button->setObjectName(TCatalogueModel::CourseButtonName(id));
     connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
-    button->setGeometry(10, top, 240, 30);
     // Shown at once when the box shows its page; during the scan the box shows no page yet, and
     // the first page's buttons are shown when the scan ends.
     const bool shown = pageIndex == m_shownPage;

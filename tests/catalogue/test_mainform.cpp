@@ -2,6 +2,7 @@
 // a course and the host set-up done at creation.
 
 #include "app/Registry.h"
+#include "app/look/CourseStyle.h"
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -87,6 +90,12 @@ private slots:
     void hostSetupAtCreation();
     void browserFlagsFollowTheOption();
     void registryFailuresAreSilent();
+    void longNamesEndInEllipsis_data();
+    void longNamesEndInEllipsis();
+    void tabWalksTheCourseButtonsOnly();
+    void keysStartTheFocusedCourse_data();
+    void keysStartTheFocusedCourse();
+    void keyboardFocusIsShown();
 };
 
 void TestMainForm::layout_data() {
@@ -371,6 +380,183 @@ void TestMainForm::registryFailuresAreSilent() {
     TMainForm bare(fixture.Context);
     QCOMPARE(bare.FlashInstalled, false);
     bare.SetPPTBrowserFlags(false);
+}
+
+void TestMainForm::longNamesEndInEllipsis_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("elided");
+    QTest::addColumn<QString>("hint"); // as plain text
+    const QString longName =
+        QStringLiteral("Всеобщая история с древнейших времён до наших дней: хрестоматия для 10 класса");
+    QTest::newRow("short name: caption whole, hint the description") << "Алгебра"
+                                                                     << "Уравнения." << false << "Уравнения.";
+    QTest::newRow("short name without description: no hint") << "Алгебра"
+                                                             << "" << false << "";
+    QTest::newRow("long name: hint leads with the name")
+        << longName << "Учебник и задачи." << true << longName + "\nУчебник и задачи.";
+    QTest::newRow("long name without description: the name is the hint")
+        << longName << "" << true << longName;
+    QTest::newRow("long name with '&' and '<'")
+        << "Физика & химия <основы> для тех, кто любит длинные названия курсов"
+        << "d" << true << "Физика & химия <основы> для тех, кто любит длинные названия курсов\nd";
+    QTest::newRow("one long word") << QString(60, QChar(u'Ж')) << "" << true << QString(60, QChar(u'Ж'));
+}
+
+void TestMainForm::longNamesEndInEllipsis() {
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(bool, elided);
+    QFETCH(QString, hint);
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", name, description));
+    TMainForm form(fixture.Context);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* button = qobject_cast<TCourseButton*>(form.CoursesBox->widget()->findChild<QPushButton*>("Btn_1"));
+    QVERIFY(button);
+    QCOMPARE(button->Elided(), elided);
+    QCOMPARE(button->CourseName, name);
+    const QString caption = button->text().replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (elided) {
+        // The start of the name stays, the end gives way to "…", and what is left fits.
+        QVERIFY2(caption.endsWith(QChar(0x2026)), qPrintable(caption));
+        QVERIFY(name.startsWith(caption.chopped(1)));
+        QVERIFY(caption.size() > 5);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect contents =
+            button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        QVERIFY2(button->fontMetrics().horizontalAdvance(caption) <= contents.width(),
+                 qPrintable(QStringLiteral("%1 > %2")
+                                .arg(button->fontMetrics().horizontalAdvance(caption))
+                                .arg(contents.width())));
+    } else {
+        QCOMPARE(caption, name);
+    }
+    if (hint.isEmpty())
+        QVERIFY(button->toolTip().isEmpty());
+    else
+        QCOMPARE(QTextDocumentFragment::fromHtml(button->toolTip()).toPlainText(), hint);
+    // The launch hands over the whole name, not the caption.
+    QString title;
+    form.SetCourseViewer({[&](const QString& t) { title = t; }, [](int) { return false; }, [] {}});
+    button->click();
+    QCOMPARE(title, name);
+}
+
+void TestMainForm::tabWalksTheCourseButtonsOnly() {
+    TFixture fixture;
+    for (int i = 1; i <= 12; ++i)
+        fixture.Add(QStringLiteral("%1.xml").arg(i, 2, 10, QLatin1Char('0')),
+                    Descriptor(i, "A", QStringLiteral("Курс %1").arg(i)));
+    TMainForm form(fixture.Context);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const QList<TCourseButton*> buttons = form.CourseButtons(0);
+    QCOMPARE(buttons.size(), 12);
+    // Round the whole chain once: every course button in turn, the box itself never.
+    QList<QWidget*> visited;
+    for (int i = 0; i < 40 && visited.size() < 40; ++i) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &form, Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus != form.CoursesBox);
+        QVERIFY(focus != form.CoursesBox->viewport());
+        if (visited.contains(focus))
+            break;
+        visited << focus;
+        // The box scrolls to the button that takes the focus.
+        if (auto* button = qobject_cast<TCourseButton*>(focus)) {
+            const QRect shown(button->mapTo(form.CoursesBox->viewport(), QPoint(0, 0)), button->size());
+            QVERIFY2(form.CoursesBox->viewport()->rect().contains(shown),
+                     qPrintable(QStringLiteral("%1 not in view").arg(button->objectName())));
+        }
+    }
+    QList<TCourseButton*> order;
+    for (QWidget* w : visited)
+        if (auto* button = qobject_cast<TCourseButton*>(w))
+            order << button;
+    QCOMPARE(order, buttons);
+}
+
+void TestMainForm::keysStartTheFocusedCourse_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier) << true;
+    QTest::newRow("Ctrl+Return is not a press") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+    QTest::newRow("a letter") << int(Qt::Key_A) << int(Qt::NoModifier) << false;
+}
+
+void TestMainForm::keysStartTheFocusedCourse() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, starts);
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(11, "A", "Первый"));
+    fixture.Add("2.xml", Descriptor(22, "A", "Второй"));
+    TMainForm form(fixture.Context);
+    QList<int> asked;
+    form.SetCourseViewer({[](const QString&) {},
+                          [&](int id) {
+                              asked << id;
+                              return false;
+                          },
+                          [] {}});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    TCourseButton* second = form.CourseButtons(0).at(1);
+    second->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(second->hasFocus());
+    QTest::keyClick(second, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (starts) {
+        QTRY_COMPARE(asked, QList<int>{22});
+    } else {
+        // A press would show the button down at once, its click following a moment later.
+        QVERIFY(!second->isDown());
+        QVERIFY(asked.isEmpty());
+    }
+}
+
+void TestMainForm::keyboardFocusIsShown() {
+    TFixture fixture;
+    fixture.Add("1.xml", Descriptor(1, "A", "Первый"));
+    fixture.Add("2.xml", Descriptor(2, "A", "Второй"));
+    TMainForm form(fixture.Context);
+    TCourseStyle style;
+    TCourseButton* button = form.CourseButtons(0).at(0);
+    button->setStyle(&style);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.CourseButtons(0).at(1)->setFocus(Qt::OtherFocusReason);
+    const QImage unfocused = button->grab().toImage();
+    // Focus from a click: the button looks as before.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(button->hasFocus());
+    QVERIFY(!form.testAttribute(Qt::WA_KeyboardFocusChange));
+    QTest::mouseMove(&form, QPoint(5, 5)); // no glow from the pointer
+    QTRY_COMPARE(button->grab().toImage(), unfocused);
+    // Focus from Tab: the button is marked.
+    form.CourseButtons(0).at(1)->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(form.CourseButtons(0).at(1), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(button->hasFocus());
+    QVERIFY(form.testAttribute(Qt::WA_KeyboardFocusChange));
+    const QImage focused = button->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < focused.height(); ++y)
+        for (int x = 0; x < focused.width(); ++x)
+            changed += focused.pixel(x, y) != unfocused.pixel(x, y);
+    // A ring round the caption, not a stray pixel.
+    QVERIFY2(changed > 2 * (button->width() + button->height()),
+             qPrintable(QStringLiteral("%1 pixels changed").arg(changed)));
 }
 
 QTEST_MAIN(TestMainForm)

@@ -74,6 +74,16 @@ void PaintButtonFace(QPainter& painter, const QRectF& rect, qreal radius, bool h
     painter.restore();
 }
 
+void PaintFocusRing(QPainter& painter, const QRectF& rect) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    // Inside the face's border, clear of the glow round it.
+    painter.setPen(QPen(Theme::Deep, 1.5, Qt::DashLine));
+    painter.drawRoundedRect(rect.adjusted(4.5, 4.5, -4.5, -4.5), 3, 3);
+    painter.restore();
+}
+
 void TCourseStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                  const QWidget* widget) const {
     const bool enabled = option->state & State_Enabled;
@@ -82,6 +92,9 @@ void TCourseStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     switch (element) {
     case PE_PanelButtonCommand:
         PaintButtonFace(*painter, option->rect, 4, hot, down, enabled, option->state & State_On);
+        // Focus that came from the keyboard is marked, so Tab can be followed by eye.
+        if ((option->state & State_HasFocus) && (option->state & State_KeyboardFocusChange))
+            PaintFocusRing(*painter, option->rect);
         return;
     case PE_PanelButtonTool: {
         // Flat tool buttons show a face only under the pointer, pressed or checked.
@@ -91,8 +104,8 @@ void TCourseStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         return;
     }
     case PE_FrameFocusRect:
-        // The glow and the pressed face already say where the pointer is; a dotted focus frame
-        // round the course buttons only adds noise.
+        // After a mouse click the glow and the pressed face already say where the user is, and
+        // a focus frame would only add noise; after Tab the face itself is marked (below).
         if (qobject_cast<const QAbstractButton*>(widget))
             return;
         break;

@@ -30,3 +30,6 @@ class QRectF;
 // own faces (the catalogue's tabs), so the two never drift apart.
 void PaintButtonFace(QPainter& painter, const QRectF& rect, qreal radius, bool hot, bool down, bool enabled,
                      bool checked = false);
+
+// Paints the keyboard focus mark inside a button face that fills rect.
+void PaintFocusRing(QPainter& painter, const QRectF& rect);
