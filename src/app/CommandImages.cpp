@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <cmath>
+
 namespace {
 
 // Drawing of each command, in index order.
@@ -15,19 +17,20 @@ const char* const kFiles[TCommandImages::Count] = {
     "print",        "show_favor", "print_preview", "save_favor",  "show_all_theory",
 };
 
-QImage Render(int index) {
-    QImage image(TCommandImages::Size, TCommandImages::Size, QImage::Format_ARGB32_Premultiplied);
+QImage Render(const QString& file, int pixels) {
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QSvgRenderer renderer(TCommandImages::FileName(index));
+    QSvgRenderer renderer(file);
     if (renderer.isValid()) {
         QPainter painter(&image);
-        renderer.render(&painter, QRectF(0, 0, TCommandImages::Size, TCommandImages::Size));
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
     }
     return image;
 }
 
-// Under the pointer the drawing sits in a warm halo and is a touch brighter.
-QImage HotLook(const QImage& normal) {
+// Under the pointer the drawing sits in a warm halo and is a touch brighter. The halo's reach
+// is two pixels of the small drawing, so it grows with the scale.
+QImage HotLook(const QImage& normal, int scale) {
     QImage glow(normal.size(), QImage::Format_ARGB32_Premultiplied);
     glow.fill(Qt::transparent);
     {
@@ -37,10 +40,16 @@ QImage HotLook(const QImage& normal) {
         tint.fillRect(mask.rect(), Theme::Glow);
         tint.end();
         QPainter painter(&glow);
-        painter.setOpacity(0.22);
-        for (int dx = -2; dx <= 2; ++dx)
-            for (int dy = -2; dy <= 2; ++dy)
-                if (dx * dx + dy * dy <= 5)
+        // As many layers at each scale, so the halo is as strong.
+        const int reach = 2 * scale;
+        int layers = 0;
+        for (int dx = -reach; dx <= reach; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
+                layers += dx * dx + dy * dy <= 5 * scale * scale;
+        painter.setOpacity(1.0 - std::pow(1.0 - 0.22, 21.0 / layers));
+        for (int dx = -reach; dx <= reach; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
+                if (dx * dx + dy * dy <= 5 * scale * scale)
                     painter.drawImage(dx, dy, mask);
     }
     QPainter painter(&glow);
@@ -72,14 +81,24 @@ QImage DisabledLook(const QImage& normal) {
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+QPixmap AtScale(const QImage& image, int scale) {
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
+}
+
 } // namespace
 
 TCommandImages::TCommandImages() {
-    for (int i = 0; i < Count; ++i) {
-        const QImage normal = Render(i);
-        m_normal[size_t(i)] = QPixmap::fromImage(normal);
-        m_hot[size_t(i)] = QPixmap::fromImage(HotLook(normal));
-        m_disabled[size_t(i)] = QPixmap::fromImage(DisabledLook(normal));
+    for (std::size_t s = 0; s < Scales.size(); ++s) {
+        const int scale = Scales[s];
+        TLooks& looks = m_looks[s];
+        for (int i = 0; i < Count; ++i) {
+            const QImage normal = Render(FileName(i), Size * scale);
+            looks.Normal[size_t(i)] = AtScale(normal, scale);
+            looks.Hot[size_t(i)] = AtScale(HotLook(normal, scale), scale);
+            looks.Disabled[size_t(i)] = AtScale(DisabledLook(normal), scale);
+        }
     }
 }
 
@@ -93,20 +112,45 @@ QIcon TCommandImages::Icon(int index) const {
     if (index < 0 || index >= Count)
         return {};
     QIcon icon;
-    icon.addPixmap(m_normal[size_t(index)], QIcon::Normal);
-    icon.addPixmap(m_hot[size_t(index)], QIcon::Active);
-    icon.addPixmap(m_disabled[size_t(index)], QIcon::Disabled);
+    for (const TLooks& looks : m_looks) {
+        icon.addPixmap(looks.Normal[size_t(index)], QIcon::Normal);
+        icon.addPixmap(looks.Hot[size_t(index)], QIcon::Active);
+        icon.addPixmap(looks.Disabled[size_t(index)], QIcon::Disabled);
+    }
     return icon;
 }
 
-QPixmap TCommandImages::Normal(int index) const {
-    return index >= 0 && index < Count ? m_normal[size_t(index)] : QPixmap();
+QPixmap TCommandImages::Pick(const std::array<TLooks, Scales.size()>& looks,
+                             std::array<QPixmap, Count> TLooks::*look, int index, int scale) {
+    if (index < 0 || index >= Count)
+        return {};
+    for (std::size_t s = 0; s < Scales.size(); ++s)
+        if (Scales[s] == scale)
+            return (looks[s].*look)[size_t(index)];
+    return {};
 }
 
-QPixmap TCommandImages::Hot(int index) const {
-    return index >= 0 && index < Count ? m_hot[size_t(index)] : QPixmap();
+QPixmap TCommandImages::Normal(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Normal, index, scale);
 }
 
-QPixmap TCommandImages::Disabled(int index) const {
-    return index >= 0 && index < Count ? m_disabled[size_t(index)] : QPixmap();
+QPixmap TCommandImages::Hot(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Hot, index, scale);
+}
+
+QPixmap TCommandImages::Disabled(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Disabled, index, scale);
+}
+
+QString TCommandImages::ApplicationIconFile() {
+    return QStringLiteral(":/icons/courseplayer.svg");
+}
+
+QIcon TCommandImages::ApplicationIcon() {
+    // Drawn from the drawing at each size rather than scaled from one picture, so the small
+    // sizes of a task bar or a title bar stay crisp.
+    QIcon icon;
+    for (const int pixels : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(QPixmap::fromImage(Render(ApplicationIconFile(), pixels)));
+    return icon;
 }

@@ -26,27 +26,44 @@ enum TCommandImage {
 };
 
 // The 15 command icons of the tool bars, 28 x 28, in three looks: normal, hot (pointer over)
-// and disabled. Owned by the catalogue window and shared by every other window.
+// and disabled. Owned by the catalogue window and shared by every other window. Each look is
+// drawn for ordinary screens and again at twice the pixels for screens at 200 %, so a tool bar
+// there stays sharp instead of showing the small drawing scaled up.
 class TCommandImages final {
 public:
     static constexpr int Count = 15;
     static constexpr int Size = 28;
+    // The pixel densities the looks are drawn at.
+    static constexpr std::array<int, 2> Scales = {1, 2};
 
     TCommandImages();
 
-    // Normal, Active (hot) and Disabled pixmaps at 28 x 28; a null icon for an index out of range.
+    // Normal, Active (hot) and Disabled looks at 28 x 28, each at every scale; a null icon for
+    // an index out of range.
     QIcon Icon(int index) const;
 
-    // One look of one icon; a null pixmap for an index out of range.
-    QPixmap Normal(int index) const;
-    QPixmap Hot(int index) const;
-    QPixmap Disabled(int index) const;
+    // One look of one icon, Size * scale device pixels at that device pixel ratio; a null
+    // pixmap for an index or a scale out of range.
+    QPixmap Normal(int index, int scale = 1) const;
+    QPixmap Hot(int index, int scale = 1) const;
+    QPixmap Disabled(int index, int scale = 1) const;
 
     // The resource file the icon is drawn from (":/icons/....svg").
     static QString FileName(int index);
 
+    // The program's own icon, an open book with a play mark, for every window and the task
+    // bar; drawn at the usual icon sizes from ":/icons/courseplayer.svg".
+    static QIcon ApplicationIcon();
+    static QString ApplicationIconFile();
+
 private:
-    std::array<QPixmap, Count> m_normal;
-    std::array<QPixmap, Count> m_hot;
-    std::array<QPixmap, Count> m_disabled;
+    struct TLooks {
+        std::array<QPixmap, Count> Normal;
+        std::array<QPixmap, Count> Hot;
+        std::array<QPixmap, Count> Disabled;
+    };
+    static QPixmap Pick(const std::array<TLooks, Scales.size()>& looks,
+                        std::array<QPixmap, Count> TLooks::*look, int index, int scale);
+
+    std::array<TLooks, Scales.size()> m_looks; // one set per entry of Scales
 };

@@ -1,5 +1,6 @@
 #include "app/Theme.h"
 
+#include "app/CommandImages.h"
 #include "app/look/CourseStyle.h"
 
 #include <QApplication>
@@ -63,4 +64,6 @@ void ApplyTheme(QApplication& app) {
     app.setPalette(palette);
     QToolTip::setPalette(palette);
     app.setFont(Theme::DefaultFont());
+    // Every window takes the program's icon unless it sets one of its own; none does.
+    app.setWindowIcon(TCommandImages::ApplicationIcon());
 }

@@ -3,6 +3,7 @@
 #include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
+#include "app/Theme.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
@@ -62,6 +63,10 @@ private slots:
         QVERIFY(w->isWindow());
         QCOMPARE(w->parentWidget(), nullptr);
         QVERIFY(!w->isVisible());
+        // The program's icon, on the task bar and in the title bar.
+        QVERIFY(!w->windowIcon().isNull());
+        QCOMPARE(w->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+        QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
         QVERIFY(m_errors.isEmpty());
     }
 
@@ -78,6 +83,7 @@ private slots:
 int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    ApplyTheme(app);
     TestStartup test;
     return QTest::qExec(&test, argc, argv);
 }
