@@ -22,7 +22,7 @@ TFavorLoadResult LoadFavorFile(TXMLDocument& doc, const QString& fileName) {
     if (fileName.isEmpty() || !QFileInfo::exists(fileName))
         return result;
     try {
-        doc.LoadFromFile(fileName);
+        doc.LoadFromFile(fileName, TXmlFileKind::Collection);
     } catch (const TXmlError& e) {
         result.Status = TFavorLoadResult::NotParsed;
         result.Detail = e.Message();

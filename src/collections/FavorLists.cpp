@@ -50,7 +50,8 @@ QString FavorTaskList(const TFavorRows& rows, int courseNumber, const QString& c
             continue;
         doc.SetActive(false);
         doc.LoadFromFile(courseDir + QString::number(kTasksSection) + u'/' + QString::number(favor.ID) +
-                         QStringLiteral(".xml"));
+                             QStringLiteral(".xml"),
+                         TXmlFileKind::TaskPage);
         for (TXMLNode node = doc.DocumentElement().FirstChild(); node; node = node.NextSibling()) {
             if (!node.IsElement() || node.NodeName() != QLatin1String("task"))
                 continue;
