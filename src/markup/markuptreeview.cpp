@@ -556,7 +556,13 @@ bool TMarkupTreeView::ShowNodeHint(QHelpEvent* event) {
         event->ignore();
         return true;
     }
-    QToolTip::showText(event->globalPos(), text, viewport());
+    // Shown as written, as a caption would be: a hint is text to read, not rich text to render.
+    QString html = text.toHtmlEscaped();
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
+    html.replace(QLatin1Char('\r'), QStringLiteral("<br>"));
+    QToolTip::showText(event->globalPos(),
+                       QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>"),
+                       viewport());
     return true;
 }
 
