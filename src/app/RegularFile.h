@@ -14,6 +14,11 @@
 // ordinary file. size, when given, receives the file's size.
 int OpenRegularFile(const QByteArray& nativePath, qint64* size = nullptr);
 
+// Everything left to read from fd, a descriptor opened without blocking, expected to hold size
+// bytes; nothing when there is more than limit or the descriptor would wait for data. The
+// caller closes fd.
+std::optional<QByteArray> ReadOpenFile(int fd, qint64 size, qint64 limit);
+
 // The whole ordinary file path, when it holds at most limit bytes and reads without waiting;
 // nothing otherwise.
 std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 limit);

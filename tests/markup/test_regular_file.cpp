@@ -125,6 +125,38 @@ private slots:
         }
     }
 
+    void ReadStopsWhereItWouldWait_data() {
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<bool>("writerCloses");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("all there, then the end") << QByteArray("abc") << true << true;
+        QTest::newRow("nothing yet, writer still there") << QByteArray() << false << false;
+        QTest::newRow("some, then waiting") << QByteArray("abc") << false << false;
+        QTest::newRow("more than the limit") << QByteArray(20, 'x') << true << false;
+    }
+    void ReadStopsWhereItWouldWait() {
+        // A descriptor that waits for data, as a kernel file that looks ordinary does, gives
+        // nothing instead of a wait.
+        QFETCH(QByteArray, written);
+        QFETCH(bool, writerCloses);
+        QFETCH(bool, read);
+        int ends[2];
+        QCOMPARE(::pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
+        QCOMPARE(::write(ends[1], written.constData(), size_t(written.size())), ssize_t(written.size()));
+        if (writerCloses)
+            ::close(ends[1]);
+        const int fd = ends[0];
+        const auto result =
+            WithinSeconds<std::optional<QByteArray>>([fd] { return ReadOpenFile(fd, 0, 10); });
+        if (!writerCloses)
+            ::close(ends[1]);
+        QVERIFY2(result, "the read waited");
+        ::close(fd);
+        QCOMPARE(result->has_value(), read);
+        if (read)
+            QCOMPARE(**result, written);
+    }
+
     void FilePictureNamingAPipeDoesNotHang() {
         // A picture of the markup naming a pipe: the paint that loads it goes on, with no picture.
         TSilentWriter writer(Path(QStringLiteral("pipe")));
