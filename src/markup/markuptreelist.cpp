@@ -108,6 +108,7 @@ TMarkupTreeList::TMarkupTreeList(QWidget* parent)
     connect(this, &QTreeWidget::itemExpanded, viewport(), qOverload<>(&QWidget::update));
     connect(model(), &QAbstractItemModel::dataChanged, this, &TMarkupTreeList::PlainTextChanged);
     connect(model(), &QAbstractItemModel::rowsInserted, this, &TMarkupTreeList::RowsInserted);
+    ApplyBounds();
 }
 
 TMarkupTreeList::~TMarkupTreeList() {
@@ -200,7 +201,7 @@ void TMarkupTreeList::setVisible(bool visible) {
 // --- columns and header --------------------------------------------------------------------------
 
 int TMarkupTreeList::ColumnWidth(int i) const {
-    return i < m_columns.Count() - 1 ? m_columns[i]->Width() : width();
+    return ColumnsNow().ColumnWidth(i);
 }
 
 QFont TMarkupTreeList::ColumnFont(int i) const {
@@ -341,7 +342,7 @@ void TMarkupTreeList::drawRow(QPainter* painter, const QStyleOptionViewItem& opt
     int left = branchesRight;
     if (m_images) {
         const int image = ImageIndex(node);
-        if (left + m_images->Width() < columns.Origin() + ColumnWidth(0) && image >= 0)
+        if (left + m_images->Width() < columns.Origin() + columns.ColumnWidth(0) && image >= 0)
             m_images->Draw(*painter, left, row.top(), image, isEnabled());
         left += m_images->Width();
     }

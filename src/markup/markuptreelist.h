@@ -127,7 +127,8 @@ public:
 
     // --- parts ------------------------------------------------------------------------------
     TTLHeader* Header() const { return m_header; }
-    // Width of column i for painting: its own, the list's width for the last column and beyond.
+    // Width of column i for painting: its own, the list's client width for the last column and
+    // beyond.
     int ColumnWidth(int i) const;
     // Font of column i's cells; the list's font beyond the columns.
     QFont ColumnFont(int i) const;
