@@ -59,6 +59,14 @@ void CreateWindows(const TAppContext& context) {
             [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
 }
 
+void SwitchLibrary(const QString& folder) {
+    TRoster& roster = Roster();
+    if (roster.Form1)
+        roster.Form1->SetProgramFolder(folder);
+    if (roster.MainForm)
+        roster.MainForm->SetProgramFolder(folder);
+}
+
 void DestroyWindows() {
     TRoster& roster = Roster();
     // Pages go before their browser profile; windows in the reverse order of creation.

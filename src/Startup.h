@@ -8,3 +8,7 @@ void CreateWindows(const TAppContext& context);
 
 // Destroys the windows in the reverse order of creation and clears the roster.
 void DestroyWindows();
+
+// Another library, chosen in the catalogue: the catalogue scans it and the other windows take
+// their paths from it from now on.
+void SwitchLibrary(const QString& folder);

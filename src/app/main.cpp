@@ -1,49 +1,79 @@
-// courseplayer [FOLDER]: the course player. FOLDER is the course library; without it, the
-// folder of the executable.
+// courseplayer [FOLDER] | [--library FOLDER] FILE.sff | --help | --version: the course player.
+// `courseplayer --help` tells which library it opens without FOLDER.
 
 #include "catalogue/Main.h"
 #include "Startup.h"
 #include "app/AppContext.h"
+#include "app/CommandLine.h"
+#include "app/EngineSetup.h"
 #include "app/ErrorReport.h"
 #include "app/Fonts.h"
-#include "app/LibraryFolder.h"
 #include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/Theme.h"
 #include "app/browser/WbPopup.h"
+#include "app/look/GradientPanel.h"
+#include "catalogue/LibraryChoice.h"
+#include "catalogue/LibraryChooser.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <unistd.h>
+#include <cstdio>
+
+#ifndef CP_VERSION
+#define CP_VERSION "0"
+#endif
 
 namespace {
 
-// Chromium refuses to start its sandbox as root; a school machine may well run us as root.
-void DisableSandboxForRoot() {
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    DisableSandboxForRoot();
+    // Read before the application object, so that --help and --version need no display.
+    const TCommandLine line = ParseCommandLine(ArgumentsOf(argc, argv), QStringLiteral(CP_VERSION));
+    switch (line.Action) {
+    case TCommandLine::TAction::Help:
+    case TCommandLine::TAction::Version:
+        std::fputs(line.Message.toLocal8Bit().constData(), stdout);
+        return 0;
+    case TCommandLine::TAction::Error:
+        std::fputs(line.Message.toLocal8Bit().constData(), stderr);
+        return 2;
+    case TCommandLine::TAction::Run:
+        break;
+    }
+
+    SetUpSandbox();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TCourseApplication app(argc, argv);
     // The application name, not its display name: the display name would be appended to
     // every window's title.
     QCoreApplication::setApplicationName(QStringLiteral("Проигрыватель учебных курсов"));
     QCoreApplication::setOrganizationName(QStringLiteral("courseplayer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CP_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.courseplayer.CoursePlayer"));
     app.setQuitOnLastWindowClosed(false);
+    SetUpRendering();
     RegisterOriginalFonts();
     ApplyTheme(app);
+
+    TLibraryHistory history;
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    const TLibraryChoice library =
+        ChooseLibrary({line.Folder, executableFolder, history.Last(), InstalledDemoLibrary(executableFolder)},
+                      HoldsCourseDescriptors);
 
     TIniRegistry registry;
     TShell shell;
     TAppContext context;
-    context.ProgramFolder =
-        LibraryFolderFromArguments(app.arguments(), QCoreApplication::applicationDirPath());
+    context.ProgramFolder = library.Folder;
     context.Registry = &registry;
     context.Shell = &shell;
 
@@ -53,6 +83,9 @@ int main(int argc, char** argv) {
     TRoster& roster = Roster();
     if (!roster.MainForm)
         return 1;
+    auto* chooser = new TLibraryChooser(roster.MainForm->GradientPanel2, history);
+    chooser->SetCurrent(library.Folder);
+    QObject::connect(chooser, &TLibraryChooser::LibraryChosen, chooser, &SwitchLibrary);
     roster.MainForm->show();
 
     const int result = app.exec();

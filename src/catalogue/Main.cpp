@@ -191,6 +191,19 @@ void TMainForm::LoadCourses() {
     m_scan->LoadCourses(m_context.ProgramFolder);
 }
 
+void TMainForm::SetProgramFolder(const QString& folder) {
+    for (const QList<TCourseButton*>& buttons : m_pageButtons)
+        qDeleteAll(buttons);
+    m_pageButtons.clear();
+    MainPages->Clear();
+    m_model = TCatalogueModel();
+    m_shownPage = -1;
+    m_boxExtent = 0;
+    UpdateBoxExtent();
+    m_context.ProgramFolder = folder;
+    LoadCourses();
+}
+
 void TMainForm::ReadCourseInfo(const QString& fileName) {
     m_scan->ReadCourseInfo(fileName);
 }

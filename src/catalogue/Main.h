@@ -49,8 +49,11 @@ public:
     // chose to stay, say, when asked about an unsaved collection).
     void SetQuitGuard(std::function<bool()> guard) { m_quitGuard = std::move(guard); }
 
-    // The scan of the library folder; run once by the constructor.
+    // The scan of the library folder; run by the constructor, and again for another library.
     void LoadCourses();
+    // Another library: the pages and buttons of the last scan go and the new folder is scanned.
+    void SetProgramFolder(const QString& folder);
+    QString ProgramFolder() const { return m_context.ProgramFolder; }
     void ReadCourseInfo(const QString& fileName);
 
     int FindOrAddPage(const QString& caption, bool create) override;

@@ -39,6 +39,8 @@ public:
     // Probes the sections, opens the first available one and tells whether the course folder
     // exists. A tree document that fails to load raises (the caller's error report shows it).
     bool OpenCourse(int courseNumber);
+    // The catalogue switched to another library; the next course opens from there.
+    void SetProgramFolder(const QString& folder) { m_context.ProgramFolder = folder; }
     void NavigateToObject(int sectionId);
     // whyNot, when given, receives the reason a tree document that exists cannot be used.
     bool IsSectionAvailable(int sectionId, QString* whyNot = nullptr);

@@ -56,6 +56,16 @@ int TPageControl::AddPage(QWidget* page, const QString& caption) {
     return Count() - 1;
 }
 
+void TPageControl::Clear() {
+    for (TTab& tab : m_tabs)
+        delete tab.Page;
+    m_tabs.clear();
+    m_current = -1;
+    m_hot = -1;
+    Relayout();
+    update();
+}
+
 QWidget* TPageControl::Page(int index) const {
     return index >= 0 && index < Count() ? m_tabs[size_t(index)].Page : nullptr;
 }

@@ -23,6 +23,8 @@ public:
 
     // Appends the page with its caption; returns its index.
     int AddPage(QWidget* page, const QString& caption);
+    // Removes and deletes every page, for a new library.
+    void Clear();
     int Count() const { return int(m_tabs.size()); }
     QWidget* Page(int index) const;
     QString Caption(int index) const;
