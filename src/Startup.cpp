@@ -67,6 +67,18 @@ void SwitchLibrary(const QString& folder) {
         roster.MainForm->SetProgramFolder(folder);
 }
 
+void OpenCollection(const QString& fileName) {
+    TFavoriteForm* editor = Roster().FavoriteForm;
+    if (!editor)
+        return;
+    // The editor's own load, with the file given instead of the one its dialog would ask for.
+    editor->SetOpenFileChooser([fileName] { return fileName; });
+    editor->actLoadExecute();
+    editor->SetOpenFileChooser({});
+    editor->show();
+    editor->raise();
+}
+
 void DestroyWindows() {
     TRoster& roster = Roster();
     // Pages go before their browser profile; windows in the reverse order of creation.

@@ -12,3 +12,7 @@ void DestroyWindows();
 // Another library, chosen in the catalogue: the catalogue scans it and the other windows take
 // their paths from it from now on.
 void SwitchLibrary(const QString& folder);
+
+// `courseplayer FILE.sff`: loads the collection file into the collection editor and shows it,
+// as its load command would; a file that cannot be read gets the editor's own message.
+void OpenCollection(const QString& fileName);

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
     chooser->SetCurrent(library.Folder);
     QObject::connect(chooser, &TLibraryChooser::LibraryChosen, chooser, &SwitchLibrary);
     roster.MainForm->show();
+    if (!line.Collection.isEmpty())
+        OpenCollection(line.Collection);
 
     const int result = app.exec();
     DestroyWindows();

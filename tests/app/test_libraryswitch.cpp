@@ -12,6 +12,7 @@
 #include "catalogue/CourseButton.h"
 #include "catalogue/LibraryChooser.h"
 #include "catalogue/Main.h"
+#include "collections/Favorite.h"
 #include "viewer/ShowCourse.h"
 
 #include <QFile>
@@ -180,6 +181,37 @@ private slots:
         m_chooser->RefreshMounted();
         QVERIFY(m_chooser->Mounted().isEmpty());
         QVERIFY(!MenuTexts(m_chooser->Menu()).contains(QStringLiteral("КУРСЫ 2026")));
+    }
+
+    // `courseplayer [--library FOLDER] FILE.sff`: the file's items land in the editor, shown.
+    void collectionFromTheCommandLine_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("two items") << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?><items>"
+                                                 "<item Course=\"5\" Folder=\"5\" ID=\"1\" Caption=\"Один\"/>"
+                                                 "<item Course=\"5\" Folder=\"5\" ID=\"2\" Caption=\"Два\"/>"
+                                                 "</items>")
+                                   << 2 << false;
+        QTest::newRow("not a collection") << QByteArray("garbage") << 2 << true;
+    }
+    void collectionFromTheCommandLine() {
+        QFETCH(QByteArray, content);
+        QFETCH(int, rows);
+        QFETCH(bool, message);
+        TFavoriteForm* editor = Roster().FavoriteForm;
+        QStringList messages;
+        editor->SetMessagePresenter([&](const QString& m) { messages << m; });
+        const QString file = m_dir.filePath(QStringLiteral("lesson %1.sff").arg(QTest::currentDataTag()));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        OpenCollection(file);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->Rows().Count(), rows);
+        QCOMPARE(!messages.isEmpty(), message);
+        editor->SetMessagePresenter({});
     }
 };
 
