@@ -39,6 +39,13 @@ TLibraryChooser::TLibraryChooser(QWidget* parent, TLibraryHistory history)
     m_button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_button->setMenu(m_menu);
     m_button->setCursor(Qt::PointingHandCursor);
+    // A quiet pill on the banner, with room on the right for the menu arrow.
+    m_button->setStyleSheet(QStringLiteral(
+        "QToolButton { background: rgba(255,255,255,215); color: #1d4f91; border: 1px solid "
+        "rgba(29,79,145,120); border-radius: 6px; padding: 3px 20px 3px 9px; }"
+        "QToolButton:hover, QToolButton:pressed { background: white; border-color: #1d4f91; }"
+        "QToolButton::menu-indicator { subcontrol-origin: padding; subcontrol-position: right center; "
+        "right: 6px; }"));
     connect(m_menu, &QMenu::aboutToShow, this, [this] {
         m_news.clear();
         UpdateButton();
@@ -129,6 +136,9 @@ void TLibraryChooser::RebuildMenu() {
 void TLibraryChooser::UpdateButton() {
     m_button->setText(m_news.isEmpty() ? QStringLiteral("Библиотека курсов")
                                        : QStringLiteral("Курсы на «%1»").arg(m_news));
+    QFont font = m_button->font();
+    font.setBold(!m_news.isEmpty());
+    m_button->setFont(font);
     m_button->setToolTip(QStringLiteral("Открыта библиотека: %1").arg(QDir::toNativeSeparators(m_current)));
     m_button->adjustSize();
     if (m_parent)
