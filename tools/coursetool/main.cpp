@@ -4,34 +4,48 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTextStream>
 #include <cstdio>
 
 namespace {
 
+// The one table of subcommands: dispatch and `coursetool --help` both read it, so a command
+// added here is listed with its arguments.
 struct TCommand {
     const char* Name;
     const char* Usage;
     int (*Run)(const QStringList& args);
+    const char* Summary = nullptr; // one line of Russian for --help
 };
 
 const TCommand kCommands[] = {
-    {"catalogue", "catalogue [FOLDER] [--json]", RunCatalogue},
-    {"tree", "tree FILE [--json]", RunTree},
+    {"catalogue", "catalogue [FOLDER] [--json]", RunCatalogue,
+     "предметы и курсы, которые каталог строит из описаний курсов папки, и пропущенные файлы"},
+    {"tree", "tree FILE [--json]", RunTree, "материалы документа дерева раздела (tree.xml)"},
     {"markup",
      "markup TEXT [--width W] [--height H] [--font FAMILY] [--pixel-size N] [--mouse X,Y] "
      "[--measure-only] [--hit-test-only] [--selected] [--no-wrap] [--png FILE] [--json]",
-     RunMarkup},
-    {"strip", "strip TEXT", RunStrip},
-    {"collection", "collection FILE [--json] [--library FOLDER --course N] [--save OUT]", RunCollection},
-    {"pdf", "pdf PAGE OUT.pdf [--title T]", RunPdf},
+     RunMarkup, "как проигрыватель раскладывает разметку текста материала"},
+    {"strip", "strip TEXT", RunStrip, "текст материала без разметки"},
+    {"collection", "collection FILE [--json] [--library FOLDER --course N] [--save OUT]", RunCollection,
+     "записи файла подборки, её список страниц и список заданий курса"},
+    {"pdf", "pdf PAGE OUT.pdf [--title T]", RunPdf, "страница в PDF с колонтитулами, как при печати"},
 };
 
-int Usage() {
-    QTextStream err(stderr);
-    err << "usage: coursetool COMMAND ...\n";
-    for (const TCommand& c : kCommands)
-        err << "  coursetool " << c.Usage << "\n";
+QString Help() {
+    QString text = QStringLiteral("Использование: coursetool КОМАНДА [АРГУМЕНТЫ]\n"
+                                  "Показывает без окна, что читает проигрыватель учебных курсов; "
+                                  "в библиотеку ничего не пишет.\n\nКоманды:\n");
+    for (const TCommand& c : kCommands) {
+        text += QStringLiteral("  coursetool %1\n").arg(QString::fromUtf8(c.Usage));
+        if (c.Summary)
+            text += QStringLiteral("      %1\n").arg(QString::fromUtf8(c.Summary));
+    }
+    text += QStringLiteral("  coursetool --help\n      эта справка\n");
+    return text;
+}
+
+int Usage(const QString& problem) {
+    PrintErr(QStringLiteral("coursetool: %1\nСправка: coursetool --help\n").arg(problem));
     return 2;
 }
 
@@ -46,9 +60,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
-        return Usage();
+        return Usage(QStringLiteral("не указана команда"));
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
+        args.first() == QLatin1String("help")) {
+        PrintOut(Help());
+        return 0;
+    }
     for (const TCommand& c : kCommands)
         if (args.first() == QLatin1String(c.Name))
             return c.Run(args.mid(1));
-    return Usage();
+    return Usage(QStringLiteral("неизвестная команда «%1»").arg(args.first()));
 }
