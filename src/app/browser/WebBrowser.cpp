@@ -8,7 +8,6 @@
 #include "app/browser/PrintPipeline.h"
 #include "app/browser/WebPage.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPageSetupDialog>
@@ -93,14 +92,25 @@ void TWebBrowser::ConnectPageSignals() {
         if (auto handler = OnNavigateComplete2)
             RunHandler([&] { handler(this); });
     });
-    const auto watch = [this](QWebEnginePage::WebAction action, int command) {
-        connect(page()->action(action), &QAction::enabledChanged, this, [this, command](bool enabled) {
-            if (auto handler = OnCommandStateChange)
-                RunHandler([&] { handler(this, command, enabled); });
-        });
-    };
-    watch(QWebEnginePage::Forward, CommandForward);
-    watch(QWebEnginePage::Back, CommandBack);
+    // Chromium's own back and forward actions start disabled and report only changes, so a
+    // window whose commands start enabled would never hear "not possible". Report both states
+    // whenever the history may have moved: at every new address and every finished load.
+    connect(p, &QWebEnginePage::urlChanged, this, &TWebBrowser::ReportCommandStates);
+    connect(p, &QWebEnginePage::loadFinished, this, &TWebBrowser::ReportCommandStates);
+}
+
+void TWebBrowser::ReportCommandStates() {
+    QPointer<TWebBrowser> self(this);
+    const QWebEngineHistory* entries = history();
+    const bool forward = entries->canGoForward();
+    const bool back = entries->canGoBack();
+    // A copy each time: the handler may replace or clear itself, or delete this browser.
+    if (auto handler = OnCommandStateChange)
+        RunHandler([&] { handler(this, CommandForward, forward); });
+    if (!self)
+        return;
+    if (auto handler = OnCommandStateChange)
+        RunHandler([&] { handler(this, CommandBack, back); });
 }
 
 void TWebBrowser::Navigate(const QString& urlOrPath) {

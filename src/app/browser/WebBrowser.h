@@ -37,7 +37,9 @@ public:
     // address and name are known, right before that OnBeforeNavigate2; without a handler a
     // page can open no window at all.
     std::function<void(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel)> OnNewWindow2;
-    // command 1: going forward became possible or impossible; command 2: the same for back.
+    // command 1: whether going forward is possible; command 2: the same for back. Both are
+    // reported after every finished load and every change of address (also within the page
+    // and by going back or forward), so the first page already reports "not possible".
     std::function<void(TWebBrowser* sender, int command, bool enable)> OnCommandStateChange;
     // A navigation finished (successfully or not).
     std::function<void(TWebBrowser* sender)> OnNavigateComplete2;
@@ -103,6 +105,7 @@ private:
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
     QByteArray PagePdf(const QPageLayout& layout);
     void ConnectPageSignals();
+    void ReportCommandStates();
 
     int m_readyState = ReadyUninitialized;
     bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
