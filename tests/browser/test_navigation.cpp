@@ -6,7 +6,9 @@
 #include "app/browser/PlainBrowser.h"
 
 #include <QDragEnterEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTest>
 #include <QWebEngineHistory>
@@ -316,6 +318,36 @@ private slots:
         QVERIFY(NavigateAndWait(m_browser, missing));
         QCOMPARE(m_completed, 1);
         QVERIFY(m_browser->LocationURL().endsWith(QStringLiteral("no-such-page.html")));
+        // The error page speaks Russian.
+        QTRY_VERIFY_WITH_TIMEOUT(RunScript(m_browser->page(), QStringLiteral("document.body.innerText"))
+                                     .toString()
+                                     .contains(QRegularExpression(QStringLiteral("[А-Яа-я]{4}"))),
+                                 kWebTimeout);
+    }
+
+    void contextMenuIsRussianWithoutDeadEntries() {
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        const auto text = [this](QWebEnginePage::WebAction action) {
+            return m_browser->pageAction(action)->text();
+        };
+        const QStringList dead{text(QWebEnginePage::SavePage), text(QWebEnginePage::ViewSource),
+                               text(QWebEnginePage::InspectElement)};
+        const QRegularExpression russian(QStringLiteral("^[^A-Za-z]*[А-Яа-я][^A-Za-z]*$"));
+        for (const QString& name : dead + QStringList{text(QWebEnginePage::Back), text(QWebEnginePage::Copy)})
+            QVERIFY2(russian.match(name).hasMatch(), qPrintable(name));
+
+        // A right click on an empty part of the page.
+        QTest::mouseClick(InputWidget(m_browser), Qt::RightButton, Qt::NoModifier, QPoint(450, 600));
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu*>(QApplication::activePopupWidget()), kWebTimeout);
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList entries;
+        for (const QAction* action : menu->actions())
+            if (action->isVisible() && !action->isSeparator())
+                entries << action->text();
+        menu->close();
+        QVERIFY2(entries.contains(text(QWebEnginePage::Back)), qPrintable(entries.join(u';')));
+        for (const QString& name : dead)
+            QVERIFY2(!entries.contains(name), qPrintable(entries.join(u';')));
     }
 
     void pageThatNeverFinishesCanBeStopped() {

@@ -1,12 +1,39 @@
 #include "app/browser/BrowserProfile.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
 namespace {
+
 const char kProfileObjectName[] = "courseplayer-browser-profile";
+const char kTranslatorObjectName[] = "courseplayer-browser-translation";
+
+// The texts of the browser's own menus and actions ("Назад", "Копировать") come from Qt's
+// translation; error pages come from Chromium's locale, which it reads once, when the first
+// profile starts it. Both must be in place before that.
+void MakeBrowserRussian(QCoreApplication* app) {
+    if (!app->findChild<QTranslator*>(QLatin1String(kTranslatorObjectName), Qt::FindDirectChildrenOnly)) {
+        auto* translator = new QTranslator(app);
+        translator->setObjectName(QLatin1String(kTranslatorObjectName));
+        if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtwebengine"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+    // Chromium takes its language from a --lang switch when there is one, before the locale.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--lang=")) {
+        flags += flags.isEmpty() ? "--lang=ru" : " --lang=ru";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    }
 }
+
+} // namespace
 
 QWebEngineProfile* SharedBrowserProfile() {
     QCoreApplication* app = QCoreApplication::instance();
@@ -15,8 +42,10 @@ QWebEngineProfile* SharedBrowserProfile() {
             app->findChild<QWebEngineProfile*>(QLatin1String(kProfileObjectName), Qt::FindDirectChildrenOnly))
         return existing;
 
+    MakeBrowserRussian(app);
     auto* profile = new QWebEngineProfile(app);
     profile->setObjectName(QLatin1String(kProfileObjectName));
+    profile->setHttpAcceptLanguage(QStringLiteral("ru-RU,ru"));
     QWebEngineSettings* settings = profile->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);

@@ -1,8 +1,10 @@
 #include "app/browser/EmbeddedBrowser.h"
 
+#include <QAction>
 #include <QChildEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QWebEnginePage>
 
 namespace {
 
@@ -24,6 +26,18 @@ bool IsDropEvent(const QEvent* event) {
     }
 }
 
+// Entries of the browser's own menu that lead nowhere in the player: pages and downloads are
+// never saved, there are no developer tools, and a page source would open as one more
+// new-window request routed by the page's rules.
+constexpr QWebEnginePage::WebAction kDeadEntries[] = {
+    QWebEnginePage::SavePage,
+    QWebEnginePage::ViewSource,
+    QWebEnginePage::InspectElement,
+    QWebEnginePage::DownloadLinkToDisk,
+    QWebEnginePage::DownloadImageToDisk,
+    QWebEnginePage::DownloadMediaToDisk,
+};
+
 } // namespace
 
 TEmbeddedBrowser::TEmbeddedBrowser(QWidget* parent) : TWebBrowser(parent) {
@@ -31,6 +45,9 @@ TEmbeddedBrowser::TEmbeddedBrowser(QWidget* parent) : TWebBrowser(parent) {
     // focus proxy); watch every child, present and future.
     for (QObject* child : children())
         WatchChild(child);
+    // The standard menu shows only the page's visible actions.
+    for (QWebEnginePage::WebAction dead : kDeadEntries)
+        pageAction(dead)->setVisible(false);
 }
 
 void TEmbeddedBrowser::SetContextMenuEnabled(bool enabled) {

@@ -2,7 +2,8 @@
 
 #include "app/browser/WebBrowser.h"
 
-// The browser inside the player's windows (wMain, wbToolTip). Ctrl+N does nothing in it.
+// The browser inside the player's windows (wMain, wbToolTip). Ctrl+N does nothing in it; its
+// context menu offers only what works in the player (no saving, no page source).
 class TEmbeddedBrowser final : public TWebBrowser {
     Q_OBJECT
 public:
