@@ -3,6 +3,8 @@
 #include "app/browser/BrowserUrl.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestBrowserUrl : public QObject {
@@ -40,6 +42,16 @@ private slots:
         QTest::newRow("only the first # splits") << "/srv/a.html#x#y"
                                                  << "file:///srv/a.html#x%23y"
                                                  << "x#y";
+        // Folders may hold '#': the fragment starts where the file name ends.
+        QTest::newRow("# in a folder") << "/srv/Курсы #2/2010/15.xml#run"
+                                       << "file:///srv/%D0%9A%D1%83%D1%80%D1%81%D1%8B%20%232/2010/15.xml#run"
+                                       << "run";
+        QTest::newRow("# in a folder, no fragment") << "/srv/a#b/5/1.xml"
+                                                    << "file:///srv/a%23b/5/1.xml"
+                                                    << "";
+        QTest::newRow("# in a folder, backslashes") << "/srv/a#b\\2010\\15.xml#run"
+                                                    << "file:///srv/a%23b%5C2010%5C15.xml#run"
+                                                    << "run";
         QTest::newRow("spaces in a path") << "/srv/My Courses/1.xml"
                                           << "file:///srv/My%20Courses/1.xml"
                                           << "";
@@ -65,6 +77,51 @@ private slots:
         QVERIFY(result.isValid());
         QCOMPARE(result.toString(QUrl::FullyEncoded), url);
         QCOMPARE(result.fragment(QUrl::FullyDecoded), fragment);
+    }
+
+    // Real files decide where the path ends, even when the fragment holds a '/' or the file's
+    // own name holds a '#'; an existing file is named by its canonical path.
+    void existingFilesDecideTheSplit_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("run") << "lib #1/2010/15.xml#run"
+                             << "lib #1/2010/15.xml"
+                             << "run";
+        QTest::newRow("no fragment") << "lib #1/2010/15.xml"
+                                     << "lib #1/2010/15.xml"
+                                     << "";
+        QTest::newRow("slash in the fragment") << "lib #1/2010/15.xml#a/b"
+                                               << "lib #1/2010/15.xml"
+                                               << "a/b";
+        QTest::newRow("# in the file name") << "lib #1/2010/a#b.html#run"
+                                            << "lib #1/2010/a#b.html"
+                                            << "run";
+        QTest::newRow("dot segments") << "lib #1/2010/../2010/15.xml#run"
+                                      << "lib #1/2010/15.xml"
+                                      << "run";
+        QTest::newRow("through a link") << "link/2010/15.xml#run"
+                                        << "lib #1/2010/15.xml"
+                                        << "run";
+    }
+
+    void existingFilesDecideTheSplit() {
+        QFETCH(QString, text);
+        QFETCH(QString, file);
+        QFETCH(QString, fragment);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString root = QFileInfo(dir.path()).canonicalFilePath() + u'/';
+        QVERIFY(QDir().mkpath(root + QStringLiteral("lib #1/2010")));
+        for (const char* name : {"lib #1/2010/15.xml", "lib #1/2010/a#b.html"}) {
+            QFile page(root + QString::fromUtf8(name));
+            QVERIFY(page.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(root + QStringLiteral("lib #1"), root + QStringLiteral("link")));
+        const QUrl result = BrowserUrlFromText(root + text);
+        QCOMPARE(result.toLocalFile(), root + file);
+        QCOMPARE(result.fragment(QUrl::FullyDecoded), fragment);
+        QCOMPARE(result.hasFragment(), !fragment.isEmpty());
     }
 
     void relativePathIsTakenFromTheCurrentFolder() {

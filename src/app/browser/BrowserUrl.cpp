@@ -1,6 +1,7 @@
 #include "app/browser/BrowserUrl.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -9,6 +10,23 @@ bool StartsWithScheme(const QString& text) {
     // One letter before the colon is a drive ("C:/…"), not a scheme.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]+:"));
     return scheme.match(text).hasMatch();
+}
+
+QString Absolute(const QString& path) {
+    return QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
+}
+
+// Where the path ends and the fragment begins: -1 for no fragment. Folders may hold '#' in their
+// names ("Курсы #2"), so a '#' splits only where the file name ends: at the first '#' whose
+// left part is an existing file, or else at the first '#' of the last part of the path.
+qsizetype FragmentStart(const QString& text) {
+    for (qsizetype hash = text.indexOf(u'#'); hash >= 0; hash = text.indexOf(u'#', hash + 1))
+        if (QFileInfo(Absolute(text.left(hash))).isFile())
+            return hash;
+    if (QFileInfo::exists(Absolute(text)))
+        return -1;
+    const qsizetype lastSeparator = std::max(text.lastIndexOf(u'/'), text.lastIndexOf(u'\\'));
+    return text.indexOf(u'#', lastSeparator + 1);
 }
 
 } // namespace
@@ -20,10 +38,12 @@ QUrl BrowserUrlFromText(const QString& urlOrPath) {
     if (StartsWithScheme(text))
         return QUrl(text, QUrl::TolerantMode);
 
-    const qsizetype hash = text.indexOf(QLatin1Char('#'));
-    const QString path = hash < 0 ? text : text.left(hash);
-    QUrl url =
-        QUrl::fromLocalFile(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    const qsizetype hash = FragmentStart(text);
+    QString path = Absolute(hash < 0 ? text : text.left(hash));
+    // The file the browser will read, links resolved: what it shows is what was checked.
+    if (const QString canonical = QFileInfo(path).canonicalFilePath(); !canonical.isEmpty())
+        path = canonical;
+    QUrl url = QUrl::fromLocalFile(path);
     if (hash >= 0)
         url.setFragment(text.mid(hash + 1), QUrl::TolerantMode);
     return url;
