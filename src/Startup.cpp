@@ -2,12 +2,15 @@
 
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
+#include "app/browser/BrowserProfile.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "viewer/ShowCourse.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -20,6 +23,9 @@ template <typename T> T* Create(const TAppContext& context) {
 } // namespace
 
 void CreateWindows(const TAppContext& context) {
+    // Pages read local files only inside the library and beside the player, where the build
+    // stages the player's own components.
+    SetAllowedFileRoots({context.ProgramFolder, QCoreApplication::applicationDirPath()});
     // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
     // comes first.
     TRoster& roster = Roster();

@@ -3,6 +3,7 @@
 // Helpers of the browser tests: fixture pages, scripts run to completion, real mouse clicks on
 // page elements, and a main() that prepares Qt WebEngine for a widget test.
 
+#include "app/browser/BrowserProfile.h"
 #include "app/browser/WebBrowser.h"
 
 #include <QApplication>
@@ -95,6 +96,8 @@ inline void ShowForInput(QWidget* view) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                          \
         QApplication app(argc, argv);                                                                        \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                             \
+        /* The fixtures are these tests' library. */                                                         \
+        SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/browser")});                                      \
         int result = 0;                                                                                      \
         {                                                                                                    \
             TestClass test;                                                                                  \

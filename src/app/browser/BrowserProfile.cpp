@@ -1,5 +1,7 @@
 #include "app/browser/BrowserProfile.h"
 
+#include "app/browser/FileAccess.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -33,6 +35,10 @@ void MakeBrowserRussian(QCoreApplication* app) {
     }
 }
 
+TFileAccessInterceptor* Interceptor(QWebEngineProfile* profile) {
+    return profile->findChild<TFileAccessInterceptor*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 } // namespace
 
 QWebEngineProfile* SharedBrowserProfile() {
@@ -51,5 +57,14 @@ QWebEngineProfile* SharedBrowserProfile() {
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     // mailto:, ms-its: and the like would otherwise start a desktop application.
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
     return profile;
+}
+
+void SetAllowedFileRoots(const QStringList& folders) {
+    Interceptor(SharedBrowserProfile())->SetRules(TFileAccessRules(folders));
+}
+
+QStringList AllowedFileRoots() {
+    return Interceptor(SharedBrowserProfile())->Rules().Folders();
 }
