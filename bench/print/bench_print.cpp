@@ -5,6 +5,7 @@
 //
 //   bench_print [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
+#include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PrintPipeline.h"
 
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
         fixture.Page = fixture.Dir.filePath(QStringLiteral("lesson.html"));
         if (!WriteTenPagePage(fixture.Page))
             return 1;
+        SetAllowedFileRoots({fixture.Dir.path()});
         SharedPrinter()->setPageLayout(DefaultPrintLayout(QPageSize(QPageSize::A4)));
         TEmbeddedBrowser browser;
         browser.resize(800, 600);

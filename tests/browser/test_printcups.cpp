@@ -276,6 +276,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+    SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/browser")});
     TestPrintCups test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -3,6 +3,8 @@
 // so that authors can print a disc's pages in batch. Exit 1 when the page does not load or the
 // file cannot be written.
 
+#include "app/browser/BrowserProfile.h"
+#include "app/browser/BrowserUrl.h"
 #include "app/browser/EmbeddedBrowser.h"
 #include "tools/coursetool/Commands.h"
 
@@ -67,14 +69,24 @@ int RunPdf(const QStringList& args) {
 
     const QString page = positional.at(0);
     const QString out = positional.at(1);
-    // A local page given without its folder is relative to where the tool runs.
-    const QString pagePath = page.section(u'#', 0, 0);
+    // A local page given without its folder is relative to where the tool runs; a '#' in a
+    // folder's name stays in the path.
     const bool local = !page.contains(QLatin1String("://"));
+    const QUrl url = BrowserUrlFromText(page);
+    const QString pagePath = local ? url.toLocalFile() : QString();
     if (local && !QFileInfo(pagePath).isFile()) {
         PrintErr(QStringLiteral("Страница не найдена: %1\n").arg(page));
         return 1;
     }
-    const QString target = local ? QFileInfo(pagePath).absoluteFilePath() + page.mid(pagePath.size()) : page;
+    const QString target = local ? url.toString() : page;
+    // The page reads local files only inside its library: an item page lies in
+    // LIBRARY/course/section/, so the library is at most two folders above the page's.
+    if (local) {
+        QDir library = QFileInfo(pagePath).dir();
+        for (int up = 0; up < 2 && !library.isRoot(); ++up)
+            library.cdUp();
+        SetAllowedFileRoots({library.absolutePath()});
+    }
 
     TEmbeddedBrowser browser;
     browser.resize(1024, 768);
