@@ -42,7 +42,7 @@ class TestNewWindow : public QObject {
     int m_newWindowCalls = 0;
     int m_receiverLoads = 0;
 
-    void Arm() {
+    void ArmReceiver() {
         m_receiver->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
                                                const std::optional<QString>& name, bool& cancel) {
             QCOMPARE(sender, m_receiver);
@@ -68,6 +68,7 @@ class TestNewWindow : public QObject {
         return pending;
     }
 
+    // Loads a fixture page and starts counting afresh.
     void Load(const QString& page) {
         QVERIFY(NavigateAndWait(m_source, Fixture(page)));
         m_requests.clear();
@@ -75,19 +76,32 @@ class TestNewWindow : public QObject {
         m_newWindowCalls = 0;
     }
 
-private slots:
-    void init() {
-        m_owner = std::make_unique<QObject>();
-        m_source = new TEmbeddedBrowser();
-        m_receiver = new TPlainBrowser(m_owner.get());
+    // Like Load, but keeps the page when it is already shown: the rows of a table click one
+    // link each on the same page, which cancelled requests leave as it was.
+    void Show(const QString& page) {
+        if (m_source->LocationURL() != FixtureUrl(page) ||
+            m_source->ReadyState() != TWebBrowser::ReadyComplete) {
+            Load(page);
+            return;
+        }
         m_requests.clear();
+        m_sourceNavigations.clear();
         m_newWindowCalls = 0;
-        m_receiverLoads = 0;
-        connect(m_receiver->page(), &QWebEnginePage::loadStarted, this, [this] { ++m_receiverLoads; });
+    }
+
+    void CreateSource() {
+        m_source = new TEmbeddedBrowser();
+        ShowForInput(m_source);
+        Arm();
+    }
+
+    // The handlers every test starts with: the source hands each request to the receiver, which
+    // records and cancels it.
+    void Arm() {
         m_source->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool&) {
             QCOMPARE(sender, m_source);
             ++m_newWindowCalls;
-            Arm();
+            ArmReceiver();
             ppDisp = m_receiver;
         };
         m_source->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url,
@@ -95,14 +109,42 @@ private slots:
             QVERIFY(!name.has_value());
             m_sourceNavigations.append(Tail(url));
         };
-        ShowForInput(m_source);
     }
 
-    void cleanup() {
+private slots:
+    // One source and one receiver serve every test: starting a browser is the slowest step of
+    // all, and each test loads the page it needs anyway.
+    void initTestCase() {
+        m_owner = std::make_unique<QObject>();
+        m_receiver = new TPlainBrowser(m_owner.get());
+        connect(m_receiver->page(), &QWebEnginePage::loadStarted, this, [this] { ++m_receiverLoads; });
+        CreateSource();
+    }
+
+    void cleanupTestCase() {
         delete m_source;
         m_owner.reset(); // takes the receiver with it
         m_source = nullptr;
         m_receiver = nullptr;
+    }
+
+    void init() {
+        // Windows an earlier test named and never served would take this test's requests.
+        qDeleteAll(m_source->page()->findChildren<TNewWindowCatcher*>());
+        Arm();
+        m_receiver->OnBeforeNavigate2 = nullptr;
+        m_requests.clear();
+        m_sourceNavigations.clear();
+        m_newWindowCalls = 0;
+        m_receiverLoads = 0;
+    }
+
+    void cleanup() {
+        // A receiver that was let through must not carry its page into the next test.
+        if (m_receiverLoads > 0) {
+            m_receiver->OnBeforeNavigate2 = nullptr;
+            m_receiver->LoadBlankAndWait();
+        }
     }
 
     void clickedTargets_data() {
@@ -137,7 +179,7 @@ private slots:
         QFETCH(QString, frame);
         QFETCH(QString, url);
         QFETCH(QString, name);
-        Load(page);
+        Show(page);
         const QString sourceUrl = m_source->LocationURL();
 
         QVERIFY(ClickElement(m_source, element, frame));
@@ -206,7 +248,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(QString, url);
         QFETCH(QString, name);
-        Load(QStringLiteral("frames.html"));
+        Show(QStringLiteral("frames.html"));
         RunScript(m_source->page(), script + QStringLiteral("; 0"));
         QTRY_COMPARE_WITH_TIMEOUT(m_requests.size(), 1, kWebTimeout);
         QCOMPARE(m_requests.first().Url, url);
@@ -317,16 +359,20 @@ private slots:
         QCOMPARE(m_source->LocationURL(), FixtureUrl(QStringLiteral("links.html")));
     }
 
-    void hundredWindowsInALoop_data() {
+    void windowsInALoop_data() {
         QTest::addColumn<bool>("sameName");
         QTest::newRow("different names") << false;
         QTest::newRow("one name") << true;
     }
 
-    void hundredWindowsInALoop() {
+    void windowsInALoop() {
         QFETCH(bool, sameName);
+        // More than a page may have pending at once, and not many more: each window Chromium
+        // makes for the loop, served or refused, takes it the better part of a second.
+        const int count = TWebPage::kMaxPendingWindows + 8;
         Load(QStringLiteral("flood.html"));
-        RunScript(m_source->page(), QStringLiteral("flood(%1); 0").arg(sameName ? "true" : "false"));
+        RunScript(m_source->page(),
+                  QStringLiteral("flood(%1, %2); 0").arg(count).arg(sameName ? "true" : "false"));
         // A page gets only so many windows at once (with one name, Chromium sends every request
         // to the one window and drops those a newer one overtakes). Each request that gets
         // through is handed over once, none twice.
@@ -340,7 +386,7 @@ private slots:
         for (const TRequest& request : m_requests)
             urls.insert(request.Url);
         QCOMPARE(urls.size(), m_requests.size());
-        QVERIFY(m_requests.size() <= 100);
+        QVERIFY(m_requests.size() <= count);
         QCOMPARE(m_receiverLoads, 0);
         QCOMPARE(VisibleWindows(), 1);
     }
@@ -363,7 +409,7 @@ private slots:
         Load(QStringLiteral("links.html"));
         QVERIFY(ClickElement(m_source, QStringLiteral("tooltip")));
         delete m_source;
-        init();
+        CreateSource();
         Load(QStringLiteral("links.html"));
         WaitForSentinel();
         QVERIFY(m_requests.isEmpty());
