@@ -197,9 +197,15 @@ private:
                              .arg(m_fileName, QString::fromLocal8Bit(std::strerror(error))));
     }
     TXmlFileTooLarge TooLarge(qint64 size) const {
-        return TXmlFileTooLarge(
-            QStringLiteral("Файл \"%1\" слишком велик для %2: %3 при допустимых %4")
-                .arg(m_fileName, KindText(m_kind), DataSizeText(size), DataSizeText(m_limit)));
+        QString sizeText = DataSizeText(size);
+        QString limitText = DataSizeText(m_limit);
+        // Just over the limit both round alike; the bytes then show the difference.
+        if (sizeText == limitText) {
+            sizeText = QStringLiteral("%1 байт").arg(size);
+            limitText = QStringLiteral("%1 байт").arg(m_limit);
+        }
+        return TXmlFileTooLarge(QStringLiteral("Файл \"%1\" слишком велик для %2: %3 при допустимых %4")
+                                    .arg(m_fileName, KindText(m_kind), sizeText, limitText));
     }
 
     QString m_fileName;

@@ -298,7 +298,8 @@ private slots:
         const qint64 mb = qint64(1) << 20;
         QTest::newRow("descriptor of 1 MB") << int(TXmlFileKind::Descriptor) << mb << false << "";
         QTest::newRow("descriptor a byte over 1 MB")
-            << int(TXmlFileKind::Descriptor) << mb + 1 << true << "описания курса: 1 МБ при допустимых 1 МБ";
+            << int(TXmlFileKind::Descriptor) << mb + 1 << true
+            << "описания курса: 1048577 байт при допустимых 1048576 байт";
         QTest::newRow("descriptor of 1.5 GB")
             << int(TXmlFileKind::Descriptor) << 1536 * mb << true << "1,5 ГБ при допустимых 1 МБ";
         QTest::newRow("tree of 64 MB and a byte")
