@@ -31,7 +31,7 @@ const QString& TreeFile() {
         for (int i = 0; i < 40000; ++i) {
             QByteArray chapter =
                 QStringLiteral(
-                    "<item id=\"%1\" text=\"<b>Глава %1.</b> Основы темы, определения и примеры\">\n")
+                    "<item id=\"%1\" text=\"&lt;b&gt;Глава %1.&lt;/b&gt; Основы темы, определения и примеры\">\n")
                     .arg(i)
                     .toUtf8();
             for (int j = 0; j < 6; ++j)
