@@ -59,17 +59,18 @@ QString CourseHint(const QString& description, const QString& fullName) {
 
 TCourseButton::TCourseButton(int id, const QString& name, const QString& description, const QRect& geometry,
                              QWidget* parent)
-    : QPushButton(parent), Tag(id), CourseName(name), m_description(description) {
+    : QPushButton(QString(name).replace(u'&', QStringLiteral("&&")), parent), Tag(id), CourseName(name),
+      m_description(description) {
+    setToolTip(CourseHint(description));
     setAccessibleName(name);
-    // The caption fits the button's size at once: a hidden button gets its resize event only
-    // when it is first shown, and its caption and hint are read before that.
     setGeometry(geometry);
-    UpdateCaption();
 }
 
 void TCourseButton::UpdateCaption() {
     // The button's own label would centre a long name and cut it at both ends; the caption is
-    // cut at the end instead, measured in the button's font within its contents.
+    // cut at the end instead, measured in the button's font within its contents. Measuring
+    // costs a text layout, so it waits until the button is shown: a library of thousands of
+    // courses shows only one page of them at a time.
     QStyleOptionButton option;
     initStyleOption(&option);
     const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
@@ -80,14 +81,20 @@ void TCourseButton::UpdateCaption() {
     setToolTip(CourseHint(m_description, m_elided ? CourseName : QString()));
 }
 
+void TCourseButton::showEvent(QShowEvent* event) {
+    QPushButton::showEvent(event);
+    UpdateCaption();
+}
+
 void TCourseButton::resizeEvent(QResizeEvent* event) {
     QPushButton::resizeEvent(event);
-    UpdateCaption();
+    if (isVisible())
+        UpdateCaption();
 }
 
 void TCourseButton::changeEvent(QEvent* event) {
     QPushButton::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && isVisible())
         UpdateCaption();
 }
 

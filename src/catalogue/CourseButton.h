@@ -21,10 +21,11 @@ public:
     int Tag = 0;
     QString CourseName;
 
-    // Whether the caption shows the name cut short.
+    // Whether the caption shows the name cut short; decided when the button is shown.
     bool Elided() const { return m_elided; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
