@@ -22,10 +22,18 @@ template <typename T> T* Create(const TAppContext& context) {
 
 } // namespace
 
+namespace {
+
+// Pages read local files only inside the library and beside the player, where the build stages
+// the player's own components.
+void AllowFilesOf(const QString& library) {
+    SetAllowedFileRoots({library, QCoreApplication::applicationDirPath()});
+}
+
+} // namespace
+
 void CreateWindows(const TAppContext& context) {
-    // Pages read local files only inside the library and beside the player, where the build
-    // stages the player's own components.
-    SetAllowedFileRoots({context.ProgramFolder, QCoreApplication::applicationDirPath()});
+    AllowFilesOf(context.ProgramFolder);
     // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
     // comes first.
     TRoster& roster = Roster();
@@ -66,6 +74,8 @@ void CreateWindows(const TAppContext& context) {
 }
 
 void SwitchLibrary(const QString& folder) {
+    // The pages of the new library must load, and those of the old one no longer.
+    AllowFilesOf(folder);
     TRoster& roster = Roster();
     if (roster.Form1)
         roster.Form1->SetProgramFolder(folder);

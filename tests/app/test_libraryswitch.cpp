@@ -7,6 +7,7 @@
 #include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
+#include "app/browser/BrowserProfile.h"
 #include "app/look/GradientPanel.h"
 #include "app/look/PageControl.h"
 #include "catalogue/CourseButton.h"
@@ -136,6 +137,11 @@ private slots:
 
     void viewerOpensFromTheNewLibrary() {
         QVERIFY(m_chooser->Choose(Folder("small")));
+        // The browser may read the new library's files, and no longer the old one's.
+        QVERIFY(AllowedFileRoots().contains(Folder("small")) ||
+                AllowedFileRoots().contains(Folder("small").chopped(1)));
+        for (const QString& root : AllowedFileRoots())
+            QVERIFY2(!root.startsWith(kDemo.chopped(1)), qPrintable(root));
         QVERIFY(Roster().Form1->OpenCourse(5));
         QCOMPARE(Roster().Form1->CourseDir, Folder("small") + QStringLiteral("5/"));
         QVERIFY(!Roster().Form1->OpenCourse(101)); // a demo course is not in this library
