@@ -9,10 +9,3 @@ QString WithTrailingSlash(const QString& folder) {
         path += u'/';
     return path;
 }
-
-QString LibraryFolderFromArguments(const QStringList& arguments, const QString& executableFolder) {
-    for (int i = 1; i < arguments.size(); ++i)
-        if (!arguments[i].startsWith(u'-'))
-            return WithTrailingSlash(arguments[i]);
-    return WithTrailingSlash(executableFolder);
-}

@@ -6,6 +6,3 @@
 // The library folder (the old program's "program folder"): where the course descriptors, the
 // course folders, "ShowFavor.htm", "Plugins" and "Help" lie. Always absolute, always ending in '/'.
 QString WithTrailingSlash(const QString& folder);
-
-// `courseplayer [FOLDER]`: FOLDER when given, else the folder of the executable.
-QString LibraryFolderFromArguments(const QStringList& arguments, const QString& executableFolder);
