@@ -12,26 +12,15 @@
 #include <QAction>
 #include <QToolBar>
 
-namespace {
-QAction* NewAction(QObject* owner, const char* name, const QString& caption, int image) {
-    auto* action = new QAction(caption, owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(caption);
-    action->setStatusTip(caption);
-    SetCommandImage(action, image);
-    return action;
-}
-} // namespace
-
 TTestForm::TTestForm(const TAppContext& context) : m_context(context) {
     setObjectName(QStringLiteral("TestForm"));
     setWindowTitle(QStringLiteral("Тест"));
     resize(564, 401);
 
-    actBack = NewAction(this, "actBack", QStringLiteral("Назад"), ciBack);
-    actForward = NewAction(this, "actForward", QStringLiteral("Вперед"), ciForward);
-    actPrintTest = NewAction(this, "actPrintTest", QStringLiteral("Печать теста"), ciPrint);
-    actHide = NewAction(this, "actHide", QStringLiteral("Закрыть"), ciClose);
+    actBack = NewToolAction(this, "actBack", QStringLiteral("Назад"), ciBack);
+    actForward = NewToolAction(this, "actForward", QStringLiteral("Вперед"), ciForward);
+    actPrintTest = NewToolAction(this, "actPrintTest", QStringLiteral("Печать теста"), ciPrint);
+    actHide = NewToolAction(this, "actHide", QStringLiteral("Закрыть"), ciClose);
 
     QToolBar* bar = AddToolStrip(this, QStringLiteral("TestToolBar"), true);
     AddToolButton(bar, actBack);

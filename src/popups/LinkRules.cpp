@@ -42,6 +42,16 @@ TTestRoute RouteTestRequest(const std::optional<QString>& targetName) {
     return TTestRoute::Nothing;
 }
 
+TShowFavorRoute RouteShowFavorRequest(const std::optional<QString>& targetName) {
+    if (!targetName)
+        return TShowFavorRoute::Nothing;
+    if (*targetName == QLatin1String("tooltip"))
+        return TShowFavorRoute::ToolTip;
+    if (*targetName == QLatin1String("test"))
+        return TShowFavorRoute::Test;
+    return TShowFavorRoute::Own;
+}
+
 QString LocalPathOf(const QString& url) {
     const QUrl parsed(url);
     if (parsed.isLocalFile())

@@ -31,6 +31,11 @@ TViewerRoute RouteViewerRequest(const QString& url, const std::optional<QString>
 enum class TTestRoute { Nothing, ToolTip, Test };
 TTestRoute RouteTestRequest(const std::optional<QString>& targetName);
 
+// Where a new-window request of a page in the collection presentation window goes. There is no
+// "run" rule there: "run", like any other name and the empty one, opens in the window itself.
+enum class TShowFavorRoute { Nothing, ToolTip, Test, Own };
+TShowFavorRoute RouteShowFavorRequest(const std::optional<QString>& targetName);
+
 // Whether the hint window shows a request of one of its own pages: only "tooltip" targets, and
 // a "_Content" address only when the local file it names exists.
 bool HintWindowShows(const QString& url, const std::optional<QString>& targetName);

@@ -13,6 +13,13 @@ namespace {
 constexpr int ButtonWidth = 36;
 constexpr int ButtonHeight = 35;
 constexpr const char* CategoryProperty = "category";
+
+void SizeButton(const QToolBar* bar, QWidget* button) {
+    if (bar->toolButtonStyle() == Qt::ToolButtonIconOnly)
+        button->setFixedSize(ButtonWidth, ButtonHeight);
+    else
+        button->setMinimumHeight(ButtonHeight);
+}
 } // namespace
 
 QToolBar* AddToolStrip(QMainWindow* window, const QString& objectName, bool withImages) {
@@ -31,11 +38,20 @@ void AddToolButton(QToolBar* bar, QAction* action) {
     bar->addAction(action);
     if (QWidget* button = bar->widgetForAction(action)) {
         button->setObjectName(action->objectName() + QStringLiteral("Button"));
-        if (bar->toolButtonStyle() == Qt::ToolButtonIconOnly)
-            button->setFixedSize(ButtonWidth, ButtonHeight);
-        else
-            button->setMinimumHeight(ButtonHeight);
+        SizeButton(bar, button);
     }
+}
+
+QAction* AddOwnToolButton(QToolBar* bar, QAction* action, const QString& objectName) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(objectName);
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setIconSize(bar->iconSize());
+    button->setToolButtonStyle(bar->toolButtonStyle());
+    button->setFocusPolicy(Qt::NoFocus);
+    SizeButton(bar, button);
+    return bar->addWidget(button);
 }
 
 const TCommandImages* SharedCommandImages() {
@@ -48,6 +64,15 @@ void SetCommandImage(QAction* action, int imageIndex) {
     if (images && imageIndex >= 0)
         action->setIcon(images->Icon(imageIndex));
     action->setProperty("imageIndex", imageIndex);
+}
+
+QAction* NewToolAction(QObject* owner, const char* name, const QString& caption, int imageIndex) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(caption);
+    action->setStatusTip(caption);
+    SetCommandImage(action, imageIndex);
+    return action;
 }
 
 void SetCategory(QAction* action, const char* category) {

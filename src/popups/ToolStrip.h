@@ -4,6 +4,7 @@
 
 class QAction;
 class QMainWindow;
+class QObject;
 class QToolBar;
 class TCommandImages;
 
@@ -11,6 +12,10 @@ class TCommandImages;
 // command images, captions as tool tips.
 QToolBar* AddToolStrip(QMainWindow* window, const QString& objectName, bool withImages);
 void AddToolButton(QToolBar* bar, QAction* action);
+// A button of the bar's own for an action that other bars and menus also show: an action's
+// visibility is shared by all of them, so this button is shown and hidden through the returned
+// item of the bar instead.
+QAction* AddOwnToolButton(QToolBar* bar, QAction* action, const QString& objectName);
 
 // The command images shared by every window (the catalogue window owns them); nullptr while
 // there is no catalogue window (a window tried on its own).
@@ -18,6 +23,9 @@ const TCommandImages* SharedCommandImages();
 
 // Gives action the shared icon of the index (no icon without shared images or for index < 0).
 void SetCommandImage(QAction* action, int imageIndex);
+
+// A command whose caption is also its hint, with the shared icon of imageIndex.
+QAction* NewToolAction(QObject* owner, const char* name, const QString& caption, int imageIndex);
 
 // The category an action is listed under ("General", "Navigate", "Options", ...).
 void SetCategory(QAction* action, const char* category);

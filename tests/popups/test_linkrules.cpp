@@ -12,6 +12,7 @@ using OptName = std::optional<QString>;
 Q_DECLARE_METATYPE(OptName)
 Q_DECLARE_METATYPE(TViewerRoute)
 Q_DECLARE_METATYPE(TTestRoute)
+Q_DECLARE_METATYPE(TShowFavorRoute)
 
 namespace {
 OptName None() {
@@ -111,6 +112,24 @@ private slots:
     void testWindowRoutes() {
         QFETCH(OptName, target);
         QTEST(RouteTestRequest(target), "route");
+    }
+
+    void presentationWindowRoutes_data() {
+        QTest::addColumn<OptName>("target");
+        QTest::addColumn<TShowFavorRoute>("route");
+        QTest::newRow("tooltip") << Name("tooltip") << TShowFavorRoute::ToolTip;
+        QTest::newRow("test") << Name("test") << TShowFavorRoute::Test;
+        QTest::newRow("run opens here") << Name("run") << TShowFavorRoute::Own;
+        QTest::newRow("ToolTip is a plain name") << Name("ToolTip") << TShowFavorRoute::Own;
+        QTest::newRow("test with a space") << Name("test ") << TShowFavorRoute::Own;
+        QTest::newRow("other") << Name("frameX") << TShowFavorRoute::Own;
+        QTest::newRow("_blank") << Name("_blank") << TShowFavorRoute::Own;
+        QTest::newRow("empty") << Name("") << TShowFavorRoute::Own;
+        QTest::newRow("none") << None() << TShowFavorRoute::Nothing;
+    }
+    void presentationWindowRoutes() {
+        QFETCH(OptName, target);
+        QTEST(RouteShowFavorRequest(target), "route");
     }
 
     // The hint window's "_Content" rule looks at the file the URL names, not at the URL text.
