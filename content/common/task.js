@@ -14,7 +14,9 @@ function apply() {
   var running = hash.indexOf('#run') === 0;
   document.getElementById('tasks').style.display = running ? '' : 'none';
   document.getElementById('start').style.display = running ? 'none' : '';
-  var hints = hash.indexOf('nohints') < 0;
+  // Hints are hidden by ";nohints" from the tasks runner, or by the "-0" the player appends when
+  // it opens the page as a test with hints switched off.
+  var hints = hash.indexOf('nohints') < 0 && !/-0$/.test(hash);
   document.querySelectorAll('.hint').forEach(function (h) { h.style.display = hints ? '' : 'none'; });
   document.getElementById('status').textContent = running ? 'Задание запущено.' : '';
   document.body.setAttribute('data-running', running ? 'yes' : 'no');
