@@ -20,6 +20,23 @@ template <typename T> T* Create(const TAppContext& context) {
     return window;
 }
 
+// The collection windows lie below the viewer, so their calls into it are wired here.
+void ConnectCollections(TRoster& roster) {
+    if (roster.Form1 && roster.FavoriteForm)
+        roster.Form1->AddFavoriteCommands(roster.FavoriteForm->actShowAll, roster.FavoriteForm->actLoad,
+                                          roster.FavoriteForm->actSave);
+    if (roster.ShowFavorForm) {
+        roster.ShowFavorForm->OnShowToolTip = [](const QString& url) {
+            if (Roster().Form1)
+                Roster().Form1->ShowToolTip(url);
+        };
+        roster.ShowFavorForm->OnShowTest = [](const QString& url) {
+            if (Roster().Form1)
+                Roster().Form1->ShowTest(url);
+        };
+    }
+}
+
 } // namespace
 
 namespace {
@@ -59,7 +76,10 @@ void CreateWindows(const TAppContext& context) {
     // The editor reaches the viewer the same way: collections stand below the viewer.
     if (roster.FavoriteForm)
         roster.FavoriteForm->SetViewerLink({
-            {},
+            [](const QString& fragment) {
+                if (Roster().Form1)
+                    Roster().Form1->ShowFavorPage(fragment);
+            },
             [](const QString& url) {
                 if (Roster().Form1)
                     Roster().Form1->ShowTest(url);
@@ -71,6 +91,7 @@ void CreateWindows(const TAppContext& context) {
     if (roster.MainForm)
         roster.MainForm->SetQuitGuard(
             [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
+    ConnectCollections(roster);
 }
 
 void SwitchLibrary(const QString& folder) {

@@ -2,8 +2,10 @@
 
 #include "app/CommandImages.h"
 #include "app/ErrorReport.h"
+#include "app/Roster.h"
 #include "collections/FavorFile.h"
 #include "collections/FavorLists.h"
+#include "collections/ShowFavor.h"
 #include "markup/markuptreelist.h"
 #include "popups/ToolStrip.h"
 
@@ -329,7 +331,9 @@ bool TFavoriteForm::CanQuit() {
 }
 
 void TFavoriteForm::SetShowTaskVisible(bool visible) {
-    Q_UNUSED(visible);
+    // The tasks button of the presentation window, which is created after the editor.
+    if (TShowFavorForm* presentation = Roster().ShowFavorForm)
+        presentation->SetShowTaskVisible(visible);
 }
 
 // --- handlers -------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/XmlDocument.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 QString SectionCaption(int sectionId) {
     switch (sectionId) {
@@ -33,6 +34,15 @@ QString TreeDocumentPath(const QString& courseDir, int sectionId) {
 
 QString ItemPagePath(const QString& courseDir, int sectionId, int itemId) {
     return courseDir + QString::number(sectionId) + u'/' + QString::number(itemId) + QStringLiteral(".xml");
+}
+
+QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList) {
+    const qsizetype hash = pageList.indexOf(u'#');
+    QUrl url = QUrl::fromLocalFile(libraryFolder + QStringLiteral("ShowFavor.htm") +
+                                   (hash < 0 ? pageList : pageList.left(hash)));
+    if (hash >= 0)
+        url.setFragment(pageList.mid(hash + 1), QUrl::DecodedMode);
+    return url.toString(QUrl::FullyEncoded);
 }
 
 bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot) {

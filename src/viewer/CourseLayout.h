@@ -25,6 +25,12 @@ QString CourseFolder(const QString& libraryFolder, int courseNumber);
 QString TreeDocumentPath(const QString& courseDir, int sectionId);
 QString ItemPagePath(const QString& courseDir, int sectionId, int itemId);
 
+// The collection presentation page, library + "ShowFavor.htm", as a URL whose fragment is the
+// page list after its '#' ("#3;12;15$3;2010;7"; an empty list gives no fragment at all). Built
+// from the path and the list apart, so a '#' or '%' in the library's folder names stays part of
+// the path and the list reaches the page unchanged.
+QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList);
+
 // Whether the section has a tree document whose root has at least one child. Never throws: a
 // missing, unreadable or malformed document gives false. Leaves doc inactive. When a tree
 // document exists but cannot be used, whyNot (if given) receives the reason, naming the file.

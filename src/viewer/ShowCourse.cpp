@@ -5,6 +5,8 @@
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PlainBrowser.h"
 #include "catalogue/Main.h"
+#include "collections/Favorite.h"
+#include "collections/ShowFavor.h"
 #include "markup/markuptreeview.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
@@ -329,6 +331,49 @@ void TForm1::ShowTest(const QString& url) {
     ConnectPopupWindows();
     if (TTestForm* test = Roster().TestForm)
         test->ShowPage(text);
+}
+
+void TForm1::ShowFavorPage(const QString& fragment) {
+    TShowFavorForm* window = Roster().ShowFavorForm;
+    if (!window)
+        return;
+    // A page still loading is stopped first, so that the wait sees the blank page's own load.
+    window->wbToolTip->Stop();
+    window->wbToolTip->LoadBlankAndWait();
+    if (!window->isVisible())
+        window->show();
+    window->raise();
+    window->activateWindow();
+    window->wbToolTip->Navigate(ShowFavorUrl(m_context.ProgramFolder, fragment));
+}
+
+void TForm1::actToFavorExecute() {
+    TFavoriteForm* editor = Roster().FavoriteForm;
+    if (!editor || !wMain->DocumentLoaded())
+        return;
+    for (QTreeWidgetItem* node : LeftTree->SelectedNodes()) {
+        const TContent* content = TMarkupTreeView::NodeContent(node);
+        if (!content)
+            continue;
+        // One item that cannot be added does not keep the others out.
+        try {
+            editor->AddFavor(CourseNumber, CurrentSection(), content->id, content->text);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void TForm1::actRemoveFavorExecute() {
+    if (TFavoriteForm* editor = Roster().FavoriteForm; editor && wMain->DocumentLoaded())
+        editor->RemoveFavorByURL(wMain->LocationURL());
+}
+
+void TForm1::actFavorExecute() {
+    if (TFavoriteForm* editor = Roster().FavoriteForm) {
+        editor->show();
+        editor->raise();
+        editor->activateWindow();
+    }
 }
 
 void TForm1::ppOpenExecute() {

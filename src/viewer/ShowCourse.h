@@ -48,6 +48,13 @@ public:
 
     void ShowToolTip(const QString& url);
     void ShowTest(const QString& url);
+    // Shows the collection presentation window on "ShowFavor.htm" with the page list fragment
+    // ("#3;12;15$3;2010;7", or empty), after blanking its browser.
+    void ShowFavorPage(const QString& fragment);
+
+    // The collection editor's "Показать подборку", "Загрузить подборку" and "Сохранить подборку"
+    // join the "Подборки" menu and the action tool bar (the editor is created after the viewer).
+    void AddFavoriteCommands(QAction* showAll, QAction* load, QAction* save);
 
     // Messages to the user ("Данный ресурс недоступен", "Справка недоступна"); tests replace it.
     void SetMessagePresenter(std::function<void(const QString&)> presenter);
@@ -74,9 +81,11 @@ public:
     TXMLDocument XMLDocument1;
     TPlainBrowser* PopupBrowser = nullptr; // created on the first new-window request
 
+    QToolBar* LeftToolBar = nullptr;
     QToolBar* NavigateToolBar = nullptr;
     QToolBar* ActionToolBar = nullptr;
     QMenu* TreePopupMenu = nullptr;
+    QMenu* menuFavor = nullptr; // "Подборки"
     QMenu* menuBtnSetup = nullptr;
 
     // --- commands -----------------------------------------------------------------------------
@@ -91,6 +100,9 @@ public:
     QAction* actPreview = nullptr;
     QAction* actSaveAsPdf = nullptr;
     QAction* actPrinterSetup = nullptr;
+    QAction* actToFavor = nullptr;
+    QAction* actRemoveFavor = nullptr;
+    QAction* actFavor = nullptr;
     QAction* actBack = nullptr;
     QAction* actFoward = nullptr;
     QAction* ppOpen = nullptr;
@@ -108,6 +120,9 @@ public:
     // The section command of a section id; nullptr for section 30 and unknown ids.
     QAction* SectionAction(int sectionId) const;
 
+    void actToFavorExecute();
+    void actRemoveFavorExecute();
+    void actFavorExecute();
     void ppRunExecute();
     void ppOpenExecute();
     void actShowManualExecute();
@@ -122,6 +137,7 @@ private:
     void BuildCommands();
     void BuildMenus();
     void BuildToolBars();
+    void FillActionToolBar();
     void FormCreate();
     void ConnectPopupWindows();
     void OpenPath(const QString& path);
@@ -131,4 +147,8 @@ private:
     std::function<void(const QString&)> m_showMessage;
     std::function<QString()> m_choosePdfFile;
     QTreeWidgetItem* m_treeNode = nullptr; // the node whose page the tree last asked for
+    // The editor's commands on this window, once start-up has handed them over.
+    QAction* m_favorShowAll = nullptr;
+    QAction* m_favorLoad = nullptr;
+    QAction* m_favorSave = nullptr;
 };

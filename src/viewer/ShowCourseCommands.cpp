@@ -70,6 +70,14 @@ void TForm1::BuildCommands() {
     connect(actSaveAsPdf, &QAction::triggered, this, &TForm1::actSaveAsPdfExecute);
     connect(actPrinterSetup, &QAction::triggered, this, [this] { wMain->PageSetup(); });
 
+    actToFavor = NewCommand(this, "actToFavor", "General", {"Добавить в подборку", nullptr}, ciAddFavor);
+    actRemoveFavor =
+        NewCommand(this, "actRemoveFavor", "General", {"Удалить из подборки", nullptr}, ciRemoveFavor);
+    actFavor = NewCommand(this, "actFavor", "General", {"Редактировать подборку", nullptr});
+    connect(actToFavor, &QAction::triggered, this, &TForm1::actToFavorExecute);
+    connect(actRemoveFavor, &QAction::triggered, this, &TForm1::actRemoveFavorExecute);
+    connect(actFavor, &QAction::triggered, this, &TForm1::actFavorExecute);
+
     actBack = NewCommand(this, "actBack", "Navigate", {"Назад", nullptr}, ciBack);
     actFoward = NewCommand(this, "actFoward", "Navigate", {"Вперед", nullptr}, ciForward);
     connect(actBack, &QAction::triggered, this, [this] { wMain->GoBack(); });
@@ -127,6 +135,13 @@ void TForm1::BuildMenus() {
     actions->addSeparator();
     actions->addAction(actClose);
 
+    // The editor's own commands join this menu later (AddFavoriteCommands).
+    menuFavor = bar->addMenu(QStringLiteral("Подборки"));
+    menuFavor->setObjectName(QStringLiteral("menuFavor"));
+    menuFavor->addSeparator();
+    menuFavor->addActions({actToFavor, actRemoveFavor, actFavor});
+    menuFavor->addSeparator();
+
     QMenu* materials = bar->addMenu(QStringLiteral("Материалы"));
     materials->setObjectName(QStringLiteral("menuMaterials"));
     materials->addActions({actEduCourse, actNotion, actTheory, actAdditional, actMaterial, actEduTask});
@@ -151,14 +166,40 @@ void TForm1::BuildMenus() {
 
     TreePopupMenu = new QMenu(this);
     TreePopupMenu->setObjectName(QStringLiteral("TreePopupMenu"));
+    TreePopupMenu->addActions({actToFavor, actRemoveFavor});
+    TreePopupMenu->addSeparator();
     TreePopupMenu->addActions({ppOpen, ppRun});
 }
 
 void TForm1::BuildToolBars() {
+    LeftToolBar = AddToolStrip(this, QStringLiteral("LeftToolBar"), true);
+    AddToolButton(LeftToolBar, actToFavor);
+    AddToolButton(LeftToolBar, actRemoveFavor);
     NavigateToolBar = AddToolStrip(this, QStringLiteral("NavigateToolBar"), true);
     AddToolButton(NavigateToolBar, actBack);
     AddToolButton(NavigateToolBar, actFoward);
     ActionToolBar = AddToolStrip(this, QStringLiteral("ActionToolBar"), true);
+    FillActionToolBar();
+}
+
+void TForm1::FillActionToolBar() {
+    ActionToolBar->clear();
+    if (m_favorLoad && m_favorShowAll) {
+        AddToolButton(ActionToolBar, m_favorLoad);
+        AddToolButton(ActionToolBar, m_favorShowAll);
+        ActionToolBar->addSeparator();
+    }
     AddToolButton(ActionToolBar, actPreview);
     AddToolButton(ActionToolBar, actPrint);
+}
+
+void TForm1::AddFavoriteCommands(QAction* showAll, QAction* load, QAction* save) {
+    m_favorShowAll = showAll;
+    m_favorLoad = load;
+    m_favorSave = save;
+    // "Показать подборку" heads the menu, above the viewer's own three; loading and saving close it.
+    const QList<QAction*> entries = menuFavor->actions();
+    menuFavor->insertAction(entries.isEmpty() ? nullptr : entries.first(), showAll);
+    menuFavor->addActions({load, save});
+    FillActionToolBar();
 }

@@ -42,6 +42,46 @@ private slots:
         QTEST(ItemPagePath(dir, section, item), "page");
     }
 
+    // The page list reaches the page whole, and the library folder stays a path whatever its
+    // names hold.
+    void presentationUrl_data() {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("fragment"); // "-": the URL has no fragment
+        QTest::newRow("two items") << "/lib/"
+                                   << "#3;12;15$3;2010;7"
+                                   << "3;12;15$3;2010;7";
+        QTest::newRow("one item") << "/lib/"
+                                  << "#101;5;1"
+                                  << "101;5;1";
+        QTest::newRow("empty list") << "/lib/"
+                                    << ""
+                                    << "-";
+        QTest::newRow("# in the folder") << "/discs/#1 алгебра/"
+                                         << "#3;12;15"
+                                         << "3;12;15";
+        QTest::newRow("# in the folder, empty list") << "/discs/#1/"
+                                                     << ""
+                                                     << "-";
+        QTest::newRow("percent and spaces") << "/a 100%/b c/"
+                                            << "#1;5;2$1;5;3"
+                                            << "1;5;2$1;5;3";
+    }
+    void presentationUrl() {
+        QFETCH(QString, library);
+        QFETCH(QString, list);
+        QFETCH(QString, fragment);
+        const QString text = ShowFavorUrl(library, list);
+        const QUrl url(text, QUrl::StrictMode);
+        QVERIFY2(url.isValid(), qPrintable(text));
+        QCOMPARE(url.toLocalFile(), library + "ShowFavor.htm");
+        QCOMPARE(url.hasFragment(), fragment != "-");
+        if (fragment != "-") {
+            QCOMPARE(url.fragment(QUrl::FullyDecoded), fragment);
+            QVERIFY2(text.endsWith('#' + fragment), qPrintable(text)); // no escapes in the list
+        }
+    }
+
     void captions_data() {
         QTest::addColumn<int>("section");
         QTest::addColumn<QString>("caption");
