@@ -5,7 +5,6 @@
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PlainBrowser.h"
 #include "collections/Favorite.h"
-#include "popups/CourseToolTip.h"
 #include "popups/LinkRules.h"
 #include "popups/PopupBrowser.h"
 #include "popups/ToolStrip.h"
@@ -70,31 +69,15 @@ void TShowFavorForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, boo
 
 void TShowFavorForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
                                           const std::optional<QString>& targetFrameName, bool& cancel) {
-    // Each arming serves one request; the hidden browser itself never loads a page.
-    PopupBrowser->OnBeforeNavigate2 = nullptr;
-    cancel = true;
-    // Served after the browser's own work: the hint and the test wait for their pages to load.
     const TShowFavorRoute route = RouteShowFavorRequest(targetFrameName);
-    QMetaObject::invokeMethod(
-        this,
-        [this, route, url] {
-            switch (route) {
-            case TShowFavorRoute::ToolTip:
-                if (OnShowToolTip)
-                    OnShowToolTip(url);
-                else if (Roster().ToolTipForm)
-                    Roster().ToolTipForm->ShowPage(url);
-                break;
-            case TShowFavorRoute::Test:
-                if (OnShowTest)
-                    OnShowTest(url);
-                break;
-            case TShowFavorRoute::Own:
-                wbToolTip->Navigate(url);
-                break;
-            case TShowFavorRoute::Nothing:
-                break;
-            }
-        },
-        Qt::QueuedConnection);
+    ServeAfterBrowser(PopupBrowser, cancel, this, [this, route, url] { ServeRequest(route, url); });
+}
+
+void TShowFavorForm::ServeRequest(TShowFavorRoute route, const QString& url) {
+    if (route == TShowFavorRoute::Own)
+        wbToolTip->Navigate(url);
+    else if (route == TShowFavorRoute::ToolTip && OnShowToolTip)
+        OnShowToolTip(url);
+    else if (route == TShowFavorRoute::Test && OnShowTest)
+        OnShowTest(url);
 }

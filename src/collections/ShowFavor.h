@@ -12,6 +12,7 @@ class QToolButton;
 class TEmbeddedBrowser;
 class TPlainBrowser;
 class TWebBrowser;
+enum class TShowFavorRoute;
 
 // The collection presentation window ("Подборка учебных материалов"): the collection composed into
 // one page by the library's "ShowFavor.htm", with back, forward, "run all tasks", print preview
@@ -29,7 +30,7 @@ public:
     bool ShowTaskVisible() const;
 
     // The viewer's ShowToolTip and ShowTest (the viewer lies above this library; start-up wires
-    // them). Without a viewer hints go straight to the hint window and tests are ignored.
+    // them). Without them hint and test requests are ignored.
     std::function<void(const QString& url)> OnShowToolTip;
     std::function<void(const QString& url)> OnShowTest;
 
@@ -49,6 +50,8 @@ public:
                               const std::optional<QString>& targetFrameName, bool& cancel);
 
 private:
+    void ServeRequest(TShowFavorRoute route, const QString& url);
+
     TAppContext m_context;
     QAction* m_showTaskItem = nullptr; // tbtnShowTask's place in ActionToolBar
 };

@@ -71,27 +71,21 @@ void TTestForm::wbToolTipNavigateComplete2(TWebBrowser*) {
 
 void TTestForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
                                      const std::optional<QString>& targetFrameName, bool& cancel) {
-    PopupBrowser->OnBeforeNavigate2 = nullptr;
-    cancel = true;
-    // Served after the browser's own work: both routes wait for a page to load.
     const TTestRoute route = RouteTestRequest(targetFrameName);
-    QMetaObject::invokeMethod(
-        this,
-        [this, route, url] {
-            switch (route) {
-            case TTestRoute::ToolTip:
-                if (OnShowToolTip)
-                    OnShowToolTip(url);
-                else if (Roster().ToolTipForm)
-                    Roster().ToolTipForm->ShowPage(url);
-                break;
-            case TTestRoute::Test:
-                if (OnShowTest)
-                    OnShowTest(url);
-                break;
-            case TTestRoute::Nothing:
-                break;
-            }
-        },
-        Qt::QueuedConnection);
+    ServeAfterBrowser(PopupBrowser, cancel, this, [this, route, url] {
+        switch (route) {
+        case TTestRoute::ToolTip:
+            if (OnShowToolTip)
+                OnShowToolTip(url);
+            else if (Roster().ToolTipForm)
+                Roster().ToolTipForm->ShowPage(url);
+            break;
+        case TTestRoute::Test:
+            if (OnShowTest)
+                OnShowTest(url);
+            break;
+        case TTestRoute::Nothing:
+            break;
+        }
+    });
 }

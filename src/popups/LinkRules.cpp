@@ -45,10 +45,15 @@ TTestRoute RouteTestRequest(const std::optional<QString>& targetName) {
 TShowFavorRoute RouteShowFavorRequest(const std::optional<QString>& targetName) {
     if (!targetName)
         return TShowFavorRoute::Nothing;
-    if (*targetName == QLatin1String("tooltip"))
+    // The test window's names, except that a name it ignores opens here.
+    switch (RouteTestRequest(targetName)) {
+    case TTestRoute::ToolTip:
         return TShowFavorRoute::ToolTip;
-    if (*targetName == QLatin1String("test"))
+    case TTestRoute::Test:
         return TShowFavorRoute::Test;
+    case TTestRoute::Nothing:
+        break;
+    }
     return TShowFavorRoute::Own;
 }
 

@@ -24,6 +24,17 @@ TWebBrowser* ArmPopupBrowser(TPlainBrowser*& popup, TForm* form,
     return popup;
 }
 
+// The end of a window's PopupBeforeNavigate2: the hidden browser is disarmed (each arming serves
+// one request) and never loads the page itself. The request is reported from inside the
+// browser's own work, where waiting for another page (hints and tests wait for theirs) could
+// never end, so serve runs right after it.
+template <typename TServe>
+void ServeAfterBrowser(TPlainBrowser* popup, bool& cancel, QObject* context, TServe serve) {
+    popup->OnBeforeNavigate2 = nullptr;
+    cancel = true;
+    QMetaObject::invokeMethod(context, std::move(serve), Qt::QueuedConnection);
+}
+
 // The browser of a hint or test window: it fills the window below the tool strip, takes no
 // dropped files, follows the window's back, forward and close commands, and reports its history
 // and new-window requests to the window's handlers.

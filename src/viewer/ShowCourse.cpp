@@ -272,14 +272,8 @@ void TForm1::wMainNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
 
 void TForm1::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
                                   const std::optional<QString>& targetFrameName, bool& cancel) {
-    // Each arming serves one request; the hidden browser itself never loads a page.
-    PopupBrowser->OnBeforeNavigate2 = nullptr;
-    cancel = true;
-    // The browser reports the request from inside its own work, where waiting for another page
-    // (the hint window waits for its page) could never end; the request is served right after.
     const TViewerRoute route = RouteViewerRequest(url, targetFrameName);
-    QMetaObject::invokeMethod(
-        this, [this, route, url] { ServeRequest(route, url); }, Qt::QueuedConnection);
+    ServeAfterBrowser(PopupBrowser, cancel, this, [this, route, url] { ServeRequest(route, url); });
 }
 
 void TForm1::ServeRequest(TViewerRoute route, const QString& url) {
