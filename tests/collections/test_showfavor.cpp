@@ -191,13 +191,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    TCourseApplication app(argc, argv);
-    int result = 0;
-    {
-        TestShowFavor test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+    return RunWindowTest<TestShowFavor>(argc, argv);
 }
 #include "test_showfavor.moc"

@@ -3,13 +3,18 @@
 // Helpers of the viewer tests: a copy of the fixture library, a shell that records what it is
 // asked to open, real clicks on page elements, and scripts run to completion.
 
+#include "Startup.h"
+#include "app/ErrorReport.h"
+#include "app/Registry.h"
 #include "app/Shell.h"
 #include "app/browser/WebBrowser.h"
+#include "markup/markuptreeview.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -46,6 +51,36 @@ inline bool CopyTree(const QString& from, const QString& to) {
     }
     return true;
 }
+
+// The player's six windows started on a copy of a library in a temporary folder, with a shell
+// that records what it is asked to open and the error report collected instead of shown.
+class TTestPlayer final {
+public:
+    // Copies the library at from and starts the windows on the copy; false when the copy failed.
+    bool Start(const QString& from) {
+        if (!Dir.isValid() || !CopyTree(from, Dir.filePath("lib")))
+            return false;
+        Library = Dir.filePath("lib") + '/';
+        SetErrorReporter([this](const QString& message) { Errors << message; });
+        Registry = std::make_unique<TIniRegistry>(Dir.filePath("registry.ini"));
+        TAppContext context;
+        context.ProgramFolder = Library;
+        context.Registry = Registry.get();
+        context.Shell = &Shell;
+        CreateWindows(context);
+        return true;
+    }
+    void Stop() {
+        DestroyWindows();
+        SetErrorReporter({});
+    }
+
+    QTemporaryDir Dir;
+    QString Library; // ends with '/'
+    std::unique_ptr<TIniRegistry> Registry;
+    TRecordingShell Shell;
+    QStringList Errors;
+};
 
 inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
     auto result = std::make_shared<std::optional<QVariant>>();
@@ -87,4 +122,21 @@ inline QString Location(TWebBrowser* browser) {
 // No load running: complete, or never asked to load anything.
 inline bool WaitIdle(TWebBrowser* browser) {
     return QTest::qWaitFor([&] { return browser->ReadyState() != TWebBrowser::ReadyLoading; }, kWebTimeout);
+}
+
+// The tree node of a course item by its id; nullptr when the tree has none.
+inline QTreeWidgetItem* FindItem(QTreeWidget* tree, int id) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (const TContent* content = TMarkupTreeView::NodeContent(*it); content && content->id == id)
+            return *it;
+    return nullptr;
+}
+
+// The main of a test with windows and browsers: WebEngine shares its contexts, and errors are
+// reported as the player reports them. The test object goes before the application does.
+template <typename TTest> int RunWindowTest(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    TCourseApplication app(argc, argv);
+    TTest test;
+    return QTest::qExec(&test, argc, argv);
 }

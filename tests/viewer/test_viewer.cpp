@@ -22,23 +22,17 @@
 
 namespace {
 const QString CourseTitle = QStringLiteral("Курс один");
-
-QTreeWidgetItem* FindItem(QTreeWidget* tree, int id) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        if (const TContent* content = TMarkupTreeView::NodeContent(*it); content && content->id == id)
-            return *it;
-    return nullptr;
-}
 } // namespace
 
 class TestViewer : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_library;
-    std::unique_ptr<TIniRegistry> m_registry;
-    TRecordingShell m_shell;
-    QStringList m_errors;
+    TTestPlayer m_player;
+    QTemporaryDir& m_dir = m_player.Dir;
+    QString& m_library = m_player.Library;
+    std::unique_ptr<TIniRegistry>& m_registry = m_player.Registry;
+    TRecordingShell& m_shell = m_player.Shell;
+    QStringList& m_errors = m_player.Errors;
     QStringList m_messages;
 
     TForm1* Viewer() const { return Roster().Form1; }
@@ -90,17 +84,8 @@ class TestViewer : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        m_library = m_dir.filePath("lib") + '/';
-        QVERIFY(CopyTree(CP_TEST_DATA "/viewer/library", m_dir.filePath("lib")));
+        QVERIFY(m_player.Start(CP_TEST_DATA "/viewer/library"));
         QVERIFY(QFile::copy(CP_TEST_DATA "/viewer/outside.txt", m_dir.filePath("outside.txt")));
-        SetErrorReporter([this](const QString& message) { m_errors << message; });
-        m_registry = std::make_unique<TIniRegistry>(m_dir.filePath("registry.ini"));
-        TAppContext context;
-        context.ProgramFolder = m_library;
-        context.Registry = m_registry.get();
-        context.Shell = &m_shell;
-        CreateWindows(context);
         QVERIFY(Viewer());
         Viewer()->SetMessagePresenter([this](const QString& message) { m_messages << message; });
         Roster().MainForm->SetCourseViewer({
@@ -111,10 +96,7 @@ private slots:
         QVERIFY(m_errors.isEmpty());
     }
 
-    void cleanupTestCase() {
-        DestroyWindows();
-        SetErrorReporter({});
-    }
+    void cleanupTestCase() { m_player.Stop(); }
 
     void init() { m_errors.clear(); }
 
@@ -638,13 +620,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    TCourseApplication app(argc, argv);
-    int result = 0;
-    {
-        TestViewer test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+    return RunWindowTest<TestViewer>(argc, argv);
 }
 #include "test_viewer.moc"

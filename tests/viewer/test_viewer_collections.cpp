@@ -2,15 +2,11 @@
 // library: items chosen in the tree reach the collection, the shown page leaves it, the
 // collection is composed into one page by the library's "ShowFavor.htm", and its tasks run.
 
-#include "Startup.h"
 #include "ViewerTestSupport.h"
-#include "app/ErrorReport.h"
-#include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/browser/EmbeddedBrowser.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
-#include "markup/markuptreeview.h"
 #include "popups/CourseTest.h"
 #include "popups/ToolStrip.h"
 #include "viewer/ShowCourse.h"
@@ -18,18 +14,10 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 
 namespace {
-QTreeWidgetItem* FindItem(QTreeWidget* tree, int id) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        if (const TContent* content = TMarkupTreeView::NodeContent(*it); content && content->id == id)
-            return *it;
-    return nullptr;
-}
-
 // The object names along a menu or tool bar, "-" for a separator.
 QStringList Entries(const QList<QAction*>& actions) {
     QStringList names;
@@ -61,11 +49,7 @@ const QString ComposedTitles = QStringLiteral(
 class TestViewerCollections : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString m_library;
-    std::unique_ptr<TIniRegistry> m_registry;
-    TRecordingShell m_shell;
-    QStringList m_errors;
+    TTestPlayer m_player;
 
     TForm1* Viewer() const { return Roster().Form1; }
     TFavoriteForm* Editor() const { return Roster().FavoriteForm; }
@@ -83,24 +67,12 @@ class TestViewerCollections : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        m_library = m_dir.filePath("lib") + '/';
-        QVERIFY(CopyTree(CP_SOURCE_DIR "/content", m_dir.filePath("lib")));
-        SetErrorReporter([this](const QString& message) { m_errors << message; });
-        m_registry = std::make_unique<TIniRegistry>(m_dir.filePath("registry.ini"));
-        TAppContext context;
-        context.ProgramFolder = m_library;
-        context.Registry = m_registry.get();
-        context.Shell = &m_shell;
-        CreateWindows(context);
+        QVERIFY(m_player.Start(CP_SOURCE_DIR "/content"));
         QVERIFY(Viewer() && Editor() && Presentation());
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(m_player.Errors.isEmpty());
     }
 
-    void cleanupTestCase() {
-        DestroyWindows();
-        SetErrorReporter({});
-    }
+    void cleanupTestCase() { m_player.Stop(); }
 
     void commandsTakeTheirPlaces_data() {
         QTest::addColumn<QString>("where");
@@ -246,7 +218,7 @@ private slots:
         QVERIFY(WaitComplete(form->wMain));
         QTRY_COMPARE_WITH_TIMEOUT(RunScript(form->wMain->page(), "document.body.getAttribute('data-hints')"),
                                   QVariant("off"), kWebTimeout);
-        QVERIFY(m_errors.isEmpty());
+        QVERIFY(m_player.Errors.isEmpty());
     }
 
     // Entries the page cannot use are passed over; an item whose page is missing says so in its
@@ -281,13 +253,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    TCourseApplication app(argc, argv);
-    int result = 0;
-    {
-        TestViewerCollections test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+    return RunWindowTest<TestViewerCollections>(argc, argv);
 }
 #include "test_viewer_collections.moc"
