@@ -4,6 +4,7 @@
 #include "../viewer/ViewerTestSupport.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
+#include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
 #include "app/browser/PlainBrowser.h"
 #include "collections/Favorite.h"
@@ -43,6 +44,7 @@ class TestShowFavor : public QObject {
 
 private slots:
     void initTestCase() {
+        SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/collections")});
         // The editor comes first, as at start-up: the tasks button runs its command.
         Roster().FavoriteForm = new TFavoriteForm(TAppContext());
         m_form = new TShowFavorForm(TAppContext());
