@@ -29,6 +29,8 @@ const TCommand kCommands[] = {
     {"collection", "collection FILE [--json] [--library FOLDER --course N] [--save OUT]", RunCollection,
      "записи файла подборки, её список страниц и список заданий курса"},
     {"pdf", "pdf PAGE OUT.pdf [--title T]", RunPdf, "страница в PDF с колонтитулами, как при печати"},
+    {"page", "page PATH [--wait-ms N]", RunPage,
+     "видимый текст страницы в браузере проигрывателя, со сценариями для старых дисков"},
 };
 
 QString Help() {
@@ -55,7 +57,7 @@ int main(int argc, char** argv) {
     // Measuring text needs fonts, and fonts need a GUI application; no window is ever shown.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The pdf command lays pages out with Qt WebEngine, which needs this before the application.
+    // The pdf and page commands lay pages out with Qt WebEngine, which needs this before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
