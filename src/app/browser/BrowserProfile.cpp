@@ -1,6 +1,7 @@
 #include "app/browser/BrowserProfile.h"
 
 #include "app/browser/FileAccess.h"
+#include "app/browser/LegacyScripts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -58,6 +59,7 @@ QWebEngineProfile* SharedBrowserProfile() {
     // mailto:, ms-its: and the like would otherwise start a desktop application.
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
+    PrepareForOldDiscs(profile);
     return profile;
 }
 
