@@ -1,5 +1,6 @@
 #include "catalogue/Main.h"
 
+#include "app/ComponentStaging.h"
 #include "app/Theme.h"
 #include "app/look/FrameShape.h"
 #include "app/look/GradientPanel.h"
@@ -180,7 +181,8 @@ void TMainForm::BuildLayout() {
 void TMainForm::FormCreate() {
     LoadCourses();
     update();
-    FlashInstalled = IsComponentInstalled(kFlashClassId);
+    // Flash pages play in the emulator staged beside the player, as well as in an installed player.
+    FlashInstalled = IsComponentInstalled(kFlashClassId) || FlashEmulatorStaged();
     SetPPTBrowserFlags(false);
 }
 

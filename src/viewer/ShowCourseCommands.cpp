@@ -3,6 +3,7 @@
 #include "viewer/ShowCourse.h"
 
 #include "app/CommandImages.h"
+#include "app/ComponentStaging.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -19,6 +20,13 @@
 // One constant address: the open bank of exam tasks of the federal institute for
 // pedagogical measurements, where pupils try themselves on real test tasks.
 const char* const TForm1::ExamenAddress = "https://fipi.ru/";
+
+namespace {
+const QString kMathShownByPlayer = QStringLiteral(
+    "Формулы на страницах курсов проигрыватель показывает сам: устанавливать MathPlayer не нужно.");
+const QString kSvgShownByPlayer = QStringLiteral(
+    "Рисунки SVG на страницах курсов проигрыватель показывает сам: устанавливать SVG Viewer не нужно.");
+} // namespace
 
 namespace {
 struct TCommandText {
@@ -109,10 +117,15 @@ void TForm1::BuildCommands() {
     connect(actSetupFlash, &QAction::triggered, this, [this] {
         OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/install_flash_player_ax.exe"));
     });
-    connect(actSetupMath, &QAction::triggered, this,
-            [this] { OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/MathPlayerSetup.exe")); });
-    connect(actSetupSVG, &QAction::triggered, this,
-            [this] { OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/SVGView.exe")); });
+    // Formulas and SVG pictures need no Windows installer here: the player typesets MathML
+    // itself (with its staged typesetter) and the browser draws SVG.
+    connect(actSetupMath, &QAction::triggered, this, [this] {
+        if (MathTypesetterStaged())
+            Tell(kMathShownByPlayer);
+        else
+            OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/MathPlayerSetup.exe"));
+    });
+    connect(actSetupSVG, &QAction::triggered, this, [this] { Tell(kSvgShownByPlayer); });
 
     actShowManual = NewCommand(this, "actShowManual", "Help", {"Показать справку", nullptr});
     actShowManual->setShortcut(QKeySequence(Qt::Key_F1));

@@ -1,6 +1,7 @@
 // The catalogue window: its layout, the course buttons of each page, the hints, the launch of
 // a course and the host set-up done at creation.
 
+#include "app/ComponentStaging.h"
 #include "app/Registry.h"
 #include "app/look/CourseStyle.h"
 #include "app/look/FrameShape.h"
@@ -11,9 +12,11 @@
 #include "catalogue/HostSetup.h"
 #include "catalogue/Main.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -314,20 +317,33 @@ void TestMainForm::noCoursesStillStarts() {
 
 void TestMainForm::hostSetupAtCreation_data() {
     QTest::addColumn<QString>("presentKey");
+    QTest::addColumn<bool>("emulatorStaged");
     QTest::addColumn<bool>("flash");
-    QTest::newRow("no component key") << QString() << false;
-    QTest::newRow("flash key present") << kFlashKey << true;
-    QTest::newRow("flash key in another case of letters") << kFlashKey.toUpper() << true;
+    QTest::newRow("no component key") << QString() << false << false;
+    QTest::newRow("flash key present") << kFlashKey << false << true;
+    QTest::newRow("flash key in another case of letters") << kFlashKey.toUpper() << false << true;
     QTest::newRow("another component only")
         << QStringLiteral("Software\\Microsoft\\Active Setup\\Installed "
                           "Components\\{00000000-0000-0000-0000-000000000000}\\")
-        << false;
+        << false << false;
+    QTest::newRow("Flash emulator staged beside the player") << QString() << true << true;
 }
 
 void TestMainForm::hostSetupAtCreation() {
     QFETCH(QString, presentKey);
+    QFETCH(bool, emulatorStaged);
     QFETCH(bool, flash);
     TFixture fixture;
+    QTemporaryDir components;
+    if (emulatorStaged) {
+        QVERIFY(QDir(components.path()).mkpath(QStringLiteral("ruffle")));
+        QFile emulator(components.filePath(QStringLiteral("ruffle/ruffle.js")));
+        QVERIFY(emulator.open(QIODevice::WriteOnly));
+        emulator.close();
+    }
+    SetStagedComponentsFolder(emulatorStaged ? components.path()
+                                             : fixture.Dir.filePath(QStringLiteral("none")));
+    const auto restore = qScopeGuard([] { SetStagedComponentsFolder(QString()); });
     if (!presentKey.isEmpty())
         QVERIFY(fixture.Registry->CreateKey(TRootKey::LocalMachine, presentKey));
     // A leftover 0 from a run that showed presentations in the main window.

@@ -2,6 +2,7 @@
 
 #include "Startup.h"
 #include "ViewerTestSupport.h"
+#include "app/ComponentStaging.h"
 #include "app/ErrorReport.h"
 #include "app/Registry.h"
 #include "app/Roster.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 namespace {
@@ -565,6 +567,46 @@ private slots:
         QVERIFY(!form->actSetupMath->isVisible());
         QVERIFY(!form->actSetupSVG->isVisible());
         QVERIFY(form->menuBtnSetup->menuAction()->isVisible());
+    }
+
+    // Formulas and SVG pictures need no Windows installer here: the commands say so. Without a
+    // staged typesetter the formula command still starts the disc's installer.
+    void setupCommandsOnThisSystem_data() {
+        QTest::addColumn<bool>("math"); // actSetupMath, else actSetupSVG
+        QTest::addColumn<bool>("typesetterStaged");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("opened"); // relative to the library
+        const QString mathMessage = QStringLiteral(
+            "Формулы на страницах курсов проигрыватель показывает сам: устанавливать MathPlayer не нужно.");
+        const QString svgMessage = QStringLiteral("Рисунки SVG на страницах курсов проигрыватель показывает "
+                                                  "сам: устанавливать SVG Viewer не нужно.");
+        QTest::newRow("formulas, typesetter staged")
+            << true << true << QStringList{mathMessage} << QStringList();
+        QTest::newRow("formulas, nothing staged")
+            << true << false << QStringList() << QStringList{QStringLiteral("Plugins/MathPlayerSetup.exe")};
+        QTest::newRow("SVG, typesetter staged") << false << true << QStringList{svgMessage} << QStringList();
+        QTest::newRow("SVG, nothing staged") << false << false << QStringList{svgMessage} << QStringList();
+    }
+    void setupCommandsOnThisSystem() {
+        QFETCH(bool, math);
+        QFETCH(bool, typesetterStaged);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, opened);
+        QTemporaryDir components;
+        if (typesetterStaged) {
+            QVERIFY(QDir(components.path()).mkpath(QStringLiteral("mathjax")));
+            QFile typesetter(components.filePath(QStringLiteral("mathjax/mml-chtml.js")));
+            QVERIFY(typesetter.open(QIODevice::WriteOnly));
+        }
+        SetStagedComponentsFolder(components.path());
+        const auto restore = qScopeGuard([] { SetStagedComponentsFolder(QString()); });
+        m_shell.Opened.clear();
+        m_messages.clear();
+        (math ? Viewer()->actSetupMath : Viewer()->actSetupSVG)->trigger();
+        QCOMPARE(m_messages, messages);
+        for (QString& path : opened)
+            path.prepend(m_library);
+        QCOMPARE(m_shell.Opened, opened);
     }
 
     void presentationsOptionReachesTheRegistry_data() {
