@@ -82,6 +82,21 @@ private slots:
             "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><r Name=\"\xE1\xCC\xC7\xC5\xC2\xD2\xC1 &amp; "
             "&#171;\xC7\xC5\xCF\xCD\xC5\xD4\xD2\xC9\xD1&#187;\"/>";
         QTest::newRow("koi8-r") << koi;
+        QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBF") + utf8;
+        QTest::newRow("utf-8 without declaration")
+            << QByteArray("<r Name=\"" + name.toHtmlEscaped().toUtf8() + "\"/>");
+        QTest::newRow("utf-8 with bom, without declaration")
+            << QByteArray("\xEF\xBB\xBF<r Name=\"" + name.toHtmlEscaped().toUtf8() + "\"/>");
+        QByteArray utf16be("\xFE\xFF", 2);
+        for (const QChar c : u16)
+            utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xff));
+        QTest::newRow("utf-16 be with bom") << utf16be;
+        const QString bare = QStringLiteral("<r Name=\"") + name.toHtmlEscaped() + QStringLiteral("\"/>");
+        QByteArray utf16bare("\xFF\xFE", 2);
+        utf16bare.append(reinterpret_cast<const char*>(bare.utf16()), bare.size() * 2);
+        QTest::newRow("utf-16 le with bom, without declaration") << utf16bare;
+        QTest::newRow("windows-1251 declared in capitals")
+            << QByteArray(cp1251).replace("windows-1251", "WINDOWS-1251");
     }
     void encodings() {
         QFETCH(QByteArray, bytes);
