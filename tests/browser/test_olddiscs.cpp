@@ -5,6 +5,7 @@
 
 #include "BrowserTestSupport.h"
 #include "app/ComponentStaging.h"
+#include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
 
 #include <QDir>
@@ -67,6 +68,13 @@ QByteArray TinySwf() {
     return swf + body;
 }
 
+// The profile puts the components' folder into its scripts when it is made, which the test
+// main does before the test runs: the folder is set before main.
+const bool kComponentsSet = [] {
+    SetStagedComponentsFolder(QStringLiteral(CP_COMPONENTS));
+    return true;
+}();
+
 struct TRun {
     int ExitCode = -1;
     QString Out;
@@ -118,7 +126,8 @@ private slots:
         QVERIFY(swf.open(QIODevice::WriteOnly));
         swf.write(TinySwf());
         swf.close();
-        SetStagedComponentsFolder(QStringLiteral(CP_COMPONENTS));
+        // As in the player: the library, and the components staged for it.
+        SetAllowedFileRoots({m_disc.path(), StagedComponentsFolder()});
         QVERIFY2(FlashEmulatorStaged() && MathTypesetterStaged(), "run scripts/install-deps, then build");
         m_browser = std::make_unique<TEmbeddedBrowser>();
         m_browser->resize(800, 600);

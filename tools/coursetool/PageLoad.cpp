@@ -1,5 +1,6 @@
 #include "tools/coursetool/PageLoad.h"
 
+#include "app/ComponentStaging.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/BrowserUrl.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -37,13 +38,14 @@ QString PageTarget(const QString& page) {
         PrintErr(QStringLiteral("Страница не найдена: %1\n").arg(page));
         return {};
     }
-    // The page reads local files only inside its library: an item page lies in
-    // LIBRARY/course/section/, so the library is at most two folders above the page's.
+    // The page reads local files only inside its library and the player's staged components: an
+    // item page lies in LIBRARY/course/section/, so the library is at most two folders above the
+    // page's.
     if (local) {
         QDir library = QFileInfo(pagePath).dir();
         for (int up = 0; up < 2 && !library.isRoot(); ++up)
             library.cdUp();
-        SetAllowedFileRoots({library.absolutePath()});
+        SetAllowedFileRoots({library.absolutePath(), StagedComponentsFolder()});
     }
     return local ? url.toString() : page;
 }
