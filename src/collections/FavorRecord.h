@@ -35,8 +35,5 @@ inline size_t qHash(const TFavorKey& key, size_t seed = 0) {
 // caption the second.
 inline constexpr char16_t kFavorSeparator[] = u"$$$$$$$";
 
-// The caption of a section id for the second column; empty for section 30 and unknown ids.
-QString FavorSectionName(int Folder);
-
 // Caption + separator + section caption.
 QString FavorRowText(const TFavor& favor);

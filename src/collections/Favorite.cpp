@@ -1,4 +1,5 @@
 #include "collections/Favorite.h"
+#include "app/CourseSections.h"
 
 #include "app/CommandImages.h"
 #include "app/ErrorReport.h"
@@ -303,7 +304,7 @@ QString TFavoriteForm::GetTaskList() {
 }
 
 QString TFavoriteForm::SectionName(int Folder) {
-    return FavorSectionName(Folder);
+    return SectionCaption(Folder);
 }
 
 void TFavoriteForm::UpdateMoveActions() {

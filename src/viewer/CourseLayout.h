@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CourseSections.h"
+
 #include <QString>
 #include <array>
 
@@ -10,16 +12,6 @@ class TXMLDocument;
 //   section folder   course folder + section id + "/"
 //   tree document    course folder + section id + "/tree.xml"
 //   item page        course folder + section id + "/" + item id + ".xml"
-
-// The tasks section: only its items can be run.
-inline constexpr int TasksSection = 2010;
-
-// The sections of a course in the order they are probed; the first available one is where a
-// course opens.
-inline constexpr std::array<int, 7> SectionProbeOrder = {5, 7, 8, 12, 68, 2010, 30};
-
-// The caption of a section in the window title; empty for section 30 and for unknown ids.
-QString SectionCaption(int sectionId);
 
 QString CourseFolder(const QString& libraryFolder, int courseNumber);
 QString TreeDocumentPath(const QString& courseDir, int sectionId);

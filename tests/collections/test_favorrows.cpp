@@ -20,9 +20,9 @@ QString Keys(const TFavorRows& rows) {
 }
 
 // Rows from "c;f;i c;f;i ..."; captions say where each row came from.
-TFavorRows Rows(const QString& spec) {
+TFavorRows Rows(const QString& layout) {
     TFavorRows rows;
-    for (const QString& entry : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString& entry : layout.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList n = entry.split(u';');
         rows.Append({n[0].toInt(), n[1].toInt(), QStringLiteral("row %1").arg(rows.Count()), n[2].toInt()});
     }

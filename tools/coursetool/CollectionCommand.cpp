@@ -4,6 +4,7 @@
 // --save writes the loaded rows with the editor's own save code. Exit status 1 when the load
 // (or the task list, or the save) failed, 2 on bad arguments.
 
+#include "app/CourseSections.h"
 #include "app/XmlDocument.h"
 #include "collections/FavorFile.h"
 #include "collections/FavorLists.h"
@@ -67,7 +68,7 @@ QString JsonRows(const TFavorRows& rows) {
                    .arg(f.Folder)
                    .arg(f.ID);
         out += JsonString(f.Caption) + QStringLiteral(",\"section\":") +
-               JsonString(FavorSectionName(f.Folder)) + u'}';
+               JsonString(SectionCaption(f.Folder)) + u'}';
     }
     return out + u']';
 }
@@ -79,7 +80,7 @@ QString TextRows(const TFavorRows& rows) {
     for (int i = 0; i < rows.Count(); ++i) {
         const TFavor& f = rows.At(i);
         out += QStringLiteral("%1;%2;%3\t").arg(f.Course).arg(f.Folder).arg(f.ID) + f.Caption + u'\t' +
-               FavorSectionName(f.Folder) + u'\n';
+               SectionCaption(f.Folder) + u'\n';
     }
     return out;
 }
