@@ -7,6 +7,7 @@
 //   build/release/bench/collections/bench_collections
 
 #include "app/XmlDocument.h"
+#include "bench/bench_ratio.h"
 #include "collections/FavorFile.h"
 #include "collections/Favorite.h"
 
@@ -167,22 +168,6 @@ BENCHMARK(BM_SaveFromEditor)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_PlainListAppend)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_AddFavor)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Keeps the real and CPU time of each run so that the ratios can be printed at the end. On a
-// busy machine the real times wander; the CPU times show the work itself.
-class TRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                Real[run.benchmark_name()] = run.GetAdjustedRealTime();
-                Cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Real;
-    std::map<std::string, double> Cpu;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -196,12 +181,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const char* kind : {"real", "cpu"}) {
         const auto& ms = std::string(kind) == "real" ? reporter.Real : reporter.Cpu;
-        const auto get = [&](const char* prefix) {
-            for (const auto& [name, value] : ms)
-                if (name.rfind(prefix, 0) == 0)
-                    return value;
-            return 0.0;
-        };
+        const auto get = [&](const char* prefix) { return TRatioReporter::Time(ms, prefix); };
         const double parse = get("BM_ParseOnly"), load = get("BM_LoadIntoEditor");
         const double write = get("BM_WriteBytesOnly"), save = get("BM_SaveFromEditor");
         const double plain = get("BM_PlainListAppend"), add = get("BM_AddFavor");
