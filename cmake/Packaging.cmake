@@ -45,6 +45,9 @@ add_dependencies(package_files courseplayer coursetool)
 
 install(TARGETS courseplayer coursetool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/content/ DESTINATION ${CMAKE_INSTALL_DATADIR}/courseplayer/demo)
+# The web components staged beside the built player (absent when npm's packages were not there).
+install(DIRECTORY ${PROJECT_BINARY_DIR}/bin/components/ DESTINATION ${CMAKE_INSTALL_DATADIR}/courseplayer/components
+        OPTIONAL)
 install(FILES ${CP_PACKAGING}/${CP_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CP_PACKAGING}/${CP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CP_PACKAGING}/courseplayer-mime.xml

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "app/ComponentStaging.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "app/browser/BrowserProfile.h"
@@ -44,7 +45,7 @@ namespace {
 // Pages read local files only inside the library and beside the player, where the build stages
 // the player's own components.
 void AllowFilesOf(const QString& library) {
-    SetAllowedFileRoots({library, QCoreApplication::applicationDirPath()});
+    SetAllowedFileRoots({library, QCoreApplication::applicationDirPath(), StagedComponentsFolder()});
 }
 
 } // namespace

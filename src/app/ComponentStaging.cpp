@@ -19,9 +19,15 @@ bool Staged(const QString& relativePath) {
 
 QString StagedComponentsFolder() {
     const QString& overridden = OverriddenFolder();
-    const QString folder = overridden.isEmpty()
-                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/components")
-                               : overridden;
+    QString folder = overridden;
+    if (folder.isEmpty()) {
+        // Staged beside the executable by the build; installed with the package's shared data
+        // (/usr/bin -> /usr/share/courseplayer/components).
+        const QString bin = QCoreApplication::applicationDirPath();
+        folder = bin + QStringLiteral("/components");
+        if (!QFileInfo(folder).isDir())
+            folder = bin + QStringLiteral("/../share/courseplayer/components");
+    }
     const QString clean = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     return clean.endsWith(u'/') ? clean : clean + u'/';
 }
