@@ -24,6 +24,8 @@ function(cp_add_test name)
     target_compile_definitions(${name} PRIVATE
         CP_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
         CP_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    # Shared test helpers are included as "tests/...".
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     cp_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
     if(NOT ARG_TIMEOUT)

@@ -7,6 +7,7 @@
 #include "app/ComponentStaging.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
+#include "tests/CoursetoolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,20 +76,10 @@ const bool kComponentsSet = [] {
     return true;
 }();
 
-struct TRun {
-    int ExitCode = -1;
-    QString Out;
-};
+using TRun = TCoursetoolRun;
 
 TRun Coursetool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(CP_COURSETOOL), args);
-    TRun run;
-    if (!process.waitForFinished(240000))
-        return run;
-    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    return run;
+    return RunCoursetool(QStringLiteral(CP_COURSETOOL), args);
 }
 
 } // namespace

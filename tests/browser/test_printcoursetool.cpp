@@ -2,6 +2,7 @@
 // "Сохранить как PDF" makes it, and a page that does not load fails the run without a file.
 
 #include "PdfTestSupport.h"
+#include "tests/CoursetoolRun.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,21 +17,10 @@ QString Fixture(const QString& name) {
     return QStringLiteral(CP_TEST_DATA "/browser/") + name;
 }
 
-struct TRun {
-    int ExitCode = -1;
-    QString Err;
-};
+using TRun = TCoursetoolRun;
 
 TRun Coursetool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(CP_COURSETOOL), args);
-    TRun run;
-    // Lays a page out in a browser of its own: slow on a busy machine.
-    if (!process.waitForFinished(240000))
-        return run;
-    run.ExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.Err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return RunCoursetool(QStringLiteral(CP_COURSETOOL), args);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "app/XmlDocument.h"
 #include "collections/FavorFile.h"
+#include "tests/CoursetoolRun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -20,23 +21,10 @@ QString J(const QString& text) {
     return QString(text).replace(u'\'', u'"');
 }
 
-struct TRun {
-    int Status = -1;
-    QString Out;
-    QString Err;
-};
+using TRun = TCoursetoolRun;
 
 TRun Coursetool(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(CP_COURSETOOL), QStringList{QStringLiteral("collection")} + args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return RunCoursetool(QStringLiteral(CP_COURSETOOL), QStringList{QStringLiteral("collection")} + args);
 }
 
 QString GoodItems() {
@@ -104,12 +92,12 @@ private slots:
         QFETCH(int, status);
         const TRun run = Coursetool(args + QStringList{QStringLiteral("--json")});
         QCOMPARE(run.Out, expected);
-        QCOMPARE(run.Status, status);
+        QCOMPARE(run.ExitCode, status);
     }
 
     void text() {
         const TRun run = Coursetool({Data("broken.sff")});
-        QCOMPARE(run.Status, 1);
+        QCOMPARE(run.ExitCode, 1);
         QCOMPARE(run.Out,
                  QStringLiteral("3;12;15\tраз\tТеоретические материалы\n3;8;1\tдва\tПонятийный аппарат\n"
                                 "favorList: #3;12;15$3;8;1\ntheoryList: #3;12;15$3;8;1\n"));
@@ -133,7 +121,7 @@ private slots:
     void badArguments() {
         QFETCH(QStringList, args);
         const TRun run = Coursetool(args);
-        QCOMPARE(run.Status, 2);
+        QCOMPARE(run.ExitCode, 2);
         QVERIFY(run.Out.isEmpty());
         QVERIFY(run.Err.contains(QStringLiteral("usage")));
     }
@@ -153,7 +141,7 @@ private slots:
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("out.sff"));
         const TRun run = Coursetool({file, QStringLiteral("--save"), out});
-        QCOMPARE(run.Status, status);
+        QCOMPARE(run.ExitCode, status);
         TXMLDocument doc;
         const TFavorLoadResult loaded = LoadFavorFile(doc, file);
         QCOMPARE(int(loaded.Records.size()), rows);
@@ -168,14 +156,14 @@ private slots:
     void saveNothingWhenNothingLoaded() {
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("out.sff"));
-        QCOMPARE(Coursetool({Data("notxml.sff"), QStringLiteral("--save"), out}).Status, 1);
+        QCOMPARE(Coursetool({Data("notxml.sff"), QStringLiteral("--save"), out}).ExitCode, 1);
         QVERIFY(!QFile::exists(out));
     }
 
     void saveFailureIsReported() {
         const TRun run =
             Coursetool({Data("good.sff"), QStringLiteral("--save"), QStringLiteral("/proc/out.sff")});
-        QCOMPARE(run.Status, 1);
+        QCOMPARE(run.ExitCode, 1);
         QVERIFY(run.Err.contains(QStringLiteral("/proc/out.sff")));
     }
 };

@@ -1,5 +1,6 @@
 // coursetool tree: the exact output shapes that content authors and scripts read.
 
+#include "tests/CoursetoolRun.h"
 #include <QProcess>
 #include <QTest>
 
@@ -9,21 +10,10 @@ QString Data(const char* name) {
     return QStringLiteral(CP_TEST_DATA "/tree/") + QLatin1String(name);
 }
 
-struct TRun {
-    int Status = -1;
-    QString Out;
-};
+using TRun = TCoursetoolRun;
 
 TRun Coursetool(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(COURSETOOL), args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput())};
+    return RunCoursetool(QStringLiteral(COURSETOOL), args);
 }
 
 } // namespace
@@ -69,25 +59,25 @@ void TestTreeDocumentTool::json() {
     QFETCH(int, status);
     const TRun run = Coursetool({QStringLiteral("tree"), file, QStringLiteral("--json")});
     QCOMPARE(run.Out, expected);
-    QCOMPARE(run.Status, status);
+    QCOMPARE(run.ExitCode, status);
 }
 
 void TestTreeDocumentTool::text() {
     TRun run = Coursetool({QStringLiteral("tree"), Data("nested.xml")});
-    QCOMPARE(run.Status, 0);
+    QCOMPARE(run.ExitCode, 0);
     QCOMPARE(run.Out.split(u'\n').mid(0, 4),
              (QStringList{QStringLiteral("1 <B>Глава 1</B> Введение"), QStringLiteral("  11 Раздел 1.1"),
                           QStringLiteral("    111 Пункт 1.1.1"), QStringLiteral("    112 Пункт 1.1.2")}));
     // A file that does not parse: nothing loaded, the error goes to standard error.
     run = Coursetool({QStringLiteral("tree"), Data("notxml.xml"), QStringLiteral("--json")});
-    QCOMPARE(run.Status, 1);
+    QCOMPARE(run.ExitCode, 1);
     QVERIFY(run.Out.startsWith(QStringLiteral("{\"items\":[],\"error\":\"")));
     QVERIFY(!run.Out.contains(QStringLiteral("\"error\":null")));
 }
 
 void TestTreeDocumentTool::usage() {
-    QCOMPARE(Coursetool({QStringLiteral("tree")}).Status, 2);
-    QCOMPARE(Coursetool({QStringLiteral("tree"), Data("nested.xml"), QStringLiteral("--bogus")}).Status, 2);
+    QCOMPARE(Coursetool({QStringLiteral("tree")}).ExitCode, 2);
+    QCOMPARE(Coursetool({QStringLiteral("tree"), Data("nested.xml"), QStringLiteral("--bogus")}).ExitCode, 2);
 }
 
 QTEST_MAIN(TestTreeDocumentTool)
