@@ -1,7 +1,7 @@
 #include "collections/Favorite.h"
-#include "app/CourseSections.h"
 
 #include "app/CommandImages.h"
+#include "app/CourseSections.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "collections/FavorFile.h"
