@@ -52,6 +52,7 @@ void AllowFilesOf(const QString& library) {
 
 void CreateWindows(const TAppContext& context) {
     AllowFilesOf(context.ProgramFolder);
+    SetDocumentShell(context.Shell);
     // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
     // comes first.
     TRoster& roster = Roster();
@@ -127,4 +128,6 @@ void DestroyWindows() {
     delete roster.Form1;
     delete roster.MainForm;
     roster = TRoster();
+    // The shell goes with main(); nothing may open documents through it afterwards.
+    SetDocumentShell(nullptr);
 }

@@ -1,5 +1,6 @@
 #include "app/browser/BrowserProfile.h"
 
+#include "app/Shell.h"
 #include "app/browser/FileAccess.h"
 #include "app/browser/LegacyScripts.h"
 
@@ -7,6 +8,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -36,6 +39,22 @@ void MakeBrowserRussian(QCoreApplication* app) {
     }
 }
 
+TShell* g_documentShell = nullptr;
+
+// PDF is not among them: the engine shows it itself.
+bool IsDesktopDocument(const QUrl& url) {
+    if (!url.isLocalFile())
+        return false;
+    static const QStringList kSuffixes = {QStringLiteral(".ppt"), QStringLiteral(".pps"),
+                                          QStringLiteral(".doc"), QStringLiteral(".xls"),
+                                          QStringLiteral(".rtf")};
+    const QString path = url.path(QUrl::FullyDecoded);
+    for (const QString& suffix : kSuffixes)
+        if (path.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 TFileAccessInterceptor* Interceptor(QWebEngineProfile* profile) {
     return profile->findChild<TFileAccessInterceptor*>(QString(), Qt::FindDirectChildrenOnly);
 }
@@ -60,6 +79,13 @@ QWebEngineProfile* SharedBrowserProfile() {
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
     PrepareForOldDiscs(profile);
+    // A document reached without a navigation (a download link, a redirect) is never saved
+    // behind the user's back; one inside the library opens with the desktop's program.
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     [](QWebEngineDownloadRequest* download) {
+                         if (HandOverDesktopDocument(download->url()))
+                             download->cancel();
+                     });
     return profile;
 }
 
@@ -69,4 +95,17 @@ void SetAllowedFileRoots(const QStringList& folders) {
 
 QStringList AllowedFileRoots() {
     return Interceptor(SharedBrowserProfile())->Rules().Folders();
+}
+
+void SetDocumentShell(TShell* shell) {
+    g_documentShell = shell;
+}
+
+bool HandOverDesktopDocument(const QUrl& url) {
+    if (!IsDesktopDocument(url))
+        return false;
+    const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
+    if (g_documentShell && rules.Allows(url))
+        g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+    return true;
 }

@@ -2,7 +2,9 @@
 
 #include <QStringList>
 
+class QUrl;
 class QWebEngineProfile;
+class TShell;
 
 // The one profile every browser of the player shares: off the record, local pages may read
 // other local files (XSLT stylesheets, xsl:include, document()) but only inside the allowed
@@ -16,3 +18,11 @@ QWebEngineProfile* SharedBrowserProfile();
 // player stages components of its own. Until this is called no local file loads at all.
 void SetAllowedFileRoots(const QStringList& folders);
 QStringList AllowedFileRoots();
+
+// Documents a page may link to that the browser cannot show (old Office files, RTF) are handed
+// to the desktop's program, as on the machines the discs were made for, instead of being saved
+// silently. shell opens them; nullptr: they are only refused.
+void SetDocumentShell(TShell* shell);
+// True when url is such a document, which the browser must then not load; it is opened with the
+// shell only when it lies inside the allowed folders.
+bool HandOverDesktopDocument(const QUrl& url);

@@ -1,5 +1,6 @@
 #include "app/browser/WebPage.h"
 
+#include "app/browser/BrowserProfile.h"
 #include "app/browser/WebBrowser.h"
 
 #include <QTimer>
@@ -16,7 +17,8 @@ TWebPage::TWebPage(QWebEngineProfile* profile, TWebBrowser* browser)
 }
 
 bool TWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
-    return m_browser->BeforeNavigate(url, std::nullopt);
+    // The handler sees the document first and may cancel it; the browser never loads it.
+    return m_browser->BeforeNavigate(url, std::nullopt) && !HandOverDesktopDocument(url);
 }
 
 QWebEnginePage* TWebPage::createWindow(WebWindowType) {
