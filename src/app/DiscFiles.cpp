@@ -1,0 +1,209 @@
+#include "app/DiscFiles.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStringList>
+#include <algorithm>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+#include <time.h>
+
+namespace {
+
+// A listing read less than this long after its folder last changed may miss a name added in the
+// same tick of the file system's clock, which leaves the folder's time unchanged; such a listing
+// is trusted for the names it has but read again before a name is declared missing.
+constexpr qint64 RacyWindowNs = 50'000'000;
+// Folders remembered at most; the cache starts over beyond that rather than grow without bound.
+constexpr qsizetype MaxFolders = 4096;
+// Names that differ only in case at several levels could make the search try every combination;
+// past this many tries the path counts as not found.
+constexpr int MaxTries = 256;
+
+qint64 Nanoseconds(const timespec& t) {
+    return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+struct TFolderListing final {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    qint64 Changed = 0; // the later of the folder's mtime and ctime, in ns
+    bool Racy = false;
+    // Case-folded name -> the names on disk with that folding, in code-point order.
+    QHash<QString, QStringList> Names;
+};
+
+using TListingPtr = std::shared_ptr<const TFolderListing>;
+
+bool StatFolder(const QByteArray& folder, struct stat* st) {
+    return ::stat(folder.constData(), st) == 0 && S_ISDIR(st->st_mode);
+}
+
+bool SameFolderState(const TFolderListing& listing, const struct stat& st) {
+    return listing.Device == st.st_dev && listing.Inode == st.st_ino &&
+           listing.Changed == std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
+}
+
+TListingPtr ReadFolder(const QByteArray& folder) {
+    struct stat st;
+    if (!StatFolder(folder, &st))
+        return nullptr;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return nullptr;
+    auto listing = std::make_shared<TFolderListing>();
+    listing->Device = st.st_dev;
+    listing->Inode = st.st_ino;
+    listing->Changed = std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
+    listing->Racy = Nanoseconds(now) - listing->Changed < RacyWindowNs;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        const QString decoded = QFile::decodeName(name);
+        listing->Names[decoded.toCaseFolded()].append(decoded);
+    }
+    ::closedir(dir);
+    for (QStringList& names : listing->Names)
+        if (names.size() > 1)
+            std::sort(names.begin(), names.end());
+    return listing;
+}
+
+class TFolderCache final {
+public:
+    // The cached listing of folder, read now when there is none. fresh: checked against the
+    // folder's current state and read again when the folder changed (or the listing is racy).
+    // justRead tells whether the returned listing was read by this call.
+    TListingPtr Listing(const QByteArray& folder, bool fresh, bool* justRead) {
+        *justRead = false;
+        TListingPtr cached;
+        {
+            QMutexLocker lock(&m_mutex);
+            cached = m_listings.value(folder);
+        }
+        if (cached && !fresh)
+            return cached;
+        if (cached && !cached->Racy) {
+            struct stat st;
+            if (StatFolder(folder, &st) && SameFolderState(*cached, st))
+                return cached;
+        }
+        // Read outside the lock: a large folder on a slow disc must not hold up other threads.
+        TListingPtr read = ReadFolder(folder);
+        *justRead = true;
+        QMutexLocker lock(&m_mutex);
+        if (!read) {
+            m_listings.remove(folder);
+            return nullptr;
+        }
+        if (m_listings.size() >= MaxFolders)
+            m_listings.clear();
+        m_listings.insert(folder, read);
+        return read;
+    }
+
+    void Clear() {
+        QMutexLocker lock(&m_mutex);
+        m_listings.clear();
+    }
+
+private:
+    QMutex m_mutex;
+    QHash<QByteArray, TListingPtr> m_listings;
+};
+
+TFolderCache& Cache() {
+    static TFolderCache cache;
+    return cache;
+}
+
+bool Exists(const QString& path) {
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+QString Join(const QString& folder, const QString& name) {
+    if (folder.isEmpty())
+        return name;
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+class TResolver final {
+public:
+    explicit TResolver(const QStringList& names) : m_names(names) {}
+
+    // Extends folder (an existing path, empty for the current folder) by names[i..], each matched
+    // ignoring case; the result in *out.
+    bool From(const QString& folder, qsizetype i, QString* out) {
+        if (i == m_names.size()) {
+            *out = folder;
+            return true;
+        }
+        if (++m_tries > MaxTries)
+            return false;
+        const QString& name = m_names[i];
+        const QString exact = Join(folder, name);
+        if (Exists(exact) && From(exact, i + 1, out))
+            return true;
+        if (name == u"..")
+            return false;
+        const QByteArray listed = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+        const QString folded = name.toCaseFolded();
+        QStringList tried;
+        // The cached listing first; only when it offers nothing that exists is the folder checked
+        // for changes and read again.
+        for (const bool fresh : {false, true}) {
+            bool justRead = false;
+            const TListingPtr listing = Cache().Listing(listed, fresh, &justRead);
+            if (!listing)
+                return false;
+            for (const QString& candidate : listing->Names.value(folded)) {
+                if (candidate == name || tried.contains(candidate))
+                    continue;
+                tried.append(candidate);
+                const QString path = Join(folder, candidate);
+                // Never trust the listing alone: the name may have gone since it was read.
+                if (Exists(path) && From(path, i + 1, out))
+                    return true;
+            }
+            if (justRead)
+                break;
+        }
+        return false;
+    }
+
+private:
+    const QStringList& m_names;
+    int m_tries = 0;
+};
+
+} // namespace
+
+QString FindDiscFile(const QString& path) {
+    if (path.isEmpty() || Exists(path))
+        return path;
+    QString normalized = path;
+    normalized.replace(u'\\', u'/');
+    const bool absolute = normalized.startsWith(u'/');
+    QStringList names = normalized.split(u'/', Qt::SkipEmptyParts);
+    names.removeAll(QStringLiteral("."));
+    if (names.isEmpty())
+        return path;
+    TResolver resolver(names);
+    QString found;
+    if (resolver.From(absolute ? QStringLiteral("/") : QString(), 0, &found))
+        return found;
+    return path;
+}
+
+void ClearDiscFileCache() {
+    Cache().Clear();
+}
