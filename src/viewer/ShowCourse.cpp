@@ -13,6 +13,8 @@
 #include "popups/LinkRules.h"
 #include "popups/PopupBrowser.h"
 #include "viewer/CourseLayout.h"
+#include "viewer/TreeFilter.h"
+#include "viewer/TreeFilterBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,7 +65,8 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setChildrenCollapsible(false);
-    Splitter1->addWidget(LeftTree);
+    m_treePane = new TTreeFilterPane(LeftTree, this);
+    Splitter1->addWidget(m_treePane);
     Splitter1->addWidget(wMain);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
@@ -176,6 +179,10 @@ QAction* TForm1::SectionAction(int sectionId) const {
     }
 }
 
+TTreeFilterBox* TForm1::LeftTreeFilter() const {
+    return m_treePane->Box();
+}
+
 int TForm1::CurrentSection() const {
     return se1->value();
 }
@@ -215,6 +222,8 @@ bool TForm1::OpenCourse(int courseNumber) {
 }
 
 void TForm1::NavigateToObject(int sectionId) {
+    // Another section (or course) starts unfiltered; the old tree's state is not put back.
+    m_treePane->Box()->Forget();
     se1->setValue(sectionId);
     setWindowTitle(SectionCaption(sectionId) + QStringLiteral(" - ") + CourseTitle);
     if (QFileInfo(CourseDir).isDir()) {
@@ -225,6 +234,9 @@ void TForm1::NavigateToObject(int sectionId) {
 }
 
 void TForm1::TreeSelectionMoved() {
+    // What the filter hides or puts back is not the user's choice and opens no page.
+    if (m_treePane->Box()->Filter().Applying())
+        return;
     QTreeWidgetItem* node = LeftTree->currentItem();
     if (!node || !node->isSelected()) {
         m_treeNode = nullptr;

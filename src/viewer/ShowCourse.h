@@ -18,6 +18,8 @@ class QTreeWidgetItem;
 class TEmbeddedBrowser;
 class TMarkupTreeView;
 class TPlainBrowser;
+class TTreeFilterBox;
+class TTreeFilterPane;
 class TWebBrowser;
 
 // The course viewer: the section's tree on the left, the item's page on the right. Opens courses
@@ -117,6 +119,9 @@ public:
     QAction* actShowManual = nullptr;
     QAction* actExamen = nullptr;
 
+    // The filter box above LeftTree.
+    TTreeFilterBox* LeftTreeFilter() const;
+
     // The section command of a section id; nullptr for section 30 and unknown ids.
     QAction* SectionAction(int sectionId) const;
 
@@ -147,6 +152,7 @@ private:
     std::function<void(const QString&)> m_showMessage;
     std::function<QString()> m_choosePdfFile;
     QTreeWidgetItem* m_treeNode = nullptr; // the node whose page the tree last asked for
+    TTreeFilterPane* m_treePane = nullptr; // LeftTree with its filter box
     // The editor's commands on this window, once start-up has handed them over.
     QAction* m_favorShowAll = nullptr;
     QAction* m_favorLoad = nullptr;

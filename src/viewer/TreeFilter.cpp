@@ -1,0 +1,354 @@
+#include "viewer/TreeFilter.h"
+
+#include "markup/Markup.h"
+#include "markup/markuptreeview.h"
+
+#include <QHash>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+// --- text ------------------------------------------------------------------------------------------
+
+QString FilterFold(const QString& text) {
+    // Composed first, so that "е" with a combining diaeresis is "ё" and "и" with a breve is "й";
+    // the marks still left after that are accents (stress marks) and go.
+    const QString lower = text.normalized(QString::NormalizationForm_C).toLower();
+    QString folded;
+    folded.reserve(lower.size());
+    for (const QChar c : lower) {
+        const char16_t u = c.unicode();
+        if (u == u'ё') {
+            folded += u'е';
+        } else if (u == 0x00AD || c.category() == QChar::Mark_NonSpacing) {
+            continue; // soft hyphen, stress mark
+        } else if (c.isSpace()) {
+            folded += u' ';
+        } else if ((u >= 0x2010 && u <= 0x2015) || u == 0x2212) {
+            folded += u'-'; // hyphens, dashes and the minus sign
+        } else {
+            folded += c;
+        }
+    }
+    return folded;
+}
+
+namespace {
+
+// The entities the markup engine shows as characters.
+struct TEntity {
+    const char* name;
+    char16_t shown;
+};
+constexpr TEntity kEntities[] = {
+    {"&nbsp;", u' '}, {"&lt;", u'<'},   {"&gt;", u'>'},     {"&amp;", u'&'},
+    {"&quot;", u'"'}, {"&sect;", u'§'}, {"&permil;", u'‰'}, {"&reg;", u'®'},
+    {"&copy;", u'©'}, {"&para;", u'¶'}, {"&trade;", u'™'},  {"&euro;", u'€'},
+};
+
+QString DecodeEntities(const QString& text) {
+    if (!text.contains(u'&'))
+        return text;
+    QString decoded;
+    decoded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        bool replaced = false;
+        if (text.at(i) == u'&') {
+            for (const TEntity& entity : kEntities) {
+                const QLatin1StringView name(entity.name);
+                if (QStringView(text).mid(i, name.size()).compare(name, Qt::CaseInsensitive) == 0) {
+                    decoded += QChar(entity.shown);
+                    i += name.size();
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced)
+            decoded += text.at(i++);
+    }
+    return decoded;
+}
+
+} // namespace
+
+QString FilterCaptionText(const QString& caption) {
+    return FilterFold(DecodeEntities(StripMarkup(caption)));
+}
+
+TFilterQuery::TFilterQuery(const QString& typed)
+    : m_words(FilterFold(typed).split(u' ', Qt::SkipEmptyParts)) {
+}
+
+bool TFilterQuery::Matches(const QString& foldedText) const {
+    if (m_words.isEmpty())
+        return false;
+    for (const QString& word : m_words)
+        if (!foldedText.contains(word))
+            return false;
+    return true;
+}
+
+// --- the tree ----------------------------------------------------------------------------------------
+
+// Marks the filter's own changes to the tree for as long as it lives.
+class TTreeFilter::TApplying final {
+public:
+    explicit TApplying(TTreeFilter& filter) : m_filter(filter) { ++m_filter.m_applying; }
+    ~TApplying() { --m_filter.m_applying; }
+    TApplying(const TApplying&) = delete;
+    TApplying& operator=(const TApplying&) = delete;
+
+private:
+    TTreeFilter& m_filter;
+};
+
+TTreeFilter::TTreeFilter(QTreeWidget* tree) : QObject(tree), m_tree(tree) {
+    QAbstractItemModel* model = tree->model();
+    const auto stale = [this] { m_stale = true; };
+    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
+    connect(model, &QAbstractItemModel::rowsMoved, this, stale);
+    connect(model, &QAbstractItemModel::layoutChanged, this, stale);
+    // The nodes the filter remembers are about to go: nothing is left to put back.
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        if (!m_active)
+            return;
+        Reset();
+        emit Filtered();
+        emit Ended();
+    });
+    connect(tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TTreeFilter::SelectionChangedByOthers);
+    // Once the user has chosen, the node they move to goes with their choice.
+    connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_active && !Applying() && m_userChose)
+                    m_userCurrent = QPersistentModelIndex(current);
+            });
+}
+
+void TTreeFilter::SetQuery(const QString& typed) {
+    const TFilterQuery query(typed);
+    if (query.IsEmpty()) {
+        if (m_active)
+            Restore();
+        return;
+    }
+    if (!m_active)
+        Begin();
+    else if (m_stale)
+        Collect();
+    Apply(query);
+}
+
+void TTreeFilter::Forget() {
+    if (!m_active)
+        return;
+    {
+        const TApplying applying(*this);
+        for (const TNode& node : m_nodes)
+            if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && item->isHidden())
+                item->setHidden(false);
+    }
+    Reset();
+    emit Filtered();
+}
+
+QTreeWidgetItem* TTreeFilter::FirstMatch() const {
+    if (!m_active)
+        return nullptr;
+    for (const TNode& node : m_nodes)
+        if (node.match)
+            if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && !item->isHidden())
+                return item;
+    return nullptr;
+}
+
+void TTreeFilter::Begin() {
+    m_expanded.clear();
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
+        if ((*it)->isExpanded())
+            m_expanded.insert(QPersistentModelIndex(m_tree->indexFromItem(*it)));
+    m_selection = SelectedInOrder();
+    m_current = QPersistentModelIndex(m_tree->currentIndex());
+    m_scroll = QPoint(m_tree->horizontalScrollBar()->value(), m_tree->verticalScrollBar()->value());
+    m_userChose = false;
+    m_userSelection.clear();
+    m_userCurrent = QPersistentModelIndex();
+    Collect();
+    m_active = true;
+}
+
+void TTreeFilter::Collect() {
+    m_nodes.clear();
+    QHash<const QTreeWidgetItem*, int> position;
+    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
+        QTreeWidgetItem* item = *it;
+        TNode node;
+        node.index = QPersistentModelIndex(m_tree->indexFromItem(item));
+        node.parent = item->parent() ? position.value(item->parent(), -1) : -1;
+        node.text = FilterCaptionText(item->text(0));
+        position.insert(item, static_cast<int>(m_nodes.size()));
+        m_nodes.push_back(std::move(node));
+    }
+    m_stale = false;
+}
+
+void TTreeFilter::Apply(const TFilterQuery& query) {
+    const TApplying applying(*this);
+    const std::size_t count = m_nodes.size();
+    std::vector<char> shown(count, 0);
+    std::vector<char> opened(count, 0);
+    m_matches = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        m_nodes[i].match = query.Matches(m_nodes[i].text);
+        if (m_nodes[i].match) {
+            shown[i] = 1;
+            ++m_matches;
+        }
+    }
+    // Parents come before their children, so one walk backwards carries a match up to the top.
+    for (std::size_t i = count; i-- > 0;)
+        if (shown[i] && m_nodes[i].parent >= 0) {
+            shown[m_nodes[i].parent] = 1;
+            opened[m_nodes[i].parent] = 1;
+        }
+    for (std::size_t i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = m_tree->itemFromIndex(m_nodes[i].index);
+        if (!item)
+            continue;
+        if (item->isHidden() == bool(shown[i]))
+            item->setHidden(!shown[i]);
+        // Shown nodes are open exactly when something below them is shown, so that an arrow
+        // never opens onto nothing.
+        if (shown[i] && item->isExpanded() != bool(opened[i]))
+            item->setExpanded(opened[i]);
+    }
+
+    // Only what can be seen stays selected.
+    const QList<QPersistentModelIndex>& wanted = m_userChose ? m_userSelection : m_selection;
+    const QPersistentModelIndex& current = m_userChose ? m_userCurrent : m_current;
+    const auto visible = [this](const QPersistentModelIndex& index) {
+        const QTreeWidgetItem* item = index.isValid() ? m_tree->itemFromIndex(index) : nullptr;
+        return item && !item->isHidden();
+    };
+    QList<QPersistentModelIndex> selection;
+    for (const QPersistentModelIndex& index : wanted)
+        if (visible(index))
+            selection.append(index);
+    SelectOnly(selection, visible(current) ? current : QPersistentModelIndex());
+    // The node the user is on stays in view; without one the matches are read from the top.
+    if (QTreeWidgetItem* item = m_tree->currentItem())
+        m_tree->scrollToItem(item);
+    else
+        m_tree->scrollToTop();
+    emit Filtered();
+}
+
+void TTreeFilter::Restore() {
+    {
+        const TApplying applying(*this);
+        if (m_stale)
+            Collect();
+        for (const TNode& node : m_nodes)
+            if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && item->isHidden())
+                item->setHidden(false);
+        // The selection first: a shown view scrolls to its new current node and opens the
+        // branches on the way, which the expansion put back below then closes again.
+        if (m_userChose)
+            SelectOnly(m_userSelection, m_userCurrent);
+        else
+            SelectOnly(m_selection, m_current);
+        for (const TNode& node : m_nodes) {
+            QTreeWidgetItem* item = m_tree->itemFromIndex(node.index);
+            if (const bool expanded = m_expanded.contains(node.index); item && item->isExpanded() != expanded)
+                item->setExpanded(expanded);
+        }
+        if (m_userChose) {
+            RevealChoice();
+        } else {
+            // The rows are laid out anew first, so that the old position is within range again.
+            m_tree->doItemsLayout();
+            m_tree->horizontalScrollBar()->setValue(m_scroll.x());
+            m_tree->verticalScrollBar()->setValue(m_scroll.y());
+        }
+    }
+    Reset();
+    emit Filtered();
+}
+
+void TTreeFilter::RevealChoice() {
+    // The branches that hold the user's choice open, and the current node comes into view.
+    QList<QPersistentModelIndex> chosen = m_userSelection;
+    if (m_userCurrent.isValid())
+        chosen.append(m_userCurrent);
+    for (const QPersistentModelIndex& index : chosen)
+        if (QTreeWidgetItem* item = m_tree->itemFromIndex(index))
+            for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent())
+                parent->setExpanded(true);
+    m_tree->doItemsLayout();
+    if (QTreeWidgetItem* current = m_tree->currentItem())
+        m_tree->scrollToItem(current);
+}
+
+void TTreeFilter::Reset() {
+    m_active = false;
+    m_stale = false;
+    m_matches = 0;
+    m_nodes.clear();
+    m_expanded.clear();
+    m_selection.clear();
+    m_current = QPersistentModelIndex();
+    m_userChose = false;
+    m_userSelection.clear();
+    m_userCurrent = QPersistentModelIndex();
+}
+
+QList<QPersistentModelIndex> TTreeFilter::SelectedInOrder() const {
+    QList<QTreeWidgetItem*> items;
+    // The course tree knows the order the user selected its nodes in; commands follow it.
+    if (const auto* markupTree = qobject_cast<const TMarkupTreeView*>(m_tree))
+        items = markupTree->SelectedNodes();
+    else
+        items = m_tree->selectedItems();
+    QList<QPersistentModelIndex> indexes;
+    for (const QTreeWidgetItem* item : items)
+        indexes.append(QPersistentModelIndex(m_tree->indexFromItem(item)));
+    return indexes;
+}
+
+void TTreeFilter::SelectOnly(const QList<QPersistentModelIndex>& nodes,
+                             const QPersistentModelIndex& current) {
+    QItemSelectionModel* model = m_tree->selectionModel();
+    QList<QPersistentModelIndex> valid;
+    for (const QPersistentModelIndex& index : nodes)
+        if (index.isValid())
+            valid.append(index);
+    if (SelectedInOrder() != valid) {
+        // One by one, so that the tree learns the order again.
+        model->clearSelection();
+        for (const QPersistentModelIndex& index : valid)
+            model->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    if (model->currentIndex() != current)
+        model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+}
+
+void TTreeFilter::SelectionChangedByOthers() {
+    if (!m_active || Applying())
+        return;
+    m_userChose = true;
+    m_userSelection = SelectedInOrder();
+    m_userCurrent = QPersistentModelIndex(m_tree->currentIndex());
+    // A node the filter hides was chosen from elsewhere (a search result, say): the filter
+    // gives way so that the choice can be seen.
+    bool hiddenChosen = false;
+    for (const QPersistentModelIndex& index : m_userSelection)
+        if (const QTreeWidgetItem* item = m_tree->itemFromIndex(index); item && item->isHidden())
+            hiddenChosen = true;
+    if (hiddenChosen) {
+        Restore();
+        emit Ended();
+    }
+}
