@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// What the search reads: the items of the library's courses and the visible text of their pages.
+// Plain functions over the files, safe to call from a worker thread; nothing is ever written.
+
+struct TSearchItem {    // one item of one section of one course of the library
+    int Course = 0;     // course number (the folder name), from the descriptor's Id
+    QString CourseName; // the descriptor's Name
+    int Section = 0;    // section id (SectionProbeOrder)
+    int ID = 0;         // item id
+    QString Caption;    // the tree.xml text attribute, with its markup
+    QString PagePath;   // the item page's absolute path as found on disk (may not exist)
+};
+
+// Every item of every course of the library: descriptors (the catalogue's own scan code) ->
+// course folders -> the sections of SectionProbeOrder -> tree.xml -> items, in tree order.
+// What cannot be read is skipped. Uses FindDiscFile for every name (case-insensitive discs).
+// A course number listed by several descriptors is walked once, under its first name.
+std::vector<TSearchItem> ListSearchItems(const QString& libraryFolder);
+
+// The items of one course only (the viewer's "Поиск по курсу"). A course folder without a
+// descriptor is still walked, with an empty CourseName.
+std::vector<TSearchItem> ListCourseItems(const QString& libraryFolder, int course);
+
+// The visible text of an item page: .xml pages through their xml-stylesheet (libxslt, no
+// network, nothing outside the library), .htm/.html without tags, scripts and styles, in
+// the page's encoding (declared, or windows-1251 unless valid UTF-8). Empty when unreadable.
+// Thread-safe (the indexer calls it from a worker thread), never hangs on bad content.
+// The library is the folder three levels above the page (library/course/section/page).
+QString ExtractPageText(const QString& pagePath);
+
+// The same with the library folder named: stylesheets and the documents they read must lie
+// inside it.
+QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
+
+// The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
+// .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.
+QString RawPageText(const QString& pagePath);

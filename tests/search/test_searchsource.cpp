@@ -1,0 +1,229 @@
+// The items the search walks: the catalogue's courses, their sections in the probing order, the
+// items of each tree in the viewer's order, and the paths of their pages, on a small library
+// built in a temporary folder with the faults of real discs.
+
+#include "search/SearchSource.h"
+
+#include "app/DiscFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+bool Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray Descriptor(int id, const char* group, const char* name) {
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CourseInfo Id=\"") +
+           QByteArray::number(id) + "\" Group=\"" + group + "\" Name=\"" + name + "\" Description=\"\"/>\n";
+}
+
+QByteArray Tree(const QByteArray& items) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tree>" + items + "</tree>\n";
+}
+
+// "course/section/id" for each item, the order kept.
+QStringList Keys(const std::vector<TSearchItem>& items) {
+    QStringList keys;
+    for (const TSearchItem& item : items)
+        keys << QStringLiteral("%1/%2/%3").arg(item.Course).arg(item.Section).arg(item.ID);
+    return keys;
+}
+
+const TSearchItem* Find(const std::vector<TSearchItem>& items, const QString& key) {
+    for (const TSearchItem& item : items)
+        if (QStringLiteral("%1/%2/%3").arg(item.Course).arg(item.Section).arg(item.ID) == key)
+            return &item;
+    return nullptr;
+}
+
+} // namespace
+
+class TestSearchSource final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void wholeLibrary();
+    void oneCourse_data();
+    void oneCourse();
+    void itemFields_data();
+    void itemFields();
+    void noLibrary_data();
+    void noLibrary();
+    void demoLibrary();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_library;
+};
+
+// The library:
+//   course 1 "Алгебра": section 5 with a nested outline, 7 without tree.xml, 8 with a broken
+//     tree, 12 with an item whose id is not a number, 2010, and 99, a folder no course shows;
+//   course 2 "Геометрия" in another group: only section 30, its descriptor named in capitals;
+//   course 1 again in a third group (the same folder: walked once);
+//   course 3 with no folder; course 4 of an old disc, every name in capitals; course 5 with a
+//     folder but no descriptor; a broken descriptor, an XML file of another kind, a negative Id.
+void TestSearchSource::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_library = m_dir.filePath(QStringLiteral("lib"));
+    const QString lib = m_library + u'/';
+    struct TFile {
+        const char* name;
+        QByteArray bytes;
+    };
+    const TFile files[] = {
+        {"algebra.xml", Descriptor(1, "Математика", "Алгебра")},
+        {"GEOMETRY.XML", Descriptor(2, "Геометрия", "Геометрия")},
+        {"zagain.xml", Descriptor(1, "Повтор", "Алгебра ещё раз")},
+        {"nofolder.xml", Descriptor(3, "Математика", "Без папки")},
+        {"old.xml", Descriptor(4, "Старый диск", "Старый диск")},
+        {"negative.xml", Descriptor(-6, "Математика", "Отрицательный")},
+        {"broken.xml", "<CourseInfo Id=\"7\" Group=\"x\" Name=\"x\" Description=\"x\">"},
+        {"other.xml", "<?xml version=\"1.0\"?><settings Id=\"8\" Group=\"x\" Name=\"x\" Description=\"x\"/>"},
+        {"1/5/tree.xml",
+         Tree("<item id=\"10\" text=\"&lt;b&gt;Глава 1.&lt;/b&gt; Выражения\">"
+              "<item id=\"1\" text=\"Числовые выражения\"><item id=\"11\" text=\"Третий уровень\">"
+              "<item id=\"111\" text=\"Четвёртый уровень\"/></item></item>"
+              "<item id=\"2\"/></item><item id=\"007\" text=\"Ведущие нули\"/>")},
+        {"1/5/1.xml", "<page/>"},
+        {"1/7/1.xml", "<page/>"},
+        {"1/8/tree.xml", "<tree><item id=\"1\" text=\"не закрыт\"></tree>"},
+        {"1/12/tree.xml",
+         Tree("<item id=\"3\" text=\"до\"/><item id=\"x\" text=\"плохой\"/><item id=\"4\" text=\"после\"/>")},
+        {"1/2010/tree.xml", Tree("<item id=\"31\" text=\"Задание\"/>")},
+        {"1/99/tree.xml", Tree("<item id=\"1\" text=\"не раздел\"/>")},
+        {"2/30/tree.xml", Tree("<item id=\"5\" text=\"Единственный\"/>")},
+        {"4/5/TREE.XML", Tree("<item id=\"1\" text=\"Заглавные\"/><item id=\"2\" text=\"Нет страницы\"/>")},
+        {"4/5/1.XML", "<page/>"},
+        {"5/68/tree.xml", Tree("<item id=\"9\" text=\"Без описания\"/>")},
+        {"6/5/tree.xml", Tree("<item id=\"1\" text=\"отрицательный курс\"/>")},
+    };
+    for (const TFile& file : files)
+        QVERIFY2(Write(lib + QString::fromUtf8(file.name), file.bytes), file.name);
+}
+
+void TestSearchSource::init() {
+    ClearDiscFileCache();
+}
+
+void TestSearchSource::wholeLibrary() {
+    const std::vector<TSearchItem> items = ListSearchItems(m_library);
+    // Courses in the catalogue's order (groups by first descriptor in name order, then courses),
+    // sections in the probing order, items in document order, depth first.
+    const QStringList expected = {
+        "1/5/10", "1/5/1",     "1/5/11", "1/5/111", "1/5/2", "1/5/7",
+        "1/12/3", "1/2010/31", "2/30/5", "4/5/1",   "4/5/2",
+    };
+    QCOMPARE(Keys(items), expected);
+    // A library path with a trailing slash or a relative path is the same library.
+    QCOMPARE(Keys(ListSearchItems(m_library + u'/')), expected);
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    const QStringList relative = Keys(ListSearchItems(QStringLiteral("lib")));
+    QDir::setCurrent(cwd);
+    QCOMPARE(relative, expected);
+}
+
+void TestSearchSource::oneCourse_data() {
+    QTest::addColumn<int>("course");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("courseName");
+    QTest::newRow("sections of a course")
+        << 1 << QStringList{"1/5/10", "1/5/1", "1/5/11", "1/5/111", "1/5/2", "1/5/7", "1/12/3", "1/2010/31"}
+        << "Алгебра";
+    QTest::newRow("only the last section") << 2 << QStringList{"2/30/5"} << "Геометрия";
+    QTest::newRow("no folder") << 3 << QStringList{} << "";
+    QTest::newRow("names in capitals") << 4 << QStringList{"4/5/1", "4/5/2"} << "Старый диск";
+    QTest::newRow("folder without descriptor") << 5 << QStringList{"5/68/9"} << "";
+    QTest::newRow("negative number") << -6 << QStringList{} << "";
+    QTest::newRow("no such course") << 42 << QStringList{} << "";
+}
+
+void TestSearchSource::oneCourse() {
+    QFETCH(int, course);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, courseName);
+    const std::vector<TSearchItem> items = ListCourseItems(m_library, course);
+    QCOMPARE(Keys(items), expected);
+    for (const TSearchItem& item : items)
+        QCOMPARE(item.CourseName, courseName);
+}
+
+// Captions keep their markup; page paths are absolute, with the disc's own case when the page
+// exists, and the viewer's own name (id + ".xml") when it does not.
+void TestSearchSource::itemFields_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("markup kept") << "1/5/10"
+                                 << "<b>Глава 1.</b> Выражения"
+                                 << "1/5/10.xml" << false;
+    QTest::newRow("page on disk") << "1/5/1"
+                                  << "Числовые выражения"
+                                  << "1/5/1.xml" << true;
+    QTest::newRow("no text attribute") << "1/5/2"
+                                       << ""
+                                       << "1/5/2.xml" << false;
+    QTest::newRow("leading zeros") << "1/5/7"
+                                   << "Ведущие нули"
+                                   << "1/5/7.xml" << false;
+    QTest::newRow("capitals on disk") << "4/5/1"
+                                      << "Заглавные"
+                                      << "4/5/1.XML" << true;
+    QTest::newRow("capitals, page missing") << "4/5/2"
+                                            << "Нет страницы"
+                                            << "4/5/2.xml" << false;
+}
+
+void TestSearchSource::itemFields() {
+    QFETCH(QString, key);
+    QFETCH(QString, caption);
+    QFETCH(QString, page);
+    QFETCH(bool, exists);
+    const std::vector<TSearchItem> items = ListSearchItems(m_library);
+    const TSearchItem* item = Find(items, key);
+    QVERIFY2(item, qPrintable(key));
+    QCOMPARE(item->Caption, caption);
+    QCOMPARE(item->PagePath, QDir(m_library).absoluteFilePath(page));
+    QCOMPARE(QFileInfo(item->PagePath).isFile(), exists);
+}
+
+void TestSearchSource::noLibrary_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("empty path") << QString();
+    QTest::newRow("missing folder") << QStringLiteral("/nonexistent/library");
+    QTest::newRow("a file, not a folder") << QStringLiteral(CP_SOURCE_DIR "/README.md");
+}
+
+void TestSearchSource::noLibrary() {
+    QFETCH(QString, folder);
+    QVERIFY(ListSearchItems(folder).empty());
+    QVERIFY(ListCourseItems(folder, 1).empty());
+}
+
+// The demo library: every course of its catalogue, every item of each shown tree.
+void TestSearchSource::demoLibrary() {
+    const QString demo = QStringLiteral(CP_SOURCE_DIR "/content");
+    const std::vector<TSearchItem> items = ListSearchItems(demo);
+    QVERIFY(items.size() > 20);
+    const TSearchItem* hypotenuse = Find(items, QStringLiteral("102/8/81"));
+    QVERIFY(hypotenuse);
+    QCOMPARE(hypotenuse->CourseName.isEmpty(), false);
+    QVERIFY(QFileInfo(hypotenuse->PagePath).isFile());
+    for (const TSearchItem& item : items)
+        QVERIFY2(item.PagePath.startsWith(QDir(demo).absolutePath() + u'/'), qPrintable(item.PagePath));
+}
+
+QTEST_GUILESS_MAIN(TestSearchSource)
+#include "test_searchsource.moc"
