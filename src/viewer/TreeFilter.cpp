@@ -128,6 +128,14 @@ TTreeFilter::TTreeFilter(QTreeWidget* tree) : QObject(tree), m_tree(tree) {
             });
 }
 
+void TTreeFilter::DeferLayout() {
+    // Hiding a row only asks for one layout of all rows later, and while that is pending Qt
+    // merely notes each expansion. Without it every single expansion lays out and measures
+    // all shown captions again at once: seconds for a tree of some thousands of items.
+    if (m_tree->topLevelItemCount() > 0)
+        m_tree->setRowHidden(0, QModelIndex(), m_tree->isRowHidden(0, QModelIndex()));
+}
+
 void TTreeFilter::SetQuery(const QString& typed) {
     const TFilterQuery query(typed);
     if (query.IsEmpty()) {
@@ -214,6 +222,7 @@ void TTreeFilter::Apply(const TFilterQuery& query) {
             shown[m_nodes[i].parent] = 1;
             opened[m_nodes[i].parent] = 1;
         }
+    DeferLayout();
     for (std::size_t i = 0; i < count; ++i) {
         QTreeWidgetItem* item = m_tree->itemFromIndex(m_nodes[i].index);
         if (!item)
@@ -260,6 +269,7 @@ void TTreeFilter::Restore() {
             SelectOnly(m_userSelection, m_userCurrent);
         else
             SelectOnly(m_selection, m_current);
+        DeferLayout();
         for (const TNode& node : m_nodes) {
             QTreeWidgetItem* item = m_tree->itemFromIndex(node.index);
             if (const bool expanded = m_expanded.contains(node.index); item && item->isExpanded() != expanded)
@@ -280,6 +290,7 @@ void TTreeFilter::Restore() {
 
 void TTreeFilter::RevealChoice() {
     // The branches that hold the user's choice open, and the current node comes into view.
+    DeferLayout();
     QList<QPersistentModelIndex> chosen = m_userSelection;
     if (m_userCurrent.isValid())
         chosen.append(m_userCurrent);

@@ -84,6 +84,7 @@ private:
     };
     class TApplying;
 
+    void DeferLayout();
     void Begin();
     void Collect();
     void Apply(const TFilterQuery& query);
