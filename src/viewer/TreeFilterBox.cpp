@@ -138,6 +138,7 @@ TTreeFilterPane::TTreeFilterPane(QTreeWidget* tree, QWidget* parent)
     layout->addLayout(boxRow);
     tree->setParent(this);
     layout->addWidget(tree, 1);
+    setTabOrder(m_box, tree);
     // A shortcut works only for an action added to a widget of the window.
     addAction(m_box->FocusAction());
 }

@@ -490,6 +490,33 @@ private slots:
         QTRY_COMPARE(tree->hasFocus(), treeFocused);
     }
 
+    // A range taken with Shift while filtering holds only the nodes between that are shown.
+    void shiftRangeSkipsHiddenNodes() {
+        QWidget window;
+        auto* tree = new TMarkupTreeView;
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        Fill(*tree);
+        auto* pane = new TTreeFilterPane(tree, &window);
+        pane->resize(300, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        pane->Box()->setText(QStringLiteral("а"));
+        QCOMPARE(Visible(*tree), TIds({1, 2, 3, 5, 6, 7, 8, 9}));
+        const auto click = [&](int id, Qt::KeyboardModifiers modifiers) {
+            const QRect row = tree->visualItemRect(Node(*tree, id));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, modifiers,
+                              QPoint(row.left() + tree->indentation() * 3, row.center().y()));
+        };
+        click(2, Qt::NoModifier);
+        click(6, Qt::ShiftModifier);
+        QCOMPARE(Selected(*tree).size(), 4);
+        for (int id : {2, 3, 5, 6})
+            QVERIFY(Selected(*tree).contains(id));
+        pane->Box()->clear();
+        QCOMPARE(Selected(*tree).size(), 4); // the user's choice, and no hidden node (4) in it
+        QVERIFY(!Selected(*tree).contains(4));
+    }
+
     void clearButtonRestores() {
         QWidget window;
         auto* tree = new TMarkupTreeView;

@@ -183,9 +183,12 @@ private slots:
         QTRY_VERIFY(Box()->hasFocus());
         Type(Box(), QStringLiteral("нули"));
         QCOMPARE(Visible(form->LeftTree), TIds{5});
-        // Ctrl+L again selects what was typed, so that typing replaces it.
-        form->LeftTree->setFocus();
-        QTest::keyClick(form->LeftTree, Qt::Key_L, Qt::ControlModifier);
+        // Ctrl+L again, from the page this time, selects what was typed, so that typing
+        // replaces it.
+        QWidget* page = form->wMain->focusProxy() ? form->wMain->focusProxy() : form->wMain;
+        page->setFocus();
+        QTRY_VERIFY(page->hasFocus());
+        QTest::keyClick(page, Qt::Key_L, Qt::ControlModifier);
         QTRY_VERIFY(Box()->hasFocus());
         QCOMPARE(Box()->selectedText(), QStringLiteral("нули"));
         // Down goes onto the match, and its page opens as moving with the keys opens pages.
