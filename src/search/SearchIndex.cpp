@@ -1,25 +1,308 @@
+// Xapian before Qt: Qt's keyword macros (emit, slots) would break Xapian's headers.
+#include <xapian.h>
+
 #include "search/SearchIndex.h"
+
+#include "markup/Markup.h"
+#include "search/SearchDocument.h"
+#include "search/SearchSource.h"
+#include "search/SearchWords.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
 
-// The index itself follows; this first piece fixes the interface and where the index lives.
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+using namespace SearchDocument;
+
+// What the index object shares with the thread of an update.
 class TSearchIndexState final {
 public:
     QString LibraryFolder;
     QString IndexFolder;
+    std::atomic<bool> Stop{false};
+    std::atomic<bool> Updating{false};
+    std::atomic<int> Generation{0}; // counts the times the index was wiped
+    std::thread Worker;
+    QThreadPool Pool; // extraction of page text, one thread per core
+
+    std::mutex ReaderMutex; // Search may be called from any thread
+    std::optional<Xapian::Database> Reader;
+    int ReaderGeneration = 0;
 };
 
 namespace {
 
+// An update commits after this many pages once this much time has passed, so that searches see
+// the index grow; each commit merges the new postings into the tables, so not too often.
+constexpr int kCommitPages = 2000;
+constexpr qint64 kCommitMs = 5000;
+// Pages extracted together; the next group is extracted while this one is written.
+constexpr size_t kGroupSize = 128;
+// Snippets aim at this many bytes of text around the hits.
+constexpr size_t kSnippetBytes = 240;
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString CanonicalOrClean(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : canonical;
+}
+
 QString DefaultIndexFolder(const QString& libraryFolder) {
-    const QString canonical = QDir(libraryFolder).canonicalPath();
     const QByteArray hash =
-        QCryptographicHash::hash((canonical.isEmpty() ? QDir::cleanPath(libraryFolder) : canonical).toUtf8(),
-                                 QCryptographicHash::Sha1);
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/search/" +
+        QCryptographicHash::hash(CanonicalOrClean(libraryFolder).toUtf8(), QCryptographicHash::Sha1);
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/search/") +
            QString::fromLatin1(hash.toHex().left(16));
+}
+
+bool IsInside(const QString& path, const QString& folder) {
+    const QString p = CanonicalOrClean(path);
+    const QString f = CanonicalOrClean(folder);
+    return p == f || p.startsWith(f.endsWith(u'/') ? f : f + u'/');
+}
+
+// The folder is the index's own: a damaged or old index is removed with everything in it.
+void Wipe(const QString& folder, std::atomic<int>& generation) {
+    ++generation;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+}
+
+// The index for writing; an index that cannot be opened or is of another format is replaced by
+// an empty one. Another process updating the same index raises DatabaseLockError.
+Xapian::WritableDatabase OpenForUpdate(const QString& folder, std::atomic<int>& generation) {
+    QDir().mkpath(folder);
+    for (int attempt = 0;; ++attempt) {
+        try {
+            Xapian::WritableDatabase db(
+                LocalPath(folder), Xapian::DB_CREATE_OR_OPEN | Xapian::DB_BACKEND_GLASS |
+                                       // A cache: a crash at worst leaves a damaged index, which is rebuilt.
+                                       Xapian::DB_NO_SYNC);
+            const std::string format = db.get_metadata(kFormatKey);
+            if (format == kFormat)
+                return db;
+            if (format.empty() && db.get_doccount() == 0 &&
+                db.metadata_keys_begin() == db.metadata_keys_end()) {
+                db.set_metadata(kFormatKey, kFormat);
+                db.commit();
+                return db;
+            }
+            db.close();
+        } catch (const Xapian::DatabaseLockError&) {
+            throw;
+        } catch (const Xapian::DatabaseError&) {
+            if (attempt > 0)
+                throw;
+        }
+        if (attempt > 0)
+            throw Xapian::DatabaseCreateError("the search index cannot be created");
+        Wipe(folder, generation);
+    }
+}
+
+struct TWork {
+    TSearchItem Item;
+    std::string Stamp;
+    Xapian::docid DocId = 0; // 0: a new item
+};
+
+struct TSlot {
+    const TWork* Work = nullptr;
+    Xapian::Document Doc;
+};
+
+// One pass over the library; returns false when it was stopped. Progress is called on this thread.
+bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
+    Xapian::WritableDatabase db = OpenForUpdate(state.IndexFolder, state.Generation);
+
+    // What the index holds: one stamp per item key.
+    std::unordered_map<std::string, std::pair<Xapian::docid, std::string>> indexed;
+    std::vector<Xapian::docid> obsolete;
+    for (auto it = db.valuestream_begin(kStampSlot); it != db.valuestream_end(kStampSlot); ++it) {
+        std::string key, stamp;
+        if (!SplitStampValue(*it, key, stamp) ||
+            !indexed.emplace(key, std::make_pair(it.get_docid(), stamp)).second)
+            obsolete.push_back(it.get_docid());
+    }
+    if (state.Stop)
+        return false;
+
+    // What the library holds now.
+    std::vector<TWork> work;
+    std::unordered_set<std::string> present;
+    for (TSearchItem& item : ListSearchItems(state.LibraryFolder)) {
+        if (state.Stop)
+            return false;
+        const std::string key = ItemKey(item.Course, item.Section, item.ID);
+        if (!present.insert(key).second)
+            continue; // the same item listed twice: the first one counts
+        std::string stamp = Stamp(item);
+        const auto found = indexed.find(key);
+        if (found != indexed.end() && found->second.second == stamp)
+            continue;
+        work.push_back({std::move(item), std::move(stamp), found != indexed.end() ? found->second.first : 0});
+    }
+    for (const auto& [key, entry] : indexed)
+        if (!present.count(key))
+            obsolete.push_back(entry.first);
+    for (const Xapian::docid id : obsolete)
+        db.delete_document(id);
+
+    const int total = int(work.size());
+    progress(0, total);
+    const auto build = [&state](TSlot& slot) {
+        if (state.Stop)
+            return;
+        const TWork& w = *slot.Work;
+        const QString text = w.Stamp.rfind("-1:", 0) == 0 ? QString() : ExtractPageText(w.Item.PagePath);
+        slot.Doc = Build(w.Item, text, w.Stamp);
+    };
+    std::vector<TSlot> groups[2];
+    const auto start = [&](size_t group, size_t from) {
+        std::vector<TSlot>& batch = groups[group];
+        batch.clear();
+        for (size_t i = from; i < std::min(work.size(), from + kGroupSize); ++i)
+            batch.push_back({&work[i], {}});
+        return QtConcurrent::map(&state.Pool, batch, build);
+    };
+
+    QElapsedTimer sinceCommit;
+    sinceCommit.start();
+    int done = 0;
+    int committed = 0;
+    int reported = 0;
+    size_t current = 0;
+    QFuture<void> running = start(current, 0);
+    for (size_t from = 0; from < work.size(); from += kGroupSize) {
+        running.waitForFinished();
+        if (state.Stop)
+            return false;
+        const size_t next = 1 - current;
+        if (from + kGroupSize < work.size())
+            running = start(next, from + kGroupSize);
+        for (TSlot& slot : groups[current]) {
+            if (slot.Work->DocId)
+                db.replace_document(slot.Work->DocId, slot.Doc);
+            else
+                db.add_document(slot.Doc);
+            ++done;
+        }
+        groups[current].clear();
+        current = next;
+        if (done - committed >= kCommitPages && sinceCommit.elapsed() >= kCommitMs) {
+            db.commit();
+            committed = done;
+            sinceCommit.restart();
+        }
+        if (done - reported >= std::max(1, total / 200) || done == total) {
+            progress(done, total);
+            reported = done;
+        }
+        if (state.Stop) {
+            running.waitForFinished();
+            return false;
+        }
+    }
+    db.commit();
+    if (reported != total)
+        progress(total, total);
+    return true;
+}
+
+// A whole update: a damaged index found on the way is replaced and built again once.
+void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
+    // A library that is not there (a disc taken out) keeps its index as it is.
+    if (!QFileInfo(state.LibraryFolder).isDir())
+        return;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            RunUpdatePass(state, progress);
+            return;
+        } catch (const Xapian::DatabaseLockError& e) {
+            qWarning("Search index: another program is updating it (%s)", e.get_msg().c_str());
+            return;
+        } catch (const Xapian::DatabaseError& e) {
+            qWarning("Search index damaged, built again: %s", e.get_msg().c_str());
+            Wipe(state.IndexFolder, state.Generation);
+        } catch (const Xapian::Error& e) {
+            qWarning("Search index not updated: %s", e.get_msg().c_str());
+            return;
+        }
+    }
+}
+
+std::vector<TSearchHit> RunQuery(const Xapian::Database& db, const QString& query, int course, int limit) {
+    const Xapian::Stem stemmer("russian");
+    Xapian::QueryParser parser;
+    parser.set_stemmer(stemmer);
+    parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
+    parser.set_database(db);
+    parser.set_max_expansion(200, Xapian::Query::WILDCARD_LIMIT_MOST_FREQUENT,
+                             Xapian::QueryParser::FLAG_WILDCARD);
+    const std::string folded = FoldSearchText(query).toStdString();
+    const auto parse = [&](Xapian::Query::op op) {
+        parser.set_default_op(op);
+        Xapian::Query parsed;
+        try {
+            parsed = parser.parse_query(folded, Xapian::QueryParser::FLAG_DEFAULT |
+                                                    Xapian::QueryParser::FLAG_WILDCARD);
+        } catch (const Xapian::QueryParserError&) {
+            // Unbalanced quotes or brackets: the words as they are.
+            parsed = parser.parse_query(folded, 0);
+        }
+        if (course >= 0 && !parsed.empty())
+            parsed = Xapian::Query(Xapian::Query::OP_FILTER, parsed, Xapian::Query(CourseTerm(course)));
+        return parsed;
+    };
+
+    Xapian::Enquire enquire(db);
+    Xapian::MSet mset;
+    // Pages with every word first; when no page has them all, pages with some of them.
+    for (const Xapian::Query::op op : {Xapian::Query::OP_AND, Xapian::Query::OP_OR}) {
+        const Xapian::Query parsed = parse(op);
+        if (parsed.empty())
+            return {};
+        enquire.set_query(parsed);
+        mset = enquire.get_mset(0, Xapian::doccount(limit));
+        if (!mset.empty())
+            break;
+    }
+
+    std::vector<TSearchHit> hits;
+    hits.reserve(mset.size());
+    for (auto it = mset.begin(); it != mset.end(); ++it) {
+        const TStored stored = Read(it.get_document().get_data());
+        TSearchHit hit;
+        hit.Course = stored.Course;
+        hit.CourseName = stored.CourseName;
+        hit.Section = stored.Section;
+        hit.ID = stored.ID;
+        hit.Caption = stored.Caption;
+        hit.Relevance = it.get_weight();
+        const QString text =
+            stored.Text.trimmed().isEmpty() ? FoldYo(StripMarkup(stored.Caption)) : stored.Text;
+        hit.Snippet = QString::fromStdString(mset.snippet(
+            text.simplified().toStdString(), kSnippetBytes, stemmer,
+            Xapian::MSet::SNIPPET_BACKGROUND_MODEL, "<b>", "</b>", "…"));
+        hits.push_back(std::move(hit));
+    }
+    return hits;
 }
 
 } // namespace
@@ -27,27 +310,92 @@ QString DefaultIndexFolder(const QString& libraryFolder) {
 TSearchIndex::TSearchIndex(const QString& libraryFolder, const QString& cacheFolder)
     : m_state(std::make_shared<TSearchIndexState>()) {
     m_state->LibraryFolder = libraryFolder;
-    m_state->IndexFolder = cacheFolder.isEmpty() ? DefaultIndexFolder(libraryFolder) : cacheFolder;
+    QString folder = cacheFolder.isEmpty() ? DefaultIndexFolder(libraryFolder) : cacheFolder;
+    // Discs are read-only and the library is never written: an index asked for inside it goes
+    // to the cache folder instead.
+    if (IsInside(folder, libraryFolder))
+        folder = DefaultIndexFolder(libraryFolder);
+    m_state->IndexFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    m_state->Pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
-TSearchIndex::~TSearchIndex() = default;
+TSearchIndex::~TSearchIndex() {
+    m_state->Stop = true;
+    if (m_state->Worker.joinable())
+        m_state->Worker.join();
+    m_state->Pool.waitForDone();
+}
 
 void TSearchIndex::StartUpdate() {
+    if (m_state->Updating)
+        return;
+    if (m_state->Worker.joinable())
+        m_state->Worker.join();
+    m_state->Updating = true;
+    m_state->Stop = false;
+    m_state->Worker = std::thread([this, state = m_state] {
+        // Signals reach the owner's thread through its event queue; the destructor joins this
+        // thread first, so `this` outlives every call made here.
+        RunUpdate(*state, [this](int done, int total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { emit Progress(done, total); }, Qt::QueuedConnection);
+        });
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_state->Updating = false;
+                emit Updated();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TSearchIndex::UpdateNow() {
+    if (m_state->Worker.joinable())
+        m_state->Worker.join();
+    m_state->Updating = true;
+    m_state->Stop = false;
+    RunUpdate(*m_state, [this](int done, int total) { emit Progress(done, total); });
+    m_state->Updating = false;
+    emit Updated();
 }
 
 bool TSearchIndex::IsUpdating() const {
-    return false;
+    return m_state->Updating;
 }
 
-std::vector<TSearchHit> TSearchIndex::Search(const QString&, int, int) const {
+std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, int limit) const {
+    if (limit <= 0 || query.trimmed().isEmpty())
+        return {};
+    std::lock_guard lock(m_state->ReaderMutex);
+    std::optional<Xapian::Database>& reader = m_state->Reader;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        try {
+            if (reader && m_state->ReaderGeneration != m_state->Generation)
+                reader.reset(); // the files it reads were replaced
+            if (!reader) {
+                m_state->ReaderGeneration = m_state->Generation;
+                if (!QFileInfo::exists(m_state->IndexFolder + QStringLiteral("/iamglass")))
+                    return {};
+                reader.emplace(LocalPath(m_state->IndexFolder), Xapian::DB_BACKEND_GLASS);
+            } else {
+                reader->reopen(); // the update's latest commit
+            }
+            if (reader->get_metadata(kFormatKey) != kFormat)
+                return {};
+            return RunQuery(*reader, query, course, limit);
+        } catch (const Xapian::DatabaseModifiedError&) {
+            continue; // an update committed meanwhile: reopen and ask again
+        } catch (const Xapian::Error& e) {
+            qWarning("Search failed: %s", e.get_msg().c_str());
+            reader.reset();
+        }
+    }
     return {};
 }
 
-QStringList TSearchIndex::MatchedWords(const QString&, const QString&) const {
-    return {};
+QStringList TSearchIndex::MatchedWords(const QString& query, const QString& text) const {
+    return MatchQueryWords(query, text);
 }
 
 QString TSearchIndex::IndexFolder() const {
