@@ -31,6 +31,8 @@ const TCommand kCommands[] = {
     {"pdf", "pdf PAGE OUT.pdf [--title T]", RunPdf, "страница в PDF с колонтитулами, как при печати"},
     {"page", "page PATH [--wait-ms N]", RunPage,
      "видимый текст страницы в браузере проигрывателя, со сценариями для старых дисков"},
+    {"search", "search FOLDER QUERY [--course N] [--json]", RunSearch,
+     "поиск по тексту материалов библиотеки (индекс строится или обновляется в папке кэша)"},
 };
 
 QString Help() {

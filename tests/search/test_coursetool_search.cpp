@@ -1,0 +1,136 @@
+// coursetool search: the JSON shape scripts read, the plain output, the exit statuses, and the
+// index kept in the cache folder (the test's own), never in the library.
+
+#include "tests/CoursetoolRun.h"
+#include "tests/search/SearchLibraryFixture.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+TCoursetoolRun Search(const QStringList& args) {
+    return RunCoursetool(QStringLiteral(CP_COURSETOOL), QStringList{QStringLiteral("search")} + args);
+}
+
+int FileCount(const QString& folder) {
+    int count = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestCoursetoolSearch final : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString Library() const { return m_dir.filePath(QStringLiteral("library")); }
+    QString Cache() const { return m_dir.filePath(QStringLiteral("cache")); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        // coursetool keeps its index in the user's cache folder: the test's own here.
+        qputenv("XDG_CACHE_HOME", Cache().toUtf8());
+        TSearchLibraryFixture lib(Library());
+        lib.AddCourse(4, QStringLiteral("Геометрия"));
+        lib.SetSection(
+            4, 12,
+            {{1, QStringLiteral("Теорема <B>Пифагора</B>"),
+              QStringLiteral("Квадрат гипотенузы равен сумме квадратов катетов. \"Цитата\"")},
+             {2, QStringLiteral("Треугольники"), QStringLiteral("Катеты и гипотенуза треугольника.")}});
+        lib.SetSection(4, 2010, {{3, QStringLiteral("Задача"), QStringLiteral("Найдите гипотенузу.")}});
+    }
+
+    void json_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("stem") << QStringList{"гипотенуза"} << QStringList{"4/12/1", "4/12/2", "4/2010/3"};
+        QTest::newRow("caption ranks first") << QStringList{"пифагора"} << QStringList{"4/12/1"};
+        QTest::newRow("nothing") << QStringList{"гиппопотам"} << QStringList{};
+        QTest::newRow("other course") << QStringList{"гипотенуза", "--course", "5"} << QStringList{};
+    }
+    void json() {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, keys);
+        const TCoursetoolRun run = Search(QStringList{Library()} + args + QStringList{"--json"});
+        QCOMPARE(run.ExitCode, 0);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.Out.toUtf8(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.Out));
+        QCOMPARE(doc.object().keys(), QStringList{"results"});
+        QStringList found;
+        for (const QJsonValue& v : doc.object().value(QStringLiteral("results")).toArray()) {
+            const QJsonObject r = v.toObject();
+            QCOMPARE(r.keys(), (QStringList{"caption", "course", "id", "section", "snippet"}));
+            found << QStringLiteral("%1/%2/%3")
+                         .arg(r.value("course").toInt())
+                         .arg(r.value("section").toInt())
+                         .arg(r.value("id").toInt());
+        }
+        if (keys.size() > 1) {
+            found.sort();
+            keys.sort();
+        }
+        QCOMPARE(found, keys);
+    }
+
+    void exactJson() {
+        const TCoursetoolRun run = Search({Library(), QStringLiteral("цитата"), QStringLiteral("--json")});
+        QCOMPARE(run.ExitCode, 0);
+        QCOMPARE(run.Out, QStringLiteral(
+                              "{\"results\":[{\"course\":4,\"section\":12,\"id\":1,"
+                              "\"caption\":\"Теорема <B>Пифагора</B>\",\"snippet\":\"Квадрат "
+                              "гипотенузы равен сумме квадратов катетов. \\\"<b>Цитата</b>\\\"\"}]}\n"));
+    }
+
+    void plainText() {
+        const TCoursetoolRun run = Search({Library(), QStringLiteral("катеты")});
+        QCOMPARE(run.ExitCode, 0);
+        QVERIFY2(run.Out.contains(QStringLiteral("4/12/1  Теорема Пифагора  (Геометрия)")),
+                 qPrintable(run.Out));
+        QVERIFY2(run.Out.contains(QStringLiteral("[катетов]")), qPrintable(run.Out));
+        QCOMPARE(Search({Library(), QStringLiteral("гиппопотам")}).Out,
+                 QStringLiteral("Ничего не найдено.\n"));
+    }
+
+    void indexInTheCacheOnly() {
+        const int libraryFiles = FileCount(Library());
+        QCOMPARE(Search({Library(), QStringLiteral("задача")}).ExitCode, 0);
+        QCOMPARE(FileCount(Library()), libraryFiles);
+        QVERIFY(QFileInfo::exists(Cache() + QStringLiteral("/courseplayer")));
+        QVERIFY(FileCount(Cache()) > 0);
+    }
+
+    void statuses_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no query") << QStringList{"LIB"} << 2;
+        QTest::newRow("nothing") << QStringList{} << 2;
+        QTest::newRow("unknown option") << QStringList{"LIB", "x", "--xml"} << 2;
+        QTest::newRow("bad course") << QStringList{"LIB", "x", "--course", "x"} << 2;
+        QTest::newRow("three words") << QStringList{"LIB", "x", "y"} << 2;
+        QTest::newRow("missing folder") << QStringList{"/nonexistent/library", "x"} << 1;
+    }
+    void statuses() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        args.replaceInStrings(QStringLiteral("LIB"), Library());
+        const TCoursetoolRun run = Search(args);
+        QCOMPARE(run.ExitCode, status);
+        QVERIFY(run.Out.isEmpty());
+        QVERIFY(!run.Err.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCoursetoolSearch)
+#include "test_coursetool_search.moc"
