@@ -418,8 +418,8 @@ struct TXmlDoc {
     }
 };
 
-// Whether a page that is not well-formed XML is an HTML page: an HTML doctype, or an html
-// element first. A broken XML page with a <body> inside stays XML.
+// Whether a page is an HTML page whatever its name: an HTML doctype, or an html element first.
+// An XML page with a <body> inside stays XML.
 bool LooksLikeHtml(const QByteArray& bytes) {
     const QByteArray head = bytes.left(4096).toLower();
     qsizetype at = 0;
@@ -536,6 +536,10 @@ std::optional<QString> TransformedText(xmlDocPtr page, const QString& pagePath) 
 }
 
 QString XmlPageText(const QByteArray& bytes, const QString& url) {
+    // Old discs have HTML pages named .xml, and the browser shows them as HTML; the HTML parser
+    // reads them at once rather than after the XML parser has failed on their first <br>.
+    if (LooksLikeHtml(bytes) && !bytes.left(4096).contains("<?xml-stylesheet"))
+        return HtmlText(bytes, url);
     // One parser per thread, reset for each page: its buffers and name dictionary serve every
     // page instead of being made and freed 50,000 times.
     struct TParser {
@@ -547,10 +551,6 @@ QString XmlPageText(const QByteArray& bytes, const QString& url) {
         return {};
     TXmlDoc doc;
     doc.Doc = ReadXml(parser.Ctxt, bytes, url, kXmlOptions | XML_PARSE_RECOVER);
-    const bool wellFormed = parser.Ctxt->wellFormed != 0;
-    // Old discs have HTML pages named .xml; the browser would show them as HTML too.
-    if (!wellFormed && LooksLikeHtml(bytes))
-        return HtmlText(bytes, url);
     if (!doc.Doc)
         return {};
     // A page whose stylesheet is missing or fails keeps the words its author wrote: they are
@@ -662,6 +662,25 @@ QByteArray DeclaredCharset(const QByteArray& bytes) {
     return {};
 }
 
+// The encoding an XML declaration at the start names, lower case; empty when there is none.
+QByteArray XmlDeclaredEncoding(const QByteArray& bytes) {
+    if (!bytes.startsWith("<?xml"))
+        return {};
+    const QByteArray declaration = bytes.left(qMax<qsizetype>(bytes.indexOf("?>"), 0)).toLower();
+    const qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    qsizetype i = at + 8;
+    while (i < declaration.size() && (IsSpace(declaration[i]) || declaration[i] == '=' ||
+                                      declaration[i] == '"' || declaration[i] == '\''))
+        ++i;
+    qsizetype stop = i;
+    while (stop < declaration.size() && declaration[stop] != '"' && declaration[stop] != '\'' &&
+           !IsSpace(declaration[stop]))
+        ++stop;
+    return declaration.mid(i, stop - i);
+}
+
 // A charset name as libxml2 knows it; empty for one it cannot read.
 QByteArray KnownEncoding(const QByteArray& name) {
     if (name == "cp1251" || name == "win-1251" || name == "x-cp1251" || name == "windows1251")
@@ -695,7 +714,9 @@ QByteArray HtmlPageEncoding(const QByteArray& bytes, int* bomLength) {
         bom = 2;
         encoding = QByteArrayLiteral("UTF-16BE");
     } else {
-        const QByteArray declared = DeclaredCharset(bytes);
+        QByteArray declared = DeclaredCharset(bytes);
+        if (declared.isEmpty())
+            declared = XmlDeclaredEncoding(bytes); // an XHTML page may name it there instead
         // A page of 8-bit text that claims UTF-16 is read as UTF-8, as browsers do.
         if (declared.startsWith("utf-16"))
             encoding = QByteArrayLiteral("UTF-8");
@@ -758,12 +779,12 @@ QString RawPageText(const QString& pagePath) {
     if (!bytes || bytes->isEmpty())
         return {};
     const QByteArray url = pagePath.toUtf8();
-    xmlDocPtr doc = IsHtmlName(pagePath)
-                        ? htmlReadMemory(bytes->constData(), int(bytes->size()), url.constData(), nullptr,
-                                         HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                             HTML_PARSE_RECOVER)
-                        : xmlReadMemory(bytes->constData(), int(bytes->size()), url.constData(), nullptr,
-                                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    const bool html = IsHtmlName(pagePath) || (!bytes->startsWith("<?xml") && LooksLikeHtml(*bytes));
+    xmlDocPtr doc = html ? htmlReadMemory(bytes->constData(), int(bytes->size()), url.constData(), nullptr,
+                                          HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                              HTML_PARSE_RECOVER)
+                         : xmlReadMemory(bytes->constData(), int(bytes->size()), url.constData(), nullptr,
+                                         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc)
         return {};
     QByteArray text;

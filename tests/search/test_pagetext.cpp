@@ -240,6 +240,13 @@ void TestPageText::extract_data() {
         << TFiles{{"lib/1/5/1.xml", U8("<html><body><p>Страница<br>старого диска &nbsp;</p><script>var "
                                        "x=1;</script></body></html>")}}
         << "lib/1/5/1.xml" << QStringList{"Страница\nстарого диска"} << QStringList{"var x"} << QString();
+    QTest::newRow("xhtml page named .xml, windows-1251 by its declaration")
+        << TFiles{{"lib/1/5/1.xml",
+                   "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<html><head><title>Окно"
+                   "</title></head><body><p>" +
+                       Cp1251(QStringLiteral("Ёмкость")) + "</p><p>" + Cp1251(QStringLiteral("Заряд")) +
+                       "</p></body></html>"}}
+        << "lib/1/5/1.xml" << QStringList{"Ёмкость\nЗаряд"} << QStringList{"Окно"} << QString();
     QTest::newRow("html: scripts, styles and comments left out")
         << TFiles{{"lib/1/5/h.htm",
                    U8("<html><head><title>Окно</title><style>p { color: red }</style></head><body>"
@@ -506,6 +513,12 @@ void TestPageText::htmlEncoding_data() {
     QTest::newRow("unknown charset: bytes decide")
         << "<meta charset=\"x-nonsense\">" + Cp1251(QStringLiteral("Тест")) << QByteArray("windows-1251")
         << 0;
+    QTest::newRow("xml declaration of an XHTML page")
+        << "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><html>" + Cp1251(QStringLiteral("Тест"))
+        << QByteArray("koi8-r") << 0;
+    QTest::newRow("meta outranks the xml declaration")
+        << U8("<?xml version=\"1.0\" encoding=\"koi8-r\"?><html><meta charset=\"utf-8\">")
+        << QByteArray("UTF-8") << 0;
     QTest::newRow("charset outside meta ignored")
         << "<p>charset=koi8-r</p>" + Cp1251(QStringLiteral("Тест")) << QByteArray("windows-1251") << 0;
 }
@@ -575,6 +588,13 @@ void TestPageText::rawText() {
     QVERIFY(RawPageText(QStringLiteral(CP_SOURCE_DIR "/content/101/5/h_power.html"))
                 .contains(QStringLiteral("Степень")));
     QVERIFY(RawPageText(QStringLiteral(CP_SOURCE_DIR "/content/nowhere.xml")).isEmpty());
+    // An HTML page named .xml is parsed as HTML, as for the index: the floor reads all its text.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(
+        Write(dir.filePath("1.xml"), U8("<html><head><meta charset=utf-8></head><body><p>Один<br>Два</p>")));
+    const QString html = RawPageText(dir.filePath("1.xml"));
+    QVERIFY2(html.contains(QStringLiteral("Один")) && html.contains(QStringLiteral("Два")), qPrintable(html));
 }
 
 QTEST_GUILESS_MAIN(TestPageText)
