@@ -38,6 +38,7 @@ TTreeFilterBox::TTreeFilterBox(QTreeWidget* tree, QWidget* parent)
     setPlaceholderText(QStringLiteral("Фильтр по названию (Ctrl+L)"));
     setToolTip(QStringLiteral("Оставить в оглавлении только пункты, в названии которых есть все "
                               "набранные слова. Esc — показать всё"));
+    setAccessibleName(QStringLiteral("Фильтр оглавления"));
     setClearButtonEnabled(true);
     addAction(LensIcon(devicePixelRatioF()), QLineEdit::LeadingPosition);
 
