@@ -345,23 +345,39 @@ public:
             }
             if (!*p)
                 return;
+            // A soft hyphen, which pages put into long words for line breaking, is not shown and
+            // must not split the word.
             const char* word = p;
-            while (*p && !IsSpace(*p) && !(p[0] == '\xC2' && p[1] == '\xA0'))
+            while (*p && !IsSpace(*p) && !(p[0] == '\xC2' && p[1] == '\xA0')) {
+                if (p[0] == '\xC2' && p[1] == '\xAD') {
+                    Append(word, p - word);
+                    p += 2;
+                    word = p;
+                    continue;
+                }
                 ++p;
-            if (!m_text.isEmpty()) {
-                if (m_break)
-                    m_text += '\n';
-                else if (m_space)
-                    m_text += ' ';
             }
-            m_break = m_space = false;
-            m_text.append(word, p - word);
+            Append(word, p - word);
         }
     }
     void Break() { m_break = true; }
     QString Result() const { return QString::fromUtf8(m_text); }
 
 private:
+    // Visible characters, after the space or line break that parts them from the text before.
+    void Append(const char* from, qsizetype length) {
+        if (length == 0)
+            return;
+        if (!m_text.isEmpty()) {
+            if (m_break)
+                m_text += '\n';
+            else if (m_space)
+                m_text += ' ';
+        }
+        m_break = m_space = false;
+        m_text.append(from, length);
+    }
+
     QByteArray m_text;
     bool m_space = false;
     bool m_break = false;

@@ -215,6 +215,17 @@ void TestPageText::extract_data() {
                         "<li>четыре</li></ul><table><tr><td>пять</td><td>шесть</td></tr></table>")}}
         << "lib/1/5/1.xml" << QStringList{"один\nдва", "Гипотенуза", "три\nчетыре", "пять\nшесть"}
         << QStringList{"одиндва", "тричетыре", "пятьшесть"} << QString();
+    QTest::newRow("soft hyphens and no-break spaces")
+        << TFiles{{"lib/1/5/h.htm", U8("<p>тео&shy;ре&shy;ма&nbsp;Пифагора &shy;</p>")}} << "lib/1/5/h.htm"
+        << QStringList{"теорема Пифагора"} << QStringList{"\u00AD", "\u00A0"} << QString();
+    QTest::newRow("stylesheet with text output")
+        << TFiles{{"lib/common/text.xsl",
+                   U8("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                      "<xsl:output method=\"text\"/><xsl:template match=\"/page\">Текстом: "
+                      "<xsl:value-of select=\"@title\"/></xsl:template></xsl:stylesheet>")},
+                  {"lib/1/5/1.xml", Page("../../common/text.xsl")}}
+        << "lib/1/5/1.xml" << QStringList{"Текстом: Заголовок из атрибута"} << QStringList{"Текст страницы"}
+        << QString();
     QTest::newRow("xml page without stylesheet: every text node")
         << TFiles{{"lib/1/5/1.xml", U8("<?xml version=\"1.0\" encoding=\"UTF-8\"?><data><a>слово</a>"
                                        "<b>другое</b><!-- комментарий --><c><![CDATA[данные]]></c></data>")}}
