@@ -142,10 +142,37 @@ xmlDocPtr ReadXml(xmlParserCtxtPtr ctxt, const QByteArray& bytes, const QString&
                              encoding.isEmpty() ? nullptr : encoding.constData(), options);
 }
 
+// Stylesheets written for the old discs' browser name their parts with backslashes
+// ("parts\\band.xsl"), which libxslt does not take for a relative reference: the hrefs of
+// xsl:include and xsl:import are given forward slashes before the stylesheet is compiled.
+void MendIncludeReferences(xmlDocPtr doc) {
+    static const xmlChar kXslt[] = "http://www.w3.org/1999/XSL/Transform";
+    static const xmlChar kHref[] = "href";
+    xmlNodePtr node = xmlDocGetRootElement(doc);
+    if (!node)
+        return;
+    // The parts stand at the top level of the stylesheet.
+    for (node = node->children; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE || !node->ns || !xmlStrEqual(node->ns->href, kXslt) ||
+            !(xmlStrEqual(node->name, BAD_CAST "include") || xmlStrEqual(node->name, BAD_CAST "import")))
+            continue;
+        xmlChar* href = xmlGetNoNsProp(node, kHref);
+        if (!href)
+            continue;
+        if (xmlStrchr(href, '\\')) {
+            for (xmlChar* c = href; *c; ++c)
+                if (*c == '\\')
+                    *c = '/';
+            xmlSetProp(node, kHref, href);
+        }
+        xmlFree(href);
+    }
+}
+
 // libxslt's document loader, for the top stylesheet, its xsl:include and xsl:import, and
 // document(): only files inside the library, only ordinary files of a page's size (a pipe named
 // like a stylesheet must not hang the reader), never the network.
-xmlDocPtr LibraryDocument(const xmlChar* uri, xmlDictPtr dict, int options, void*, xsltLoadType) {
+xmlDocPtr LibraryDocument(const xmlChar* uri, xmlDictPtr dict, int options, void*, xsltLoadType type) {
     const std::optional<QString> path = LocalPath(uri);
     if (!path || !InsideLibrary(*path))
         return nullptr;
@@ -165,6 +192,8 @@ xmlDocPtr LibraryDocument(const xmlChar* uri, xmlDictPtr dict, int options, void
     options &= ~(XML_PARSE_DTDLOAD | XML_PARSE_DTDVALID | XML_PARSE_HUGE | XML_PARSE_XINCLUDE);
     xmlDocPtr doc = ReadXml(ctxt, *bytes, *path, options | kXmlOptions);
     xmlFreeParserCtxt(ctxt);
+    if (doc && type != XSLT_LOAD_DOCUMENT)
+        MendIncludeReferences(doc);
     return doc;
 }
 

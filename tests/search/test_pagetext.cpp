@@ -207,6 +207,18 @@ void TestPageText::extract_data() {
                   {"lib/1/5/1.XML", Page("..\\..\\COMMON\\page.xsl")}}
         << "lib/1/5/1.xml" << QStringList{"Заголовок из атрибута", "Текст страницы"} << QStringList{}
         << QString();
+    QTest::newRow("Windows names inside the stylesheet: xsl:include and document()")
+        << TFiles{{"lib/common/page.xsl",
+                   Stylesheet("<xsl:call-template name=\"band\"/>"
+                              "<p><xsl:value-of select=\"document('Data/GLOSSARY.xml')/terms/term\"/></p>",
+                              "<xsl:include href=\"PARTS\\Band.xsl\"/>")},
+                  {"lib/common/parts/band.xsl",
+                   U8("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                      "<xsl:template name=\"band\"><p>Шапка курса</p></xsl:template></xsl:stylesheet>")},
+                  {"lib/common/data/glossary.xml", U8("<terms><term>Гипотенуза из словаря</term></terms>")},
+                  {"lib/1/5/1.xml", Page("../../common/page.xsl")}}
+        << "lib/1/5/1.xml" << QStringList{"Шапка курса", "Гипотенуза из словаря", "Заголовок из атрибута"}
+        << QStringList{} << QString();
     QTest::newRow("blocks break words, inline elements do not")
         << TFiles{{"lib/common/page.xsl", Stylesheet("")},
                   {"lib/1/5/1.xml",
