@@ -25,6 +25,28 @@ QByteArray Descriptor(int id, const char* group, const char* name) {
            QByteArray::number(id) + "\" Group=\"" + group + "\" Name=\"" + name + "\" Description=\"\"/>\n";
 }
 
+// Cyrillic as windows-1251 bytes, written by hand so that the test needs no codec.
+QByteArray Cp1251(const QString& text) {
+    QByteArray bytes;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes += u < 0x80                     ? char(u)
+                 : u >= 0x0410 && u <= 0x044F ? char(0xC0 + (u - 0x0410))
+                 : u == 0x0401                ? char(0xA8)
+                                              : '?';
+    }
+    return bytes;
+}
+
+QByteArray Utf16Le(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) {
+        bytes += char(c.unicode() & 0xFF);
+        bytes += char(c.unicode() >> 8);
+    }
+    return bytes;
+}
+
 QByteArray Tree(const QByteArray& items) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tree>" + items + "</tree>\n";
 }
@@ -72,7 +94,8 @@ private:
 //   course 2 "Геометрия" in another group: only section 30, its descriptor named in capitals;
 //   course 1 again in a third group (the same folder: walked once);
 //   course 3 with no folder; course 4 of an old disc, every name in capitals; course 5 with a
-//     folder but no descriptor; a broken descriptor, an XML file of another kind, a negative Id.
+//     folder but no descriptor; course 7 with trees in windows-1251, UTF-16 and UTF-8 with a
+//     byte-order mark; a broken descriptor, an XML file of another kind, a negative Id.
 void TestSearchSource::initTestCase() {
     QVERIFY(m_dir.isValid());
     m_library = m_dir.filePath(QStringLiteral("lib"));
@@ -86,6 +109,7 @@ void TestSearchSource::initTestCase() {
         {"GEOMETRY.XML", Descriptor(2, "Геометрия", "Геометрия")},
         {"zagain.xml", Descriptor(1, "Повтор", "Алгебра ещё раз")},
         {"nofolder.xml", Descriptor(3, "Математика", "Без папки")},
+        {"enc.xml", Descriptor(7, "Кодировки", "Кодировки")},
         {"old.xml", Descriptor(4, "Старый диск", "Старый диск")},
         {"negative.xml", Descriptor(-6, "Математика", "Отрицательный")},
         {"broken.xml", "<CourseInfo Id=\"7\" Group=\"x\" Name=\"x\" Description=\"x\">"},
@@ -105,6 +129,12 @@ void TestSearchSource::initTestCase() {
         {"2/30/tree.xml", Tree("<item id=\"5\" text=\"Единственный\"/>")},
         {"4/5/TREE.XML", Tree("<item id=\"1\" text=\"Заглавные\"/><item id=\"2\" text=\"Нет страницы\"/>")},
         {"4/5/1.XML", "<page/>"},
+        {"7/5/tree.xml",
+         Cp1251(QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+                               "<tree><item id=\"1\" text=\"Ёлка в windows-1251\"/></tree>"))},
+        {"7/7/tree.xml", Utf16Le(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><tree><item "
+                                                "id=\"2\" text=\"Ёжик в UTF-16\"/></tree>"))},
+        {"7/8/tree.xml", "\xEF\xBB\xBF" + Tree("<item id=\"3\" text=\"UTF-8 с меткой\"/>")},
         {"5/68/tree.xml", Tree("<item id=\"9\" text=\"Без описания\"/>")},
         {"6/5/tree.xml", Tree("<item id=\"1\" text=\"отрицательный курс\"/>")},
     };
@@ -121,8 +151,8 @@ void TestSearchSource::wholeLibrary() {
     // Courses in the catalogue's order (groups by first descriptor in name order, then courses),
     // sections in the probing order, items in document order, depth first.
     const QStringList expected = {
-        "1/5/10", "1/5/1",     "1/5/11", "1/5/111", "1/5/2", "1/5/7",
-        "1/12/3", "1/2010/31", "2/30/5", "4/5/1",   "4/5/2",
+        "1/5/10",    "1/5/1", "1/5/11", "1/5/111", "1/5/2",  "1/5/7", "1/12/3",
+        "1/2010/31", "7/5/1", "7/7/2",  "7/8/3",   "2/30/5", "4/5/1", "4/5/2",
     };
     QCOMPARE(Keys(items), expected);
     // A library path with a trailing slash or a relative path is the same library.
@@ -181,6 +211,15 @@ void TestSearchSource::itemFields_data() {
     QTest::newRow("capitals on disk") << "4/5/1"
                                       << "Заглавные"
                                       << "4/5/1.XML" << true;
+    QTest::newRow("windows-1251 tree") << "7/5/1"
+                                       << "Ёлка в windows-1251"
+                                       << "7/5/1.xml" << false;
+    QTest::newRow("UTF-16 tree") << "7/7/2"
+                                 << "Ёжик в UTF-16"
+                                 << "7/7/2.xml" << false;
+    QTest::newRow("UTF-8 tree with a byte-order mark") << "7/8/3"
+                                                       << "UTF-8 с меткой"
+                                                       << "7/8/3.xml" << false;
     QTest::newRow("capitals, page missing") << "4/5/2"
                                             << "Нет страницы"
                                             << "4/5/2.xml" << false;
