@@ -301,8 +301,9 @@ private:
 };
 
 TStylesheetCache& Stylesheets() {
-    static TStylesheetCache cache;
-    return cache;
+    // Never destroyed: an indexer thread may still be transforming while the program exits.
+    static TStylesheetCache* const cache = new TStylesheetCache;
+    return *cache;
 }
 
 // --- Visible text ------------------------------------------------------------------------------

@@ -177,6 +177,19 @@ void TestPageText::extract_data() {
                                        "<page><p>До &e; после</p><p>&w;</p></page>")}}
         << "lib/1/5/1.xml" << QStringList{"До", "после", "внутренняя сущность"} << QStringList{"root:"}
         << QString();
+    QTest::newRow("entity expansion bomb")
+        << TFiles{{"lib/1/5/1.xml", U8("<?xml version=\"1.0\"?>\n<!DOCTYPE page [<!ENTITY a "
+                                       "\"ааааааааааааааааааааааааааааааа\">"
+                                       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+                                       "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                                       "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e "
+                                       "\"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+                                       "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+                                       "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+                                       "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\"><!ENTITY i "
+                                       "\"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>"
+                                       "<page><p>Начало</p><p>&i;&i;&i;&i;&i;&i;&i;&i;&i;&i;</p></page>")}}
+        << "lib/1/5/1.xml" << QStringList{"Начало"} << QStringList{QString(4000, QChar(0x0430))} << QString();
     QTest::newRow("missing stylesheet: the page's own text")
         << TFiles{{"lib/1/5/1.xml", Page("../../common/nowhere.xsl")}} << "lib/1/5/1.xml"
         << QStringList{"Текст страницы"} << QStringList{} << QString();
