@@ -1,6 +1,7 @@
 #include "tools/coursetool/PageLoad.h"
 
 #include "app/ComponentStaging.h"
+#include "app/DiscFiles.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/BrowserUrl.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -33,7 +34,9 @@ QString PageTarget(const QString& page) {
     // folder's name stays in the path.
     const bool local = !page.contains(QLatin1String("://"));
     const QUrl url = BrowserUrlFromText(page);
-    const QString pagePath = local ? url.toLocalFile() : QString();
+    // A page of an old disc may be named in another case than on disc: the browser finds it as
+    // it finds the page's own links, so the address stays as given.
+    const QString pagePath = local ? FindDiscFile(url.toLocalFile()) : QString();
     if (local && !QFileInfo(pagePath).isFile()) {
         PrintErr(QStringLiteral("Страница не найдена: %1\n").arg(page));
         return {};

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <QWebEngineUrlRequestInterceptor>
+#include <optional>
 
 // Which local files the player's pages may load. Course pages are file: URLs and must reach the
 // other files of the library (stylesheets, pictures, frames, XHR), but nothing else on the
@@ -19,6 +20,12 @@ public:
     bool Allows(const QUrl& url) const;
     // An absolute local path, resolved as the browser would open it.
     bool AllowsPath(const QString& path) const;
+    // Where a file: URL written on Windows points on this disc, when the URL names nothing as it
+    // is written: backslashes (also as %5C) are separators, ".." is taken as the browser takes
+    // it (by the letters, before links), and every name is matched ignoring case. Nothing when
+    // the URL is not a local file, exists as written, matches no file, or the file it matches
+    // lies outside the allowed folders: such a link stays as broken as it was.
+    std::optional<QUrl> FoundOnDisc(const QUrl& url) const;
     const QStringList& Folders() const { return m_folders; }
 
 private:
@@ -30,7 +37,8 @@ private:
 QString ResolvedLocalPath(const QString& absolutePath);
 
 // Refuses, on the profile, every file: request that the rules do not allow: navigations of
-// pages and frames, pictures, stylesheets, scripts, XHR and fetch.
+// pages and frames, pictures, stylesheets, scripts, XHR and fetch. A request for a file that
+// exists only in another case or with backslashes is redirected to the file as it is on disc.
 class TFileAccessInterceptor final : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:
