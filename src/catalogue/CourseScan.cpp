@@ -1,5 +1,7 @@
 #include "catalogue/CourseScan.h"
 
+#include "app/DiscFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,7 +88,7 @@ std::vector<TDescriptorFile> ListDescriptors(const QString& folder) {
     std::vector<TDescriptorFile> files;
     if (folder.isEmpty())
         return files;
-    const QString base = QDir(folder).absolutePath() + u'/';
+    const QString base = QDir(FindDiscFile(folder)).absolutePath() + u'/';
     const QByteArray nativeBase = QFile::encodeName(base);
     // Case-insensitive first, as the discs' own file system lists them; case decides the rest,
     // and the bytes decide between names that read the same. The folded names are made once,

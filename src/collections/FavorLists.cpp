@@ -1,5 +1,6 @@
 #include "collections/FavorLists.h"
 
+#include "app/DiscFiles.h"
 #include "app/XmlDocument.h"
 #include "collections/FavorRows.h"
 
@@ -49,8 +50,8 @@ QString FavorTaskList(const TFavorRows& rows, int courseNumber, const QString& c
         if (favor.Course != courseNumber || favor.Folder != kTasksSection)
             continue;
         doc.SetActive(false);
-        doc.LoadFromFile(courseDir + QString::number(kTasksSection) + u'/' + QString::number(favor.ID) +
-                             QStringLiteral(".xml"),
+        doc.LoadFromFile(FindDiscFile(courseDir + QString::number(kTasksSection) + u'/' +
+                                      QString::number(favor.ID) + QStringLiteral(".xml")),
                          TXmlFileKind::TaskPage);
         for (TXMLNode node = doc.DocumentElement().FirstChild(); node; node = node.NextSibling()) {
             if (!node.IsElement() || node.NodeName() != QLatin1String("task"))

@@ -2,6 +2,7 @@
 
 #include "app/CommandImages.h"
 #include "app/CourseSections.h"
+#include "app/DiscFiles.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "collections/FavorFile.h"
@@ -445,7 +446,8 @@ void TFavoriteForm::actShowTasksOnlyExecute() {
         return;
     SetShowTaskVisible(false);
     if (m_viewer.ShowTest && m_viewer.CourseDir)
-        m_viewer.ShowTest(m_viewer.CourseDir() + QStringLiteral("2010/runtest.html#tid=") + list);
+        m_viewer.ShowTest(FindDiscFile(m_viewer.CourseDir() + QStringLiteral("2010/runtest.html")) +
+                          QStringLiteral("#tid=") + list);
 }
 
 void TFavoriteForm::actHideExecute() {

@@ -1,5 +1,6 @@
 #include "markup/MarkupPicture.h"
 
+#include "app/DiscFiles.h"
 #include "app/ErrorReport.h"
 #include "app/RegularFile.h"
 #include "markup/MarkupCanvas.h"
@@ -41,39 +42,6 @@ QString ResourcePath(const QString& name) {
     return QString();
 }
 
-// The content was written on a system where file names ignore case, and BODY even upper-cases
-// its sources; a missing path is looked up again component by component, ignoring case.
-QString ResolveIgnoringCase(const QString& path) {
-    if (QFileInfo::exists(path))
-        return path;
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QString resolved = parts.first(); // empty for an absolute path
-    for (qsizetype i = 1; i < parts.size(); ++i) {
-        const QString& part = parts[i];
-        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")) {
-            resolved += QLatin1Char('/') + part;
-            continue;
-        }
-        const QDir dir(resolved.isEmpty() ? QStringLiteral("/") : resolved);
-        QString match;
-        if (dir.exists(part)) {
-            match = part;
-        } else {
-            const QStringList entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-            for (const QString& entry : entries) {
-                if (entry.compare(part, Qt::CaseInsensitive) == 0) {
-                    match = entry;
-                    break;
-                }
-            }
-        }
-        if (match.isEmpty())
-            return path;
-        resolved += QLatin1Char('/') + match;
-    }
-    return resolved;
-}
-
 } // namespace
 
 void TMarkupPicture::LoadFromSource(const QString& source) {
@@ -105,8 +73,10 @@ void TMarkupPicture::LoadFromSource(const QString& source) {
     if (upper.startsWith(QLatin1String("FILE://"))) {
         m_source = source;
         const QString path = source.mid(7);
+        // The content was written on a system where file names ignore case, and BODY even
+        // upper-cases its sources.
         if (!path.isEmpty())
-            LoadFromFile(ResolveIgnoringCase(path));
+            LoadFromFile(FindDiscFile(path));
         return;
     }
     if (!Asynchronous) {

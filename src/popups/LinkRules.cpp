@@ -1,5 +1,7 @@
 #include "popups/LinkRules.h"
 
+#include "app/DiscFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -77,7 +79,7 @@ bool HintWindowShows(const QString& url, const std::optional<QString>& targetNam
     if (!url.contains(ContentMarker))
         return true;
     const QString path = LocalPathOf(url);
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return !path.isEmpty() && QFileInfo(FindDiscFile(path)).isFile();
 }
 
 std::optional<QString> ShellTargetOf(const QString& url, const QString& libraryFolder) {
@@ -91,7 +93,9 @@ std::optional<QString> ShellTargetOf(const QString& url, const QString& libraryF
     const QString path = LocalPathOf(url.trimmed());
     if (path.isEmpty())
         return std::nullopt;
-    const QFileInfo file(path);
+    // A disc's link may name the file in another case or with backslashes; the file found is
+    // the one checked below, so this finds nothing the library does not hold.
+    const QFileInfo file(FindDiscFile(path));
     if (!file.isFile())
         return std::nullopt;
     // Links (and "..") are resolved before the comparison, so nothing outside the library gets

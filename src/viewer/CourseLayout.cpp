@@ -1,25 +1,27 @@
 #include "viewer/CourseLayout.h"
 
+#include "app/DiscFiles.h"
 #include "app/XmlDocument.h"
 
 #include <QFileInfo>
 #include <QUrl>
 
 QString CourseFolder(const QString& libraryFolder, int courseNumber) {
-    return libraryFolder + QString::number(courseNumber) + u'/';
+    return FindDiscFile(libraryFolder + QString::number(courseNumber)) + u'/';
 }
 
 QString TreeDocumentPath(const QString& courseDir, int sectionId) {
-    return courseDir + QString::number(sectionId) + QStringLiteral("/tree.xml");
+    return FindDiscFile(courseDir + QString::number(sectionId) + QStringLiteral("/tree.xml"));
 }
 
 QString ItemPagePath(const QString& courseDir, int sectionId, int itemId) {
-    return courseDir + QString::number(sectionId) + u'/' + QString::number(itemId) + QStringLiteral(".xml");
+    return FindDiscFile(courseDir + QString::number(sectionId) + u'/' + QString::number(itemId) +
+                        QStringLiteral(".xml"));
 }
 
 QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList) {
     const qsizetype hash = pageList.indexOf(u'#');
-    QUrl url = QUrl::fromLocalFile(libraryFolder + QStringLiteral("ShowFavor.htm") +
+    QUrl url = QUrl::fromLocalFile(FindDiscFile(libraryFolder + QStringLiteral("ShowFavor.htm")) +
                                    (hash < 0 ? pageList : pageList.left(hash)));
     if (hash >= 0)
         url.setFragment(pageList.mid(hash + 1), QUrl::DecodedMode);

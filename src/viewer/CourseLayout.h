@@ -8,6 +8,8 @@
 class TXMLDocument;
 
 // Where a course lies inside the library folder. Folders end with '/'; numbers are plain decimal.
+// Each path is the one found on disc whatever the case of its names (FindDiscFile), and as
+// written when there is none.
 //   course folder    library + course number + "/"
 //   section folder   course folder + section id + "/"
 //   tree document    course folder + section id + "/tree.xml"

@@ -1,5 +1,6 @@
 #include "viewer/ShowCourse.h"
 
+#include "app/DiscFiles.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -408,7 +409,8 @@ void TForm1::ppRunExecute() {
 }
 
 void TForm1::actShowManualExecute() {
-    const QString path = m_context.ProgramFolder + QStringLiteral("Help/Руководство пользователя.doc");
+    const QString path =
+        FindDiscFile(m_context.ProgramFolder + QStringLiteral("Help/Руководство пользователя.doc"));
     if (QFileInfo(path).isFile())
         OpenPath(path);
     else

@@ -4,6 +4,7 @@
 
 #include "app/CommandImages.h"
 #include "app/ComponentStaging.h"
+#include "app/DiscFiles.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -115,7 +116,8 @@ void TForm1::BuildCommands() {
     actSetupMath->setVisible(false);
     actSetupSVG->setVisible(false);
     connect(actSetupFlash, &QAction::triggered, this, [this] {
-        OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/install_flash_player_ax.exe"));
+        OpenPath(
+            FindDiscFile(m_context.ProgramFolder + QStringLiteral("Plugins/install_flash_player_ax.exe")));
     });
     // Formulas and SVG pictures need no Windows installer here: the player typesets MathML
     // itself (with its staged typesetter) and the browser draws SVG.
@@ -123,7 +125,7 @@ void TForm1::BuildCommands() {
         if (MathTypesetterStaged())
             Tell(kMathShownByPlayer);
         else
-            OpenPath(m_context.ProgramFolder + QStringLiteral("Plugins/MathPlayerSetup.exe"));
+            OpenPath(FindDiscFile(m_context.ProgramFolder + QStringLiteral("Plugins/MathPlayerSetup.exe")));
     });
     connect(actSetupSVG, &QAction::triggered, this, [this] { Tell(kSvgShownByPlayer); });
 

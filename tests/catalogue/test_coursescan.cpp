@@ -77,6 +77,7 @@ private slots:
     void hugeDescriptorsAreRefusedUnread_data();
     void hugeDescriptorsAreRefusedUnread();
     void namesInOtherEncodingsAreRead();
+    void folderNamedInOtherCase();
 };
 
 void TestCourseScan::scan_data() {
@@ -353,6 +354,13 @@ void TestCourseScan::namesInOtherEncodingsAreRead() {
     // The temporary folder cannot remove what a QString cannot name.
     for (const auto& file : files)
         QCOMPARE(::unlink((folder + file.first).constData()), 0);
+}
+
+// A library folder typed in another case than on disc (an old disc's settings) still scans.
+void TestCourseScan::folderNamedInOtherCase() {
+    const QString names = QStringLiteral(CP_TEST_DATA "/olddisc/names");
+    const QString typed = QStringLiteral(CP_TEST_DATA "/OLDDISC/Names");
+    QCOMPARE(ListDescriptorFiles(typed), QStringList{names + QStringLiteral("/COURSE.XML")});
 }
 
 QTEST_GUILESS_MAIN(TestCourseScan)

@@ -158,6 +158,12 @@ private slots:
         QVERIFY(!upper.Empty());
         QCOMPARE(upper.Source(), QStringLiteral("FILE://") + path.toUpper());
 
+        // And backslashes are separators, as they were there.
+        TMarkupPicture windows;
+        windows.LoadFromSource(QStringLiteral("FILE://") + dir.path() + QStringLiteral("\\P.PNG"));
+        QVERIFY(!windows.Empty());
+        QCOMPARE(windows.Width(), 10);
+
         // Broken bytes in a file are swallowed.
         const QString broken = dir.filePath(QStringLiteral("b.png"));
         QFile out(broken);

@@ -148,6 +148,10 @@ private slots:
             << "12_Content/подсказка.html" << true << "" << Name("tooltip") << true;
         QTest::newRow("_Content plain path") << "12_Content/h.html" << false << "" << Name("tooltip") << true;
         QTest::newRow("_Content missing") << "12_Content/none.html" << true << "" << Name("tooltip") << false;
+        QTest::newRow("_Content in other case")
+            << "12_content/H.HTML" << true << "" << Name("tooltip") << true;
+        QTest::newRow("_Content with backslashes")
+            << "12_Content\\h.html" << false << "" << Name("tooltip") << true;
         QTest::newRow("_Content folder") << "12_Content" << true << "" << Name("tooltip") << false;
         QTest::newRow("test target") << "12/h.html" << true << "" << Name("test") << false;
         QTest::newRow("Tooltip") << "12/h.html" << true << "" << Name("Tooltip") << false;
@@ -200,6 +204,16 @@ private slots:
         QTest::newRow("library Cyrillic file URL") << "@LIBURL/Help/Руководство.doc"
                                                    << "Help/Руководство.doc";
         QTest::newRow("missing library file") << "@LIBURL/Plugins/none.exe"
+                                              << "";
+        QTest::newRow("library file in other case") << "@LIBURL/PLUGINS/Setup.TXT"
+                                                    << "Plugins/setup.txt";
+        QTest::newRow("library file with backslashes") << "@LIB/plugins\\SETUP.txt"
+                                                       << "Plugins/setup.txt";
+        QTest::newRow("dot-dot detour in other case") << "@LIB/Plugins/../../OUT/Secret.TXT"
+                                                      << "";
+        QTest::newRow("backslash detour") << "@LIB/Plugins\\..\\..\\out\\secret.txt"
+                                          << "";
+        QTest::newRow("link out, other case") << "@LIBURL/plugins/LINK.txt"
                                               << "";
         QTest::newRow("library folder") << "@LIBURL/Plugins"
                                         << "";

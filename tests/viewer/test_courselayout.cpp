@@ -222,6 +222,47 @@ private slots:
         QVERIFY(!IsSectionAvailable(doc, dir, 8));
         QVERIFY(IsSectionAvailable(doc, dir, 12));
     }
+    // A disc made on Windows names its files in any case: the paths are those on disc, and the
+    // paths as written when the disc has no such file.
+    void namesInOtherCase_data() {
+        QTest::addColumn<int>("section");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("tree"); // relative to the course folder
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("available");
+        QTest::newRow("upper-case tree and page") << 5 << 1 << "5/TREE.XML"
+                                                  << "5/1.XML" << true;
+        QTest::newRow("upper-case tree, no page") << 7 << 1 << "7/TREE.XML"
+                                                  << "7/1.xml" << true;
+        QTest::newRow("no section") << 8 << 1 << "8/tree.xml"
+                                    << "8/1.xml" << false;
+    }
+    void namesInOtherCase() {
+        QFETCH(int, section);
+        QFETCH(int, item);
+        QFETCH(QString, tree);
+        QFETCH(QString, page);
+        const QString library = QStringLiteral(CP_TEST_DATA "/olddisc/names/");
+        const QString dir = CourseFolder(library, 7);
+        QCOMPARE(dir, library + "7/");
+        QCOMPARE(TreeDocumentPath(dir, section), dir + tree);
+        QCOMPARE(ItemPagePath(dir, section, item), dir + page);
+        TXMLDocument doc;
+        QTEST(IsSectionAvailable(doc, dir, section), "available");
+    }
+
+    void presentationPageInOtherCase() {
+        QTemporaryDir dir;
+        const QString library = dir.path() + u'/';
+        QVERIFY(ShowFavorUrl(library, "#1;5;1")
+                    .startsWith(QUrl::fromLocalFile(library + "ShowFavor.htm").toString()));
+        QFile page(library + "SHOWFAVOR.HTM");
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        const QUrl url(ShowFavorUrl(library, "#1;5;1"));
+        QCOMPARE(url.toLocalFile(), library + "SHOWFAVOR.HTM");
+        QCOMPARE(url.fragment(), QStringLiteral("1;5;1"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCourseLayout)

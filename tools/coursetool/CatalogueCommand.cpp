@@ -1,6 +1,7 @@
 // coursetool catalogue [FOLDER] [--json]: the pages and course buttons the catalogue window
 // builds for a library folder, and the files that gave no button. The scan is the window's own.
 
+#include "app/DiscFiles.h"
 #include "app/LibraryFolder.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
@@ -74,7 +75,7 @@ int RunCatalogue(const QStringList& args) {
         }
     }
     folder = WithTrailingSlash(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
-    if (!QDir(folder).exists())
+    if (!QDir(FindDiscFile(folder)).exists())
         PrintErr(QStringLiteral("coursetool: папка «%1» не найдена, каталог пуст\n").arg(folder));
 
     TCatalogueModel model;

@@ -3,6 +3,7 @@
 // the load raises, what was loaded before the failure is shown with the error, and the exit
 // status is 1.
 
+#include "app/DiscFiles.h"
 #include "app/XmlDocument.h"
 #include "markup/markuptreeview.h"
 #include "tools/coursetool/Commands.h"
@@ -97,7 +98,7 @@ int RunTree(const QStringList& args) {
     QString error;
     bool failed = false;
     try {
-        tree.LoadTreeFromXML(doc, file);
+        tree.LoadTreeFromXML(doc, FindDiscFile(file));
     } catch (const TXmlError& e) {
         failed = true;
         error = e.Message();
