@@ -108,14 +108,48 @@ public:
         return read;
     }
 
+    // Where the folder written as `written` was last found on disc (*folder), and the names of
+    // its cached listing that fold to `folded` (*names, in code-point order; *listed false when
+    // the folder has no listing yet). False when the folder has not been found before. Nothing
+    // here is trusted: the caller checks the file it makes of it.
+    bool KnownFolder(const QString& written, const QString& folded, QString* folder, QStringList* names,
+                     bool* listed) {
+        QMutexLocker lock(&m_mutex);
+        const auto known = m_found.constFind(written);
+        if (known == m_found.cend())
+            return false;
+        *folder = known->Path;
+        const TListingPtr listing = m_listings.value(known->Native);
+        *listed = listing != nullptr;
+        if (listing)
+            *names = listing->Names.value(folded);
+        return true;
+    }
+
+    void RememberFolder(const QString& written, const QString& found) {
+        QMutexLocker lock(&m_mutex);
+        if (m_found.size() >= MaxFolders)
+            m_found.clear();
+        m_found.insert(written, TFoundFolder{found, QFile::encodeName(found)});
+    }
+
     void Clear() {
         QMutexLocker lock(&m_mutex);
         m_listings.clear();
+        m_found.clear();
     }
 
 private:
+    struct TFoundFolder {
+        QString Path;
+        QByteArray Native;
+    };
+
     QMutex m_mutex;
     QHash<QByteArray, TListingPtr> m_listings;
+    // A folder as the disc's links write it -> as it was found on disc: the pictures of a page
+    // are named with the same folder, which is then matched once, not once per picture.
+    QHash<QString, TFoundFolder> m_found;
 };
 
 TFolderCache& Cache() {
@@ -185,6 +219,29 @@ private:
     int m_tries = 0;
 };
 
+// The last name of a path whose folder was found before: one stat when the name is in the cached
+// listing. Empty when the folder is not known or the name is not found there.
+QString FindInKnownFolder(const QString& folderWritten, const QString& name) {
+    QString folder;
+    QStringList names;
+    bool listed = false;
+    if (!Cache().KnownFolder(folderWritten, name.toCaseFolded(), &folder, &names, &listed))
+        return QString();
+    if (!listed || names.contains(name)) {
+        const QString exact = Join(folder, name);
+        if (Exists(exact))
+            return exact;
+    }
+    for (const QString& candidate : std::as_const(names)) {
+        if (candidate == name)
+            continue;
+        const QString path = Join(folder, candidate);
+        if (Exists(path))
+            return path;
+    }
+    return QString();
+}
+
 } // namespace
 
 QString FindDiscFile(const QString& path) {
@@ -192,6 +249,16 @@ QString FindDiscFile(const QString& path) {
         return path;
     QString normalized = path;
     normalized.replace(u'\\', u'/');
+    // The common case: a page's picture in another case, in a folder already found.
+    const qsizetype slash = normalized.lastIndexOf(u'/');
+    const QString leaf = normalized.mid(slash + 1);
+    const bool plainLeaf = slash > 0 && !leaf.isEmpty() && leaf != u"." && leaf != u"..";
+    const QString folderWritten = plainLeaf ? normalized.left(slash) : QString();
+    if (plainLeaf) {
+        const QString quick = FindInKnownFolder(folderWritten, leaf);
+        if (!quick.isEmpty())
+            return quick;
+    }
     const bool absolute = normalized.startsWith(u'/');
     QStringList names = normalized.split(u'/', Qt::SkipEmptyParts);
     names.removeAll(QStringLiteral("."));
@@ -199,9 +266,15 @@ QString FindDiscFile(const QString& path) {
         return path;
     TResolver resolver(names);
     QString found;
-    if (resolver.From(absolute ? QStringLiteral("/") : QString(), 0, &found))
-        return found;
-    return path;
+    if (!resolver.From(absolute ? QStringLiteral("/") : QString(), 0, &found))
+        return path;
+    if (plainLeaf) {
+        const qsizetype foundSlash = found.lastIndexOf(u'/');
+        if (foundSlash >= 0)
+            Cache().RememberFolder(folderWritten,
+                                   foundSlash == 0 ? QStringLiteral("/") : found.left(foundSlash));
+    }
+    return found;
 }
 
 void ClearDiscFileCache() {

@@ -160,6 +160,24 @@ private slots:
         QCOMPARE(FindDiscFile(At(folder + "/NEW.txt")), At(folder + "/NEW.txt"));
     }
 
+    // Pictures of a page share a folder written in another case; once found, the folder is
+    // remembered, and forgotten when it is no longer there.
+    void foundFolderFollowsChanges() {
+        Touch("memo/Pics/A.gif");
+        Touch("memo/Pics/b.GIF");
+        QCOMPARE(FindDiscFile(At("memo/PICS/a.gif")), At("memo/Pics/A.gif"));
+        QCOMPARE(FindDiscFile(At("memo/PICS/B.gif")), At("memo/Pics/b.GIF"));
+        QCOMPARE(FindDiscFile(At("memo/PICS/A.gif")), At("memo/Pics/A.gif"));
+        QCOMPARE(FindDiscFile(At("memo/PICS/c.gif")), At("memo/PICS/c.gif"));
+        Touch("memo/Pics/C.Gif");
+        QCOMPARE(FindDiscFile(At("memo/PICS/c.gif")), At("memo/Pics/C.Gif"));
+        QVERIFY(QDir().rename(At("memo/Pics"), At("memo/Old")));
+        QCOMPARE(FindDiscFile(At("memo/PICS/a.gif")), At("memo/PICS/a.gif"));
+        Touch("memo/PiCs/a.GIF");
+        QCOMPARE(FindDiscFile(At("memo/PICS/a.gif")), At("memo/PiCs/a.GIF"));
+        QCOMPARE(FindDiscFile(At("memo/PICS/b.gif")), At("memo/PICS/b.gif"));
+    }
+
     // A file added in the same tick of the file system's clock leaves the folder's mtime as it
     // was; the change still shows in its ctime, which cannot be set back.
     void cacheSeesChangeWithOldMtime() {
