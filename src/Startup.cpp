@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "StartupSearch.h"
+
 #include "app/ComponentStaging.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
@@ -94,6 +96,7 @@ void CreateWindows(const TAppContext& context) {
         roster.MainForm->SetQuitGuard(
             [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
     ConnectCollections(roster);
+    ConnectSearch();
 }
 
 void SwitchLibrary(const QString& folder) {
@@ -104,6 +107,7 @@ void SwitchLibrary(const QString& folder) {
         roster.Form1->SetProgramFolder(folder);
     if (roster.MainForm)
         roster.MainForm->SetProgramFolder(folder);
+    SearchLibraryChanged(folder);
 }
 
 void OpenCollection(const QString& fileName) {
@@ -120,6 +124,8 @@ void OpenCollection(const QString& fileName) {
 
 void DestroyWindows() {
     TRoster& roster = Roster();
+    // The search window was made last, on first use.
+    DestroySearch();
     // Pages go before their browser profile; windows in the reverse order of creation.
     delete roster.ShowFavorForm;
     delete roster.FavoriteForm;

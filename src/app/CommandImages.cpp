@@ -120,6 +120,17 @@ QIcon TCommandImages::Icon(int index) const {
     return icon;
 }
 
+QIcon TCommandImages::ExtraIcon(const QString& file) {
+    QIcon icon;
+    for (const int scale : Scales) {
+        const QImage normal = Render(file, Size * scale);
+        icon.addPixmap(AtScale(normal, scale), QIcon::Normal);
+        icon.addPixmap(AtScale(HotLook(normal, scale), scale), QIcon::Active);
+        icon.addPixmap(AtScale(DisabledLook(normal), scale), QIcon::Disabled);
+    }
+    return icon;
+}
+
 QPixmap TCommandImages::Pick(const std::array<TLooks, Scales.size()>& looks,
                              std::array<QPixmap, Count> TLooks::*look, int index, int scale) {
     if (index < 0 || index >= Count)

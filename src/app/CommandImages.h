@@ -51,6 +51,10 @@ public:
     // The resource file the icon is drawn from (":/icons/....svg").
     static QString FileName(int index);
 
+    // The icon of a command outside the fixed set above (":/icons/....svg"), in the same three
+    // looks at every scale.
+    static QIcon ExtraIcon(const QString& file);
+
     // The program's own icon, an open book with a play mark, for every window and the task
     // bar; drawn at the usual icon sizes from ":/icons/courseplayer.svg".
     static QIcon ApplicationIcon();

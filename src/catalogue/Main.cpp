@@ -10,6 +10,7 @@
 #include "catalogue/CourseScan.h"
 #include "catalogue/HostSetup.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QToolButton>
 
 namespace {
 
@@ -165,6 +167,29 @@ void TMainForm::BuildLayout() {
     Shape1->setGeometry(402, 300, 292, 219);
     Shape1->SetPen(Theme::Deep, 4);
 
+    // Search sits on the banner's left, as the library button sits on its right: a quiet pill.
+    actSearchAll = new QAction(QStringLiteral("Поиск по всем курсам"), this);
+    actSearchAll->setObjectName(QStringLiteral("actSearchAll"));
+    actSearchAll->setToolTip(QStringLiteral("Найти слово или фразу во всех курсах библиотеки"));
+    actSearchAll->setIcon(TCommandImages::ExtraIcon(QStringLiteral(":/icons/search.svg")));
+    actSearchAll->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    actSearchAll->setShortcutContext(Qt::WindowShortcut);
+    addAction(actSearchAll);
+    SearchButton = new QToolButton(GradientPanel2);
+    SearchButton->setObjectName(QStringLiteral("SearchButton"));
+    SearchButton->setDefaultAction(actSearchAll);
+    SearchButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SearchButton->setIconSize(QSize(16, 16));
+    SearchButton->setCursor(Qt::PointingHandCursor);
+    SearchButton->setFocusPolicy(Qt::TabFocus);
+    SearchButton->setStyleSheet(
+        QStringLiteral("QToolButton { background: rgba(255,255,255,215); color: #1d4f91; border: 1px solid "
+                       "rgba(29,79,145,120); border-radius: 6px; padding: 3px 9px 3px 6px; }"
+                       "QToolButton:hover, QToolButton:pressed, QToolButton:focus { background: white; "
+                       "border-color: #1d4f91; }"));
+    SearchButton->adjustSize();
+    SearchButton->move(10, 10);
+
     Label3 = new QLabel(kPublisher, GradientPanel2);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(1, 536, 691, 25);
@@ -300,16 +325,20 @@ QList<TCourseButton*> TMainForm::CourseButtons(int page) const {
 }
 
 void TMainForm::RunCourseClick(TCourseButton* sender) {
-    if (!sender)
-        return;
+    if (sender)
+        LaunchCourse(sender->Tag, sender->CourseName);
+}
+
+bool TMainForm::LaunchCourse(int id, const QString& name) {
     // The title is handed over before the viewer tries, whatever the outcome.
     if (m_viewer.SetCourseTitle)
-        m_viewer.SetCourseTitle(sender->CourseName);
-    if (!m_viewer.OpenCourse || !m_viewer.OpenCourse(sender->Tag))
-        return;
+        m_viewer.SetCourseTitle(name);
+    if (!m_viewer.OpenCourse || !m_viewer.OpenCourse(id))
+        return false;
     hide();
     if (m_viewer.ShowViewer)
         m_viewer.ShowViewer();
+    return true;
 }
 
 void TMainForm::SetPPTBrowserFlags(bool showInMain) {

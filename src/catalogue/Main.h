@@ -11,6 +11,8 @@
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QToolButton;
+class QAction;
 class TBanner;
 class TCourseButton;
 class TCourseScan;
@@ -64,6 +66,9 @@ public:
     void FileSkipped(const QString& fileName, const QString& reason) override;
 
     void RunCourseClick(TCourseButton* sender);
+    // What a course button does, for a course given by number and name: the viewer opens it, and
+    // on success the catalogue hides and the viewer shows. False when the viewer could not open it.
+    bool LaunchCourse(int id, const QString& name);
 
     // What the window shows, without its widgets: the same model coursetool prints.
     const TCatalogueModel& Catalogue() const { return m_model; }
@@ -82,6 +87,9 @@ public:
     TFrameShape* Shape1 = nullptr;
     QScrollArea* CoursesBox = nullptr;
     QLabel* Label3 = nullptr;
+    // "Поиск по всем курсам" on the banner; start-up connects the command to the search window.
+    QAction* actSearchAll = nullptr;
+    QToolButton* SearchButton = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

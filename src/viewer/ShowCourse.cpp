@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTreeWidgetItemIterator>
 #include <climits>
 
 namespace {
@@ -232,6 +233,31 @@ void TForm1::NavigateToObject(int sectionId) {
         LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, sectionId));
         wMain->Navigate(QStringLiteral("about:blank"));
     }
+}
+
+bool TForm1::SelectItem(int sectionId, int itemId) {
+    if (!IsSectionAvailable(sectionId))
+        return false;
+    if (CurrentSection() != sectionId)
+        NavigateToObject(sectionId);
+    QTreeWidgetItem* node = nullptr;
+    for (QTreeWidgetItemIterator it(LeftTree); *it && !node; ++it)
+        if (const TContent* content = TMarkupTreeView::NodeContent(*it); content && content->id == itemId)
+            node = *it;
+    if (!node)
+        return false;
+    for (QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent())
+        parent->setExpanded(true);
+    LeftTree->clearSelection();
+    LeftTree->setCurrentItem(node);
+    node->setSelected(true);
+    LeftTree->scrollToItem(node);
+    // The node may already have been the chosen one: its page is opened again all the same.
+    if (m_treeNode != node)
+        TreeSelectionMoved();
+    else
+        LeftTreeChange(node);
+    return true;
 }
 
 void TForm1::TreeSelectionMoved() {

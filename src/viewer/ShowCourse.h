@@ -44,6 +44,10 @@ public:
     // The catalogue switched to another library; the next course opens from there.
     void SetProgramFolder(const QString& folder) { m_context.ProgramFolder = folder; }
     void NavigateToObject(int sectionId);
+    // Shows an item as if the user had chosen it in LeftTree: switches to its section when another
+    // one is shown, selects its node (ancestors expanded) and opens its page. False, with nothing
+    // selected, when the course has no such section or the section no such item.
+    bool SelectItem(int sectionId, int itemId);
     // whyNot, when given, receives the reason a tree document that exists cannot be used.
     bool IsSectionAvailable(int sectionId, QString* whyNot = nullptr);
     int CurrentSection() const;
@@ -86,6 +90,7 @@ public:
     QToolBar* LeftToolBar = nullptr;
     QToolBar* NavigateToolBar = nullptr;
     QToolBar* ActionToolBar = nullptr;
+    QToolBar* SearchToolBar = nullptr;
     QMenu* TreePopupMenu = nullptr;
     QMenu* menuFavor = nullptr; // "Подборки"
     QMenu* menuBtnSetup = nullptr;
@@ -118,6 +123,7 @@ public:
     QAction* actSetupSVG = nullptr;
     QAction* actShowManual = nullptr;
     QAction* actExamen = nullptr;
+    QAction* actSearchCourse = nullptr; // "Поиск по курсу"; start-up connects it to the search window
 
     // The filter box above LeftTree.
     TTreeFilterBox* LeftTreeFilter() const;

@@ -138,14 +138,22 @@ void TForm1::BuildCommands() {
         {"Тестирование на сайте ФИПИ", "Открыть открытый банк тестовых заданий ФИПИ (fipi.ru) в браузере"});
     connect(actExamen, &QAction::triggered, this, [this] { OpenPath(QString::fromLatin1(ExamenAddress)); });
 
+    actSearchCourse = NewCommand(this, "actSearchCourse", "General",
+                                 {"Поиск по курсу...", "Найти слово или фразу во всех материалах курса"});
+    actSearchCourse->setIcon(TCommandImages::ExtraIcon(QStringLiteral(":/icons/search.svg")));
+    actSearchCourse->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    actSearchCourse->setShortcutContext(Qt::WindowShortcut);
+
     // Shortcuts work only for actions added to a widget of the window.
-    addActions({actShowManual, actClose});
+    addActions({actShowManual, actClose, actSearchCourse});
 }
 
 void TForm1::BuildMenus() {
     QMenuBar* bar = menuBar();
     QMenu* actions = bar->addMenu(QStringLiteral("Действия"));
     actions->setObjectName(QStringLiteral("menuActions"));
+    actions->addAction(actSearchCourse);
+    actions->addSeparator();
     actions->addActions({actPrint, actPreview, actSaveAsPdf});
     actions->addSeparator();
     actions->addAction(actClose);
@@ -195,6 +203,8 @@ void TForm1::BuildToolBars() {
     AddToolButton(NavigateToolBar, actFoward);
     ActionToolBar = AddToolStrip(this, QStringLiteral("ActionToolBar"), true);
     FillActionToolBar();
+    SearchToolBar = AddToolStrip(this, QStringLiteral("SearchToolBar"), true);
+    AddToolButton(SearchToolBar, actSearchCourse);
 }
 
 void TForm1::FillActionToolBar() {
