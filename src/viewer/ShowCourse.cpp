@@ -240,6 +240,9 @@ bool TForm1::SelectItem(int sectionId, int itemId) {
         return false;
     if (CurrentSection() != sectionId)
         NavigateToObject(sectionId);
+    // The item may be among those a filter hides: the tree comes back whole first.
+    if (!LeftTreeFilter()->text().isEmpty())
+        LeftTreeFilter()->clear();
     QTreeWidgetItem* node = nullptr;
     for (QTreeWidgetItemIterator it(LeftTree); *it && !node; ++it)
         if (const TContent* content = TMarkupTreeView::NodeContent(*it); content && content->id == itemId)
