@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class TPageZoom;
 class TRegistry;
 class TShell;
 
@@ -10,4 +11,5 @@ struct TAppContext {
     QString ProgramFolder; // ends with '/'
     TRegistry* Registry = nullptr;
     TShell* Shell = nullptr;
+    TPageZoom* PageZoom = nullptr; // the zoom every page window shares; none: no zoom keys
 };

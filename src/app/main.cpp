@@ -12,6 +12,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/Theme.h"
+#include "app/browser/PageZoom.h"
 #include "app/browser/WbPopup.h"
 #include "app/look/GradientPanel.h"
 #include "catalogue/LibraryChoice.h"
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
     context.ProgramFolder = library.Folder;
     context.Registry = &registry;
     context.Shell = &shell;
+    TPageZoom zoom;
+    context.PageZoom = &zoom;
 
     // The right-click hook of the plain browsers: before the first window, removed at exit.
     const TWbPopup wbPopup;

@@ -41,7 +41,7 @@ TShowFavorForm::TShowFavorForm(const TAppContext& context) : m_context(context) 
 
     // Script errors are left to the page, as the browser shows them; Ctrl+N and the print header
     // and footer are the embedded browser's own.
-    wbToolTip = AddPopupWindowBrowser(this);
+    wbToolTip = AddPopupWindowBrowser(this, context.PageZoom);
     connect(actPrint, &QAction::triggered, this, [this] { wbToolTip->PrintPreview(); });
 }
 

@@ -29,7 +29,7 @@ TTestForm::TTestForm(const TAppContext& context) : m_context(context) {
     bar->addSeparator();
     AddToolButton(bar, actHide);
 
-    wbToolTip = AddPopupWindowBrowser(this);
+    wbToolTip = AddPopupWindowBrowser(this, context.PageZoom);
     connect(actPrintTest, &QAction::triggered, this, [this] { wbToolTip->PrintPreview(); });
     wbToolTip->OnBeforeNavigate2 = [this](TWebBrowser* sender, const QString& url,
                                           const std::optional<QString>& targetFrameName, bool& cancel) {

@@ -39,7 +39,7 @@ TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
     QToolBar* close = AddToolStrip(this, QStringLiteral("CloseToolBar"), false);
     AddToolButton(close, actHide);
 
-    wbToolTip = AddPopupWindowBrowser(this);
+    wbToolTip = AddPopupWindowBrowser(this, context.PageZoom);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
 }
 

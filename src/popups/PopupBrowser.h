@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PageTools.h"
 #include "app/browser/PlainBrowser.h"
 
 #include <QAction>
@@ -35,14 +36,14 @@ void ServeAfterBrowser(TPlainBrowser* popup, bool& cancel, QObject* context, TSe
     QMetaObject::invokeMethod(context, std::move(serve), Qt::QueuedConnection);
 }
 
-// The browser of a hint or test window: it fills the window below the tool strip, takes no
-// dropped files, follows the window's back, forward and close commands, and reports its history
-// and new-window requests to the window's handlers.
-template <typename TForm> TEmbeddedBrowser* AddPopupWindowBrowser(TForm* form) {
+// The browser of a hint or test window: it fills the window below the tool strip, with the find
+// bar under it and the shared zoom, takes no dropped files, follows the window's back, forward
+// and close commands, and reports its history and new-window requests to the window's handlers.
+template <typename TForm> TEmbeddedBrowser* AddPopupWindowBrowser(TForm* form, TPageZoom* zoom) {
     auto* browser = new TEmbeddedBrowser(form);
     browser->setObjectName(QStringLiteral("wbToolTip"));
     browser->SetDropsEnabled(false);
-    form->setCentralWidget(browser);
+    form->setCentralWidget(AddPageTools(form, browser, zoom));
     QObject::connect(form->actBack, &QAction::triggered, browser, [browser] { browser->GoBack(); });
     QObject::connect(form->actForward, &QAction::triggered, browser, [browser] { browser->GoForward(); });
     QObject::connect(form->actHide, &QAction::triggered, form, &QWidget::hide);

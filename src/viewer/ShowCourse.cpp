@@ -4,6 +4,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/PageTools.h"
 #include "app/browser/PlainBrowser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
@@ -69,7 +70,7 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     Splitter1->setChildrenCollapsible(false);
     m_treePane = new TTreeFilterPane(LeftTree, this);
     Splitter1->addWidget(m_treePane);
-    Splitter1->addWidget(wMain);
+    Splitter1->addWidget(AddPageTools(this, wMain, m_context.PageZoom));
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({TreeWidth, 1024 - TreeWidth});

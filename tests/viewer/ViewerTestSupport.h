@@ -7,6 +7,7 @@
 #include "app/ErrorReport.h"
 #include "app/Registry.h"
 #include "app/Shell.h"
+#include "app/browser/PageZoom.h"
 #include "app/browser/WebBrowser.h"
 #include "markup/markuptreeview.h"
 
@@ -63,10 +64,13 @@ public:
         Library = Dir.filePath("lib") + '/';
         SetErrorReporter([this](const QString& message) { Errors << message; });
         Registry = std::make_unique<TIniRegistry>(Dir.filePath("registry.ini"));
+        // The page zoom remembers itself here, never in the user's own settings.
+        Zoom = std::make_unique<TPageZoom>(Dir.filePath("settings.ini"));
         TAppContext context;
         context.ProgramFolder = Library;
         context.Registry = Registry.get();
         context.Shell = &Shell;
+        context.PageZoom = Zoom.get();
         CreateWindows(context);
         return true;
     }
@@ -78,6 +82,7 @@ public:
     QTemporaryDir Dir;
     QString Library; // ends with '/'
     std::unique_ptr<TIniRegistry> Registry;
+    std::unique_ptr<TPageZoom> Zoom;
     TRecordingShell Shell;
     QStringList Errors;
 };

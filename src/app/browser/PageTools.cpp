@@ -42,8 +42,12 @@ QWidget* AddPageTools(QWidget* window, QWebEngineView* browser, TPageZoom* zoom)
                                        {QKeySequence(Qt::SHIFT | Qt::Key_F3)});
     QAction* close = NewPageCommand(window, "actCloseFind", QStringLiteral("Закрыть поиск"),
                                     {QKeySequence(Qt::Key_Escape)});
-    // Esc belongs to the page unless the bar is open.
+    // Esc belongs to the page unless the bar is open, and to the rest of the window (a filter
+    // box beside the page, say) always.
     close->setEnabled(false);
+    window->removeAction(close);
+    close->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    frame->addAction(close);
     QObject::connect(find, &QAction::triggered, bar, &TFindBar::Open);
     QObject::connect(next, &QAction::triggered, bar, &TFindBar::FindNext);
     QObject::connect(previous, &QAction::triggered, bar, &TFindBar::FindPrevious);
