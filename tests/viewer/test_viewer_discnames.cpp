@@ -84,16 +84,41 @@ private slots:
         QVERIFY2(m_pageText.contains(line), qPrintable(m_pageText));
     }
 
-    // An item link of another section written as "..\7\12.xml" opens that page in the viewer.
-    void followsABackslashItemLink() {
+    // Item links written as "..\\7\\12.xml" open in the viewer as its own links do, a task's
+    // with "#run" when tasks run at once.
+    void followsBackslashItemLinks_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("runAtOnce");
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("other section") << "otherSection" << false << "/7/7/12.XML"
+                                       << "Страница 12 раздела 7";
+        QTest::newRow("task") << "task" << false << "/7/2010/3.XML"
+                              << "Задание 3";
+        QTest::newRow("task, run at once") << "task" << true << "/7/2010/3.XML#run"
+                                           << "Задание 3";
+    }
+    void followsBackslashItemLinks() {
+        QFETCH(QString, link);
+        QFETCH(bool, runAtOnce);
+        QFETCH(QString, location);
+        QFETCH(QString, text);
         TForm1* form = Viewer();
-        QVERIFY(Location(form->wMain).endsWith(QLatin1String("/7/5/1.XML")));
-        QVERIFY(ClickElement(form->wMain, QStringLiteral("otherSection")));
-        QTRY_VERIFY_WITH_TIMEOUT(Location(form->wMain).endsWith(QLatin1String("/7/7/12.XML")), kWebTimeout);
+        form->actRunTask->setChecked(false);
+        if (!Location(form->wMain).endsWith(QLatin1String("/7/5/1.XML"))) {
+            form->wMain->Navigate(m_player.Library + QStringLiteral("7/5/1.XML"));
+            QTRY_VERIFY_WITH_TIMEOUT(Location(form->wMain).endsWith(QLatin1String("/7/5/1.XML")),
+                                     kWebTimeout);
+            QVERIFY(WaitComplete(form->wMain));
+        }
+        form->actRunTask->setChecked(runAtOnce);
+        QVERIFY(ClickElement(form->wMain, link));
+        QTRY_VERIFY_WITH_TIMEOUT(Location(form->wMain).endsWith(location), kWebTimeout);
         QVERIFY(WaitComplete(form->wMain));
         QVERIFY(RunScript(form->wMain->page(), QStringLiteral("document.body.textContent"))
                     .toString()
-                    .contains(QStringLiteral("Страница 12 раздела 7")));
+                    .contains(text));
+        form->actRunTask->setChecked(false);
     }
 };
 
