@@ -7,8 +7,13 @@
 #include "catalogue/CourseScan.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <unordered_set>
+
+#include <dirent.h>
 
 namespace {
 
@@ -17,6 +22,47 @@ namespace {
 QString DiscPath(const QString& folder, const QString& name) {
     return FindDiscFile(folder + u'/' + name);
 }
+
+// The names in one section folder, read once: a library has tens of thousands of pages, and
+// looking each one up by itself would cost a system call per page. The same rules as FindDiscFile:
+// the name as written when it is there, else the first in code-point order of those that differ
+// from it only in case.
+class TFolderNames final {
+public:
+    explicit TFolderNames(const QString& folder) : m_folder(folder) {
+        DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+        if (!dir)
+            return;
+        m_listed = true;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name == QLatin1String(".") || name == QLatin1String(".."))
+                continue;
+            m_names.insert(name);
+            const QString folded = name.toCaseFolded();
+            const auto found = m_folded.find(folded);
+            if (found == m_folded.end() || name < *found)
+                m_folded.insert(folded, name);
+        }
+        ::closedir(dir);
+    }
+
+    // The path of the entry called name in any case; the path as written when there is none.
+    QString Path(const QString& name) const {
+        if (!m_listed)
+            return DiscPath(m_folder, name);
+        if (m_names.contains(name))
+            return m_folder + u'/' + name;
+        const auto found = m_folded.constFind(name.toCaseFolded());
+        return m_folder + u'/' + (found != m_folded.constEnd() ? *found : name);
+    }
+
+private:
+    QString m_folder;
+    bool m_listed = false;
+    QSet<QString> m_names;
+    QHash<QString, QString> m_folded; // case-folded name -> the name on disk
+};
 
 struct TCourseRef {
     int Id = 0;
@@ -49,6 +95,7 @@ void AddSectionItems(const TCourseRef& course, int section, const QString& secti
     } catch (const TXmlError&) {
         return;
     }
+    const TFolderNames pages(sectionFolder);
     // An explicit stack: an outline as deep as the parser accepts never runs the call stack dry.
     std::vector<TXMLNode> pending;
     TXMLNode node = doc.DocumentElement().FirstChild();
@@ -67,7 +114,7 @@ void AddSectionItems(const TCourseRef& course, int section, const QString& secti
             item.Section = section;
             item.ID = node.AttributeInt(QStringLiteral("id"));
             item.Caption = node.AttributeText(QStringLiteral("text"));
-            item.PagePath = DiscPath(sectionFolder, QString::number(item.ID) + QStringLiteral(".xml"));
+            item.PagePath = pages.Path(QString::number(item.ID) + QStringLiteral(".xml"));
             items.push_back(std::move(item));
             pending.push_back(node.NextSibling());
             node = node.FirstChild();

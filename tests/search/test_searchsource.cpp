@@ -79,6 +79,7 @@ private slots:
     void oneCourse();
     void itemFields_data();
     void itemFields();
+    void pagesAsTheViewerFindsThem();
     void noLibrary_data();
     void noLibrary();
     void demoLibrary();
@@ -127,7 +128,12 @@ void TestSearchSource::initTestCase() {
         {"1/2010/tree.xml", Tree("<item id=\"31\" text=\"Задание\"/>")},
         {"1/99/tree.xml", Tree("<item id=\"1\" text=\"не раздел\"/>")},
         {"2/30/tree.xml", Tree("<item id=\"5\" text=\"Единственный\"/>")},
-        {"4/5/TREE.XML", Tree("<item id=\"1\" text=\"Заглавные\"/><item id=\"2\" text=\"Нет страницы\"/>")},
+        {"4/5/TREE.XML", Tree("<item id=\"1\" text=\"Заглавные\"/><item id=\"2\" text=\"Нет страницы\"/>"
+                              "<item id=\"3\" text=\"Два написания\"/>")},
+        {"4/5/3.Xml", "<page/>"},
+        {"4/5/3.XML", "<page/>"},
+        {"1/2010/31.XML", "<page/>"},
+        {"1/2010/31.xml", "<page/>"},
         {"4/5/1.XML", "<page/>"},
         {"7/5/tree.xml",
          Cp1251(QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
@@ -151,8 +157,8 @@ void TestSearchSource::wholeLibrary() {
     // Courses in the catalogue's order (groups by first descriptor in name order, then courses),
     // sections in the probing order, items in document order, depth first.
     const QStringList expected = {
-        "1/5/10",    "1/5/1", "1/5/11", "1/5/111", "1/5/2",  "1/5/7", "1/12/3",
-        "1/2010/31", "7/5/1", "7/7/2",  "7/8/3",   "2/30/5", "4/5/1", "4/5/2",
+        "1/5/10", "1/5/1", "1/5/11", "1/5/111", "1/5/2", "1/5/7", "1/12/3", "1/2010/31",
+        "7/5/1",  "7/7/2", "7/8/3",  "2/30/5",  "4/5/1", "4/5/2", "4/5/3",
     };
     QCOMPARE(Keys(items), expected);
     // A library path with a trailing slash or a relative path is the same library.
@@ -173,7 +179,7 @@ void TestSearchSource::oneCourse_data() {
         << "Алгебра";
     QTest::newRow("only the last section") << 2 << QStringList{"2/30/5"} << "Геометрия";
     QTest::newRow("no folder") << 3 << QStringList{} << "";
-    QTest::newRow("names in capitals") << 4 << QStringList{"4/5/1", "4/5/2"} << "Старый диск";
+    QTest::newRow("names in capitals") << 4 << QStringList{"4/5/1", "4/5/2", "4/5/3"} << "Старый диск";
     QTest::newRow("folder without descriptor") << 5 << QStringList{"5/68/9"} << "";
     QTest::newRow("negative number") << -6 << QStringList{} << "";
     QTest::newRow("no such course") << 42 << QStringList{} << "";
@@ -220,6 +226,12 @@ void TestSearchSource::itemFields_data() {
     QTest::newRow("UTF-8 tree with a byte-order mark") << "7/8/3"
                                                        << "UTF-8 с меткой"
                                                        << "7/8/3.xml" << false;
+    QTest::newRow("two spellings: the first in code-point order") << "4/5/3"
+                                                                  << "Два написания"
+                                                                  << "4/5/3.XML" << true;
+    QTest::newRow("two spellings: the exact name") << "1/2010/31"
+                                                   << "Задание"
+                                                   << "1/2010/31.xml" << true;
     QTest::newRow("capitals, page missing") << "4/5/2"
                                             << "Нет страницы"
                                             << "4/5/2.xml" << false;
@@ -236,6 +248,21 @@ void TestSearchSource::itemFields() {
     QCOMPARE(item->Caption, caption);
     QCOMPARE(item->PagePath, QDir(m_library).absoluteFilePath(page));
     QCOMPARE(QFileInfo(item->PagePath).isFile(), exists);
+}
+
+// The walk lists each section folder once instead of looking every page up; it must still name
+// the very file that the viewer opens for the item.
+void TestSearchSource::pagesAsTheViewerFindsThem() {
+    const std::vector<TSearchItem> items = ListSearchItems(m_library);
+    QVERIFY(!items.empty());
+    for (const TSearchItem& item : items) {
+        const QString viewer = FindDiscFile(QStringLiteral("%1/%2/%3/%4.xml")
+                                                .arg(QDir(m_library).absolutePath())
+                                                .arg(item.Course)
+                                                .arg(item.Section)
+                                                .arg(item.ID));
+        QCOMPARE(item.PagePath, viewer);
+    }
 }
 
 void TestSearchSource::noLibrary_data() {
