@@ -62,7 +62,7 @@ QString HighlightScript(const QStringList& words) {
         if (match.index > last) pieces.push(doc.createTextNode(text.slice(last, match.index)));
         var mark = doc.createElementNS('http://www.w3.org/1999/xhtml', 'mark');
         mark.className = 'cp-search-hit';
-        mark.setAttribute('style', 'background:#ffe08a;color:inherit;padding:0;border-radius:2px');
+        mark.setAttribute('style', 'background:#ffe08a;color:#17335c;padding:0;border-radius:2px');
         mark.textContent = match[0];
         pieces.push(mark);
         if (!first) first = mark;
