@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 bool Write(const QString& path, const QByteArray& bytes) {
@@ -92,7 +94,8 @@ private:
 // The library:
 //   course 1 "Алгебра": section 5 with a nested outline, 7 without tree.xml, 8 with a broken
 //     tree, 12 with an item whose id is not a number, 2010, and 99, a folder no course shows;
-//   course 2 "Геометрия" in another group: only section 30, its descriptor named in capitals;
+//   course 2 "Геометрия" in another group: only section 30 (section 5 has a pipe for a tree),
+//     its descriptor named in capitals;
 //   course 1 again in a third group (the same folder: walked once);
 //   course 3 with no folder; course 4 of an old disc, every name in capitals; course 5 with a
 //     folder but no descriptor; course 7 with trees in windows-1251, UTF-16 and UTF-8 with a
@@ -146,6 +149,9 @@ void TestSearchSource::initTestCase() {
     };
     for (const TFile& file : files)
         QVERIFY2(Write(lib + QString::fromUtf8(file.name), file.bytes), file.name);
+    // A pipe where course 2 has a tree: reading it would wait forever; the section is skipped.
+    QVERIFY(QDir().mkpath(lib + QStringLiteral("2/5")));
+    QCOMPARE(::mkfifo(QFile::encodeName(lib + QStringLiteral("2/5/tree.xml")).constData(), 0600), 0);
 }
 
 void TestSearchSource::init() {
