@@ -165,6 +165,12 @@ void TSearchForm::SetIndex(TSearchIndex* index) {
     for (const QMetaObject::Connection& connection : m_indexConnections)
         disconnect(connection);
     m_indexConnections.clear();
+    // The rows of another index answer for another library.
+    if (index != m_index) {
+        m_searched.clear();
+        Results->SetHits({});
+        UpdateStatus();
+    }
     m_index = index;
     if (!index) {
         m_backend = {};

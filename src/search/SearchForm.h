@@ -38,7 +38,8 @@ public:
     // The pause after the last key before the query runs.
     static constexpr int TypingPauseMs = 350;
 
-    // The index searched; its progress and updates show here. Not owned; nullptr: none.
+    // The index searched; its progress and updates show here. Not owned; nullptr: none. Another
+    // index than before empties the rows (the query stays and runs when the index has updated).
     void SetIndex(TSearchIndex* index);
     void SetBackend(TSearchBackend backend);
     // What is searched: one course (its number and name) or, for course < 0, every course.

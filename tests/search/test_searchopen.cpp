@@ -145,6 +145,43 @@ private slots:
         window->hide();
     }
 
+    // Another library gets an index of its own, also under a window left open.
+    void anotherLibraryIsSearchedAnew() {
+        const QString other = m_player.Dir.filePath("other") + '/';
+        QVERIFY(QDir().mkpath(other + "5/5"));
+        const auto write = [](const QString& path, const QByteArray& text) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+        };
+        QVERIFY(write(other + "5.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<CourseInfo Id="5" Group="Физика" Name="Физика, 9 класс" Description=""/>)"));
+        QVERIFY(write(other + "5/5/tree.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<tree><item id="1" text="&lt;b&gt;Маятник&lt;/b&gt;"/></tree>)"));
+        QVERIFY(write(other + "5/5/1.xml", "<html><head><meta charset=\"utf-8\"></head>"
+                                           "<body><p>Колебания маятника на нити.</p></body></html>"));
+        ShowSearch(-1);
+        TSearchForm* window = SearchWindow();
+        window->QueryBox->setText(QStringLiteral("сокращенного"));
+        window->RunSearch();
+        QVERIFY(window->Results->rowCount() > 0);
+        SwitchLibrary(other);
+        QCOMPARE(window->Results->rowCount(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->Progress->isVisible(), 120000);
+        window->RunSearch();
+        QCOMPARE(window->Results->rowCount(), 0);
+        window->QueryBox->setText(QStringLiteral("маятник"));
+        window->RunSearch();
+        QCOMPARE(window->Results->rowCount(), 1);
+        QCOMPARE(window->Results->Hit(0)->Course, 5);
+        QCOMPARE(window->Results->Hit(0)->CourseName, QStringLiteral("Физика, 9 класс"));
+        QVERIFY(window->OpenResult(0));
+        QCOMPARE(Viewer()->CourseNumber, 5);
+        QCOMPARE(TMarkupTreeView::NodeContent(Viewer()->LeftTree->currentItem())->id, 1);
+        QVERIFY(m_player.Errors.isEmpty());
+        window->hide();
+        SwitchLibrary(m_player.Library);
+    }
+
     // What was found once may be gone when it is chosen: the user is told, nothing breaks.
     void goneResultsSayWhy_data() {
         QTest::addColumn<int>("course");
