@@ -249,17 +249,18 @@ QString FindDiscFile(const QString& path) {
         return path;
     QString normalized = path;
     normalized.replace(u'\\', u'/');
-    // The common case: a page's picture in another case, in a folder already found.
+    // The common case: a page's picture in another case, in a folder already found. Only absolute
+    // folders are remembered: a relative one means another folder once the current one changes.
+    const bool absolute = normalized.startsWith(u'/');
     const qsizetype slash = normalized.lastIndexOf(u'/');
     const QString leaf = normalized.mid(slash + 1);
-    const bool plainLeaf = slash > 0 && !leaf.isEmpty() && leaf != u"." && leaf != u"..";
+    const bool plainLeaf = absolute && slash > 0 && !leaf.isEmpty() && leaf != u"." && leaf != u"..";
     const QString folderWritten = plainLeaf ? normalized.left(slash) : QString();
     if (plainLeaf) {
         const QString quick = FindInKnownFolder(folderWritten, leaf);
         if (!quick.isEmpty())
             return quick;
     }
-    const bool absolute = normalized.startsWith(u'/');
     QStringList names = normalized.split(u'/', Qt::SkipEmptyParts);
     names.removeAll(QStringLiteral("."));
     if (names.isEmpty())

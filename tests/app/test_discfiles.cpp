@@ -124,9 +124,14 @@ private slots:
         QVERIFY(QDir::setCurrent(At("disc")));
         const QString found = FindDiscFile("1\\images\\PIC.gif");
         const QString up = FindDiscFile("..\\DISC\\course.xml");
+        // The same relative names in another current folder are that folder's files.
+        Touch("disc2/1/Images/pic.gif");
+        QVERIFY(QDir::setCurrent(At("disc2")));
+        const QString other = FindDiscFile("1\\images\\PIC.gif");
         QDir::setCurrent(previous);
         QCOMPARE(found, QString("1/Images/Pic.GIF"));
         QCOMPARE(up, QString("../disc/COURSE.XML"));
+        QCOMPARE(other, QString("1/Images/pic.gif"));
     }
 
     // The cache never answers with a name that is gone nor misses one that came, whether the
