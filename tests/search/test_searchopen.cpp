@@ -142,6 +142,15 @@ private slots:
         QVERIFY(window->Results->rowCount() > 0);
         for (const TSearchHit& hit : window->Results->Hits())
             QCOMPARE(hit.Course, 101);
+        // A page made by its stylesheet is marked as well, back in the first section.
+        const int xsltRow = window->Results->RowOf(101, 5, 1);
+        QVERIFY2(xsltRow >= 0, qPrintable(window->StatusText()));
+        QVERIFY(window->OpenResult(xsltRow));
+        QCOMPARE(Viewer()->CurrentSection(), 5);
+        QTRY_VERIFY_WITH_TIMEOUT(Location(browser).endsWith(QStringLiteral("/5/1.xml")), kWebTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            RunScript(browser->page(), marks).toString().contains(QStringLiteral("выражени")), kWebTimeout);
+        QVERIFY(m_player.Errors.isEmpty());
         window->hide();
     }
 
