@@ -201,6 +201,36 @@ private slots:
         QCOMPARE(Selected(form->LeftTree), TIds{5});
     }
 
+    // A search result chosen while the filter hides its item: the filter gives way, the item
+    // is selected and shown, its page opens.
+    void anItemChosenFromElsewhereShowsThroughTheFilter_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("section");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("hidden, same section") << "нули" << 5 << 3 << "/1/5/3.xml";
+        QTest::newRow("shown, same section") << "третья" << 5 << 3 << "/1/5/3.xml";
+        QTest::newRow("another section") << "нули" << 12 << 9 << "/1/12/9.xml";
+    }
+    void anItemChosenFromElsewhereShowsThroughTheFilter() {
+        QFETCH(QString, typed);
+        QFETCH(int, section);
+        QFETCH(int, item);
+        QFETCH(QString, ending);
+        ShowItemTwo();
+        TForm1* form = Viewer();
+        form->LeftTree->collapseAll();
+        Type(Box(), typed);
+        QVERIFY(Box()->Filter().IsActive());
+        QVERIFY(form->SelectItem(section, item));
+        QVERIFY(Box()->text().isEmpty());
+        QVERIFY(!Box()->Filter().IsActive());
+        QCOMPARE(Selected(form->LeftTree), TIds{item});
+        QVERIFY(Visible(form->LeftTree).contains(item));
+        QTRY_VERIFY_WITH_TIMEOUT(Location(form->wMain).endsWith(ending), kWebTimeout);
+        QVERIFY(WaitComplete(form->wMain));
+    }
+
     void aSectionSwitchClearsTheFilter_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("section command") << "section";
