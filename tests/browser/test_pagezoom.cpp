@@ -9,6 +9,7 @@
 #include "app/browser/PageZoom.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -204,6 +205,12 @@ private slots:
         QTest::keyClick(&m_first->Window, Qt::Key_Equal, Qt::ControlModifier);
         QTest::keyClick(&m_first->Window, Qt::Key_Equal, Qt::ControlModifier);
         QCOMPARE(m_zoom->Percent(), 125);
+        // The window the keys went to shows the factor reached for a moment; the other does not.
+        const auto* badge = m_first->Window.findChild<QLabel*>("ZoomBadge");
+        QVERIFY(badge && badge->isVisible());
+        QCOMPARE(badge->text(), QStringLiteral("125 %"));
+        QVERIFY(m_first->Browser->geometry().contains(badge->geometry()));
+        QVERIFY(m_second->Window.findChild<QLabel*>("ZoomBadge")->isHidden());
         // The page on show is laid out anew at 125 %.
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(PageWidth(m_first->Browser) - qRound(wide / 1.25)) <= 2, kWebTimeout);
         // A page the other window loads afterwards opens at the same factor.

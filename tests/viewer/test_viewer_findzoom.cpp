@@ -159,6 +159,18 @@ private slots:
         // A developer can look at the window as the user sees it.
         if (const QByteArray folder = qgetenv("CP_GRAB_DIR"); !folder.isEmpty())
             viewer->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/viewer-find.png"));
+        // Another item's page is searched afresh while the bar stays open.
+        answered.clear();
+        viewer->LeftTree->setCurrentItem(FindItem(viewer->LeftTree, 5));
+        QTRY_VERIFY_WITH_TIMEOUT(Location(viewer->wMain).endsWith("/101/5/5.xml"), kWebTimeout);
+        QVERIFY(WaitComplete(viewer->wMain));
+        const int onNext = RunScript(viewer->wMain->page(),
+                                     "(document.body.innerText.toLowerCase().match(/уравнен/g) || []).length")
+                               .toInt();
+        QTRY_COMPARE_WITH_TIMEOUT(bar->MatchCount(), onNext, kWebTimeout);
+        QCOMPARE(bar->CountText(),
+                 onNext ? QStringLiteral("1 из %1").arg(onNext) : QStringLiteral("Не найдено"));
+        QVERIFY(bar->isVisible());
         // Esc in the tree is the tree's: the bar stays.
         viewer->LeftTree->setFocus();
         QTest::keyClick(viewer->LeftTree, Qt::Key_Escape);

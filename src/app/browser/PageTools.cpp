@@ -3,8 +3,12 @@
 #include "app/browser/FindBar.h"
 #include "app/browser/PageZoom.h"
 
+#include "app/Theme.h"
+
 #include <QAction>
 #include <QKeySequence>
+#include <QLabel>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -20,6 +24,31 @@ QAction* NewPageCommand(QWidget* window, const char* name, const QString& captio
     // Shortcuts work only for actions added to a widget of the window.
     window->addAction(action);
     return action;
+}
+
+// A moment's note of the new zoom over the top right corner of the page, in the window where the
+// user changed it: the keys and the wheel give no other sign of the factor reached.
+void AddZoomBadge(QWidget* frame, TPageZoom* zoom) {
+    auto* badge = new QLabel(frame);
+    badge->setObjectName(QStringLiteral("ZoomBadge"));
+    badge->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; border-radius: 6px; "
+                                        "padding: 4px 10px; font-weight: bold; }")
+                             .arg(Theme::Deep.name()));
+    badge->hide();
+    auto* timer = new QTimer(badge);
+    timer->setSingleShot(true);
+    timer->setInterval(1500);
+    QObject::connect(timer, &QTimer::timeout, badge, &QWidget::hide);
+    QObject::connect(zoom, &TPageZoom::FactorChanged, badge, [frame, badge, timer, zoom] {
+        if (!frame->isVisible() || !frame->window()->isActiveWindow())
+            return;
+        badge->setText(QStringLiteral("%1 %").arg(zoom->Percent()));
+        badge->adjustSize();
+        badge->move(frame->width() - badge->width() - 16, 12);
+        badge->raise();
+        badge->show();
+        timer->start();
+    });
 }
 
 } // namespace
@@ -56,6 +85,7 @@ QWidget* AddPageTools(QWidget* window, QWebEngineView* browser, TPageZoom* zoom)
 
     if (zoom) {
         zoom->Attach(browser);
+        AddZoomBadge(frame, zoom);
         // Ctrl++ is Ctrl+Shift+= on most keyboards, and the keypad's plus and minus count too.
         QAction* in = NewPageCommand(
             window, "actZoomIn", QStringLiteral("Увеличить"),
