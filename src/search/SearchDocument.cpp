@@ -6,9 +6,9 @@
 #include "markup/Markup.h"
 #include "search/SearchWords.h"
 
-#include <QCryptographicHash>
-#include <QFileInfo>
-#include <cstring>
+#include <QFile>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace SearchDocument {
 
@@ -57,17 +57,25 @@ std::string CourseTerm(int course) {
 }
 
 std::string Stamp(const TSearchItem& item) {
-    const QFileInfo page(item.PagePath);
-    const bool exists = !item.PagePath.isEmpty() && page.isFile();
-    QCryptographicHash names(QCryptographicHash::Sha1);
-    names.addData(item.Caption.toUtf8());
-    names.addData(QByteArrayView("\0", 1));
-    names.addData(item.CourseName.toUtf8());
-    names.addData(QByteArrayView("\0", 1));
-    names.addData(item.PagePath.toUtf8());
-    return std::to_string(exists ? page.size() : -1) + ':' +
-           std::to_string(exists ? page.lastModified().toMSecsSinceEpoch() : 0) + ':' +
-           names.result().toHex().left(16).toStdString();
+    // Called for every item of the library each time it is opened: a plain stat() and a plain
+    // hash keep that well under a second for 50,000 items.
+    struct stat info {};
+    const bool exists = !item.PagePath.isEmpty() &&
+                        ::stat(QFile::encodeName(item.PagePath).constData(), &info) == 0 &&
+                        S_ISREG(info.st_mode);
+    quint64 hash = 14695981039346656037ULL; // FNV-1a over the names that a result shows
+    for (const QString* text : {&item.Caption, &item.CourseName, &item.PagePath}) {
+        for (const QChar c : *text) {
+            hash = (hash ^ c.unicode()) * 1099511628211ULL;
+        }
+        hash = (hash ^ 0xffff) * 1099511628211ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    if (!exists)
+        return std::string("-1:0:") + hex;
+    return std::to_string(info.st_size) + ':' + std::to_string(info.st_mtim.tv_sec) + '.' +
+           std::to_string(info.st_mtim.tv_nsec) + ':' + hex;
 }
 
 bool SplitStampValue(const std::string& value, std::string& key, std::string& stamp) {

@@ -14,7 +14,7 @@ namespace SearchDocument {
 
 // Kept in the database's metadata; an index of another format is rebuilt.
 inline constexpr const char* kFormatKey = "courseplayer-search-format";
-inline constexpr const char* kFormat = "1";
+inline constexpr const char* kFormat = "2";
 
 // The value slot that holds each item's key and stamp (see Stamp).
 inline constexpr Xapian::valueno kStampSlot = 0;
@@ -30,8 +30,9 @@ std::string ItemKey(int course, int section, int id);
 // The boolean term that limits a search to one course.
 std::string CourseTerm(int course);
 
-// What decides whether an indexed item is still current: the page's size and time, the caption
-// and the course name. `key` + '\t' + this is stored in kStampSlot.
+// What decides whether an indexed item is still current: the page's size and time, the caption,
+// the course name and the page's path. `key` + '\t' + this is stored in kStampSlot; "-1:" starts
+// the stamp of an item without a page.
 std::string Stamp(const TSearchItem& item);
 
 // Splits a kStampSlot value; false when it is not one.

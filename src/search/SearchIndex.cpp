@@ -14,11 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -37,7 +37,6 @@ public:
     std::atomic<bool> Updating{false};
     std::atomic<int> Generation{0}; // counts the times the index was wiped
     std::thread Worker;
-    QThreadPool Pool; // extraction of page text, one thread per core
 
     std::mutex ReaderMutex; // Search may be called from any thread
     std::optional<Xapian::Database> Reader;
@@ -50,8 +49,9 @@ namespace {
 // the index grow; each commit merges the new postings into the tables, so not too often.
 constexpr int kCommitPages = 2000;
 constexpr qint64 kCommitMs = 5000;
-// Pages extracted together; the next group is extracted while this one is written.
-constexpr size_t kGroupSize = 128;
+// The index is written as this many shards at once, one thread each (this machine class has two
+// cores); a search reads them all as one. Fixed, so that an index reads the same on any machine.
+constexpr size_t kShards = 2;
 // Snippets aim at this many bytes of text around the hits.
 constexpr size_t kSnippetBytes = 240;
 
@@ -77,6 +77,10 @@ bool IsInside(const QString& path, const QString& folder) {
     return p == f || p.startsWith(f.endsWith(u'/') ? f : f + u'/');
 }
 
+QString ShardFolder(const QString& indexFolder, size_t shard) {
+    return indexFolder + u'/' + QString::number(shard);
+}
+
 // The folder is the index's own: a damaged or old index is removed with everything in it.
 void Wipe(const QString& folder, std::atomic<int>& generation) {
     ++generation;
@@ -84,36 +88,54 @@ void Wipe(const QString& folder, std::atomic<int>& generation) {
     QDir().mkpath(folder);
 }
 
-// The index for writing; an index that cannot be opened or is of another format is replaced by
-// an empty one. Another process updating the same index raises DatabaseLockError.
-Xapian::WritableDatabase OpenForUpdate(const QString& folder, std::atomic<int>& generation) {
+// One shard for writing, or nothing when it cannot be opened or is of another format.
+// Another process updating the same index raises DatabaseLockError.
+std::optional<Xapian::WritableDatabase> OpenShard(const QString& folder) {
     QDir().mkpath(folder);
-    for (int attempt = 0;; ++attempt) {
-        try {
-            Xapian::WritableDatabase db(
-                LocalPath(folder), Xapian::DB_CREATE_OR_OPEN | Xapian::DB_BACKEND_GLASS |
-                                       // A cache: a crash at worst leaves a damaged index, which is rebuilt.
-                                       Xapian::DB_NO_SYNC);
-            const std::string format = db.get_metadata(kFormatKey);
-            if (format == kFormat)
-                return db;
-            if (format.empty() && db.get_doccount() == 0 &&
-                db.metadata_keys_begin() == db.metadata_keys_end()) {
-                db.set_metadata(kFormatKey, kFormat);
-                db.commit();
-                return db;
-            }
-            db.close();
-        } catch (const Xapian::DatabaseLockError&) {
-            throw;
-        } catch (const Xapian::DatabaseError&) {
-            if (attempt > 0)
-                throw;
+    try {
+        Xapian::WritableDatabase db(LocalPath(folder),
+                                    Xapian::DB_CREATE_OR_OPEN | Xapian::DB_BACKEND_GLASS |
+                                        // A cache: a crash at worst leaves a damaged index, which is rebuilt.
+                                        Xapian::DB_NO_SYNC);
+        const std::string format = db.get_metadata(kFormatKey);
+        if (format == kFormat)
+            return db;
+        if (format.empty() && db.get_doccount() == 0 && db.metadata_keys_begin() == db.metadata_keys_end()) {
+            db.set_metadata(kFormatKey, kFormat);
+            db.commit();
+            return db;
         }
-        if (attempt > 0)
-            throw Xapian::DatabaseCreateError("the search index cannot be created");
-        Wipe(folder, generation);
+        db.close();
+    } catch (const Xapian::DatabaseLockError&) {
+        throw;
+    } catch (const Xapian::DatabaseError&) {
     }
+    return std::nullopt;
+}
+
+// Every shard for writing. An index of an older layout (one database right in the folder), or
+// with a shard that cannot be opened or is of another format, is replaced by an empty one as a
+// whole.
+std::vector<Xapian::WritableDatabase> OpenForUpdate(const QString& folder, std::atomic<int>& generation) {
+    if (QFileInfo::exists(folder + QStringLiteral("/iamglass")))
+        Wipe(folder, generation);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<Xapian::WritableDatabase> shards;
+        for (size_t i = 0; i < kShards; ++i) {
+            std::optional<Xapian::WritableDatabase> shard = OpenShard(ShardFolder(folder, i));
+            if (!shard)
+                break;
+            shards.push_back(std::move(*shard));
+        }
+        if (shards.size() == kShards)
+            return shards;
+        for (Xapian::WritableDatabase& db : shards)
+            db.close();
+        shards.clear();
+        if (attempt == 0)
+            Wipe(folder, generation);
+    }
+    throw Xapian::DatabaseCreateError("the search index cannot be created");
 }
 
 struct TWork {
@@ -122,106 +144,130 @@ struct TWork {
     Xapian::docid DocId = 0; // 0: a new item
 };
 
-struct TSlot {
-    const TWork* Work = nullptr;
-    Xapian::Document Doc;
-};
+// The shard a new item goes to; an item keeps the shard it was first indexed in.
+size_t ShardOf(const std::string& key) {
+    return std::hash<std::string>{}(key) % kShards;
+}
+
+// Writes one shard's share of an update: extracts each page's text, builds its document and adds
+// or replaces it, committing now and then. Runs on a thread of its own.
+void WriteShard(Xapian::WritableDatabase& db, const std::vector<TWork>& work, const std::atomic<bool>& stop,
+                std::atomic<int>& done) {
+    QElapsedTimer sinceCommit;
+    sinceCommit.start();
+    int sinceLast = 0;
+    for (const TWork& w : work) {
+        if (stop)
+            return;
+        const QString text = w.Stamp.rfind("-1:", 0) == 0 ? QString() : ExtractPageText(w.Item.PagePath);
+        const Xapian::Document doc = Build(w.Item, text, w.Stamp);
+        if (w.DocId)
+            db.replace_document(w.DocId, doc);
+        else
+            db.add_document(doc);
+        ++done;
+        if (++sinceLast >= kCommitPages && sinceCommit.elapsed() >= kCommitMs) {
+            db.commit();
+            sinceLast = 0;
+            sinceCommit.restart();
+        }
+    }
+    db.commit();
+}
 
 // One pass over the library; returns false when it was stopped. Progress is called on this thread.
 bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
-    Xapian::WritableDatabase db = OpenForUpdate(state.IndexFolder, state.Generation);
+    std::vector<Xapian::WritableDatabase> shards = OpenForUpdate(state.IndexFolder, state.Generation);
 
     // What the index holds: one stamp per item key.
-    std::unordered_map<std::string, std::pair<Xapian::docid, std::string>> indexed;
-    std::vector<Xapian::docid> obsolete;
-    for (auto it = db.valuestream_begin(kStampSlot); it != db.valuestream_end(kStampSlot); ++it) {
-        std::string key, stamp;
-        if (!SplitStampValue(*it, key, stamp) ||
-            !indexed.emplace(key, std::make_pair(it.get_docid(), stamp)).second)
-            obsolete.push_back(it.get_docid());
+    struct TIndexed {
+        size_t Shard;
+        Xapian::docid DocId;
+        std::string Stamp;
+    };
+    std::unordered_map<std::string, TIndexed> indexed;
+    std::vector<std::vector<Xapian::docid>> obsolete(kShards);
+    for (size_t i = 0; i < kShards; ++i) {
+        Xapian::WritableDatabase& db = shards[i];
+        for (auto it = db.valuestream_begin(kStampSlot); it != db.valuestream_end(kStampSlot); ++it) {
+            std::string key, stamp;
+            if (!SplitStampValue(*it, key, stamp) ||
+                !indexed.emplace(key, TIndexed{i, it.get_docid(), stamp}).second)
+                obsolete[i].push_back(it.get_docid());
+        }
     }
     if (state.Stop)
         return false;
 
     // What the library holds now.
-    std::vector<TWork> work;
+    std::vector<std::vector<TWork>> work(kShards);
     std::unordered_set<std::string> present;
     for (TSearchItem& item : ListSearchItems(state.LibraryFolder)) {
         if (state.Stop)
             return false;
-        const std::string key = ItemKey(item.Course, item.Section, item.ID);
-        if (!present.insert(key).second)
-            continue; // the same item listed twice: the first one counts
+        std::string key = ItemKey(item.Course, item.Section, item.ID);
         std::string stamp = Stamp(item);
         const auto found = indexed.find(key);
-        if (found != indexed.end() && found->second.second == stamp)
-            continue;
-        work.push_back({std::move(item), std::move(stamp), found != indexed.end() ? found->second.first : 0});
+        if (!present.insert(key).second || (found != indexed.end() && found->second.Stamp == stamp))
+            continue; // listed twice (the first one counts), or unchanged
+        if (found != indexed.end())
+            work[found->second.Shard].push_back({std::move(item), std::move(stamp), found->second.DocId});
+        else
+            work[ShardOf(key)].push_back({std::move(item), std::move(stamp), 0});
     }
     for (const auto& [key, entry] : indexed)
         if (!present.count(key))
-            obsolete.push_back(entry.first);
-    for (const Xapian::docid id : obsolete)
-        db.delete_document(id);
+            obsolete[entry.Shard].push_back(entry.DocId);
+    for (size_t i = 0; i < kShards; ++i)
+        for (const Xapian::docid id : obsolete[i])
+            shards[i].delete_document(id);
 
-    const int total = int(work.size());
+    int total = 0;
+    for (const auto& w : work)
+        total += int(w.size());
     progress(0, total);
-    const auto build = [&state](TSlot& slot) {
-        if (state.Stop)
-            return;
-        const TWork& w = *slot.Work;
-        const QString text = w.Stamp.rfind("-1:", 0) == 0 ? QString() : ExtractPageText(w.Item.PagePath);
-        slot.Doc = Build(w.Item, text, w.Stamp);
-    };
-    std::vector<TSlot> groups[2];
-    const auto start = [&](size_t group, size_t from) {
-        std::vector<TSlot>& batch = groups[group];
-        batch.clear();
-        for (size_t i = from; i < std::min(work.size(), from + kGroupSize); ++i)
-            batch.push_back({&work[i], {}});
-        return QtConcurrent::map(&state.Pool, batch, build);
-    };
 
-    QElapsedTimer sinceCommit;
-    sinceCommit.start();
-    int done = 0;
-    int committed = 0;
+    // Each shard on its own thread: Xapian writes one database from one thread, and the writing,
+    // not the reading of pages, is most of the work.
+    std::atomic<int> done{0};
+    std::vector<std::exception_ptr> errors(kShards);
+    std::vector<std::thread> writers;
+    std::mutex finishedMutex;
+    std::condition_variable finishedChanged;
+    size_t finished = 0;
+    for (size_t i = 0; i < kShards; ++i)
+        writers.emplace_back([&, i] {
+            try {
+                WriteShard(shards[i], work[i], state.Stop, done);
+            } catch (...) {
+                errors[i] = std::current_exception();
+            }
+            std::lock_guard lock(finishedMutex);
+            ++finished;
+            finishedChanged.notify_all();
+        });
     int reported = 0;
-    size_t current = 0;
-    QFuture<void> running = start(current, 0);
-    for (size_t from = 0; from < work.size(); from += kGroupSize) {
-        running.waitForFinished();
-        if (state.Stop)
-            return false;
-        const size_t next = 1 - current;
-        if (from + kGroupSize < work.size())
-            running = start(next, from + kGroupSize);
-        for (TSlot& slot : groups[current]) {
-            if (slot.Work->DocId)
-                db.replace_document(slot.Work->DocId, slot.Doc);
-            else
-                db.add_document(slot.Doc);
-            ++done;
-        }
-        groups[current].clear();
-        current = next;
-        if (done - committed >= kCommitPages && sinceCommit.elapsed() >= kCommitMs) {
-            db.commit();
-            committed = done;
-            sinceCommit.restart();
-        }
-        if (done - reported >= std::max(1, total / 200) || done == total) {
-            progress(done, total);
-            reported = done;
-        }
-        if (state.Stop) {
-            running.waitForFinished();
-            return false;
+    {
+        std::unique_lock lock(finishedMutex);
+        while (finished < kShards) {
+            finishedChanged.wait_for(lock, std::chrono::milliseconds(200));
+            const int now = done;
+            if (now != reported && finished < kShards) {
+                lock.unlock();
+                progress(now, total);
+                reported = now;
+                lock.lock();
+            }
         }
     }
-    db.commit();
-    if (reported != total)
-        progress(total, total);
+    for (std::thread& t : writers)
+        t.join();
+    for (const std::exception_ptr& e : errors)
+        if (e)
+            std::rethrow_exception(e);
+    if (state.Stop)
+        return false;
+    progress(total, total);
     return true;
 }
 
@@ -297,9 +343,9 @@ std::vector<TSearchHit> RunQuery(const Xapian::Database& db, const QString& quer
         hit.Relevance = it.get_weight();
         const QString text =
             stored.Text.trimmed().isEmpty() ? FoldYo(StripMarkup(stored.Caption)) : stored.Text;
-        hit.Snippet = QString::fromStdString(mset.snippet(
-            text.simplified().toStdString(), kSnippetBytes, stemmer,
-            Xapian::MSet::SNIPPET_BACKGROUND_MODEL, "<b>", "</b>", "…"));
+        hit.Snippet =
+            QString::fromStdString(mset.snippet(text.simplified().toStdString(), kSnippetBytes, stemmer,
+                                                Xapian::MSet::SNIPPET_BACKGROUND_MODEL, "<b>", "</b>", "…"));
         hits.push_back(std::move(hit));
     }
     return hits;
@@ -316,14 +362,12 @@ TSearchIndex::TSearchIndex(const QString& libraryFolder, const QString& cacheFol
     if (IsInside(folder, libraryFolder))
         folder = DefaultIndexFolder(libraryFolder);
     m_state->IndexFolder = QDir::cleanPath(QDir(folder).absolutePath());
-    m_state->Pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 TSearchIndex::~TSearchIndex() {
     m_state->Stop = true;
     if (m_state->Worker.joinable())
         m_state->Worker.join();
-    m_state->Pool.waitForDone();
 }
 
 void TSearchIndex::StartUpdate() {
@@ -375,9 +419,14 @@ std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, i
                 reader.reset(); // the files it reads were replaced
             if (!reader) {
                 m_state->ReaderGeneration = m_state->Generation;
-                if (!QFileInfo::exists(m_state->IndexFolder + QStringLiteral("/iamglass")))
-                    return {};
-                reader.emplace(LocalPath(m_state->IndexFolder), Xapian::DB_BACKEND_GLASS);
+                Xapian::Database all;
+                for (size_t i = 0; i < kShards; ++i) {
+                    const QString shard = ShardFolder(m_state->IndexFolder, i);
+                    if (!QFileInfo::exists(shard + QStringLiteral("/iamglass")))
+                        return {}; // not built yet
+                    all.add_database(Xapian::Database(LocalPath(shard), Xapian::DB_BACKEND_GLASS));
+                }
+                reader.emplace(all);
             } else {
                 reader->reopen(); // the update's latest commit
             }

@@ -297,14 +297,15 @@ private slots:
 
     // A damaged index is replaced silently by a new one on the next update.
     void damagedIndex_data() {
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("file");  // in the index folder
         QTest::addColumn<int>("keepBytes"); // the file is cut to this size, then garbage is added
-        QTest::newRow("version file garbage") << "iamglass" << 0;
-        QTest::newRow("version file cut") << "iamglass" << 10;
-        QTest::newRow("postings garbage") << "postlist.glass" << 0;
-        QTest::newRow("postings cut") << "postlist.glass" << 100;
-        QTest::newRow("document data garbage") << "docdata.glass" << 0;
-        QTest::newRow("term lists garbage") << "termlist.glass" << 0;
+        QTest::newRow("version file garbage") << "0/iamglass" << 0;
+        QTest::newRow("version file cut") << "1/iamglass" << 10;
+        QTest::newRow("postings garbage") << "0/postlist.glass" << 0;
+        QTest::newRow("postings cut") << "1/postlist.glass" << 100;
+        QTest::newRow("document data garbage") << "0/docdata.glass" << 0;
+        QTest::newRow("term lists garbage") << "1/termlist.glass" << 0;
+        QTest::newRow("positions garbage") << "0/position.glass" << 0;
     }
     void damagedIndex() {
         QFETCH(QString, file);
@@ -331,19 +332,37 @@ private slots:
         QCOMPARE(found, (QStringList{"1/5/2", "1/5/3"}));
     }
 
+    void oldFormatIndexRebuilt_data() {
+        QTest::addColumn<QString>("database"); // where the old index lies in the index folder
+        QTest::addColumn<QString>("format");
+        QTest::newRow("one database in the folder") << ""
+                                                    << "1";
+        QTest::newRow("older format in a shard") << "0"
+                                                 << "1";
+        QTest::newRow("no format in a shard") << "1"
+                                              << "";
+        QTest::newRow("future format") << "0"
+                                       << "99";
+    }
     void oldFormatIndexRebuilt() {
+        QFETCH(QString, database);
+        QFETCH(QString, format);
         QTemporaryDir dir;
         TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
         WriteCorpus(lib);
         const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        if (!database.isEmpty())
+            TSearchIndex(lib.Folder(), indexFolder).UpdateNow();
         {
             // An index of another format, holding a document the current one would not have.
-            Xapian::WritableDatabase old(indexFolder.toStdString(), Xapian::DB_CREATE_OR_OPEN);
+            Xapian::WritableDatabase old((indexFolder + u'/' + database).toStdString(),
+                                         Xapian::DB_CREATE_OR_OPEN);
             Xapian::Document doc;
             doc.add_term("Zгаусс");
+            doc.add_term("XC2");
             doc.set_data("stale");
             old.add_document(doc);
-            old.set_metadata("courseplayer-search-format", "0");
+            old.set_metadata("courseplayer-search-format", format.toStdString());
             old.commit();
         }
         TSearchIndex index(lib.Folder(), indexFolder);
@@ -351,8 +370,11 @@ private slots:
         index.UpdateNow();
         QCOMPARE(LastTotal(progress), 9); // every item of the corpus indexed again
         QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
-        Xapian::Database db(indexFolder.toStdString());
-        QCOMPARE(int(db.get_doccount()), 9);
+        int documents = 0;
+        for (const QString& shard : {QStringLiteral("0"), QStringLiteral("1")})
+            documents += int(Xapian::Database((indexFolder + u'/' + shard).toStdString()).get_doccount());
+        QCOMPARE(documents, 9);
+        QVERIFY(!QFileInfo::exists(indexFolder + QStringLiteral("/iamglass")));
     }
 
     void readOnlyLibrary() {
