@@ -343,9 +343,8 @@ std::vector<TSearchHit> RunQuery(const Xapian::Database& db, const QString& quer
         hit.Relevance = it.get_weight();
         const QString text =
             stored.Text.trimmed().isEmpty() ? FoldYo(StripMarkup(stored.Caption)) : stored.Text;
-        hit.Snippet =
-            QString::fromStdString(mset.snippet(text.simplified().toStdString(), kSnippetBytes, stemmer,
-                                                Xapian::MSet::SNIPPET_BACKGROUND_MODEL, "<b>", "</b>", "…"));
+        hit.Snippet = QString::fromStdString(
+            mset.snippet(text.simplified().toStdString(), kSnippetBytes, stemmer, 0, "<b>", "</b>", "…"));
         hits.push_back(std::move(hit));
     }
     return hits;
