@@ -87,10 +87,10 @@ private slots:
     void exactJson() {
         const TCoursetoolRun run = Search({Library(), QStringLiteral("цитата"), QStringLiteral("--json")});
         QCOMPARE(run.ExitCode, 0);
-        QCOMPARE(run.Out, QStringLiteral(
-                              "{\"results\":[{\"course\":4,\"section\":12,\"id\":1,"
-                              "\"caption\":\"Теорема <B>Пифагора</B>\",\"snippet\":\"Квадрат "
-                              "гипотенузы равен сумме квадратов катетов. \\\"<b>Цитата</b>\\\"\"}]}\n"));
+        QCOMPARE(run.Out,
+                 QStringLiteral("{\"results\":[{\"course\":4,\"section\":12,\"id\":1,"
+                                "\"caption\":\"Теорема <B>Пифагора</B>\",\"snippet\":\"Квадрат "
+                                "гипотенузы равен сумме квадратов катетов. \\\"<b>Цитата</b>\\\"\"}]}\n"));
     }
 
     void plainText() {
