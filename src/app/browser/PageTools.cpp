@@ -31,9 +31,10 @@ QAction* NewPageCommand(QWidget* window, const char* name, const QString& captio
 void AddZoomBadge(QWidget* frame, TPageZoom* zoom) {
     auto* badge = new QLabel(frame);
     badge->setObjectName(QStringLiteral("ZoomBadge"));
-    badge->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; border-radius: 6px; "
-                                        "padding: 4px 10px; font-weight: bold; }")
-                             .arg(Theme::Deep.name()));
+    badge->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; color: white; border: 1px solid white; border-radius: 6px; "
+                       "padding: 4px 10px; font-weight: bold; }")
+            .arg(Theme::Deep.name()));
     badge->hide();
     auto* timer = new QTimer(badge);
     timer->setSingleShot(true);
