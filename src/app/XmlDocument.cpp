@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -216,6 +217,25 @@ private:
     int m_error = 0;
     bool m_tooBig = false;
 };
+
+// Old discs hold descriptors and trees written in windows-1251 by tools that wrote no XML
+// declaration, or one without an encoding: read as UTF-8 they are malformed. Such bytes are
+// read as windows-1251 when nothing names their encoding: no byte-order mark, no encoding in
+// the declaration, and not valid UTF-8 (valid UTF-8 is read as before).
+bool ReadsAsWindows1251(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return false;
+    if (bytes.startsWith("<?xml")) {
+        const qsizetype end = bytes.indexOf("?>");
+        const QByteArray declaration = bytes.left(end < 0 ? bytes.size() : end);
+        if (declaration.contains("encoding"))
+            return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    Q_UNUSED(text);
+    return utf8.hasError();
+}
 
 } // namespace
 
@@ -456,7 +476,13 @@ void TXMLDocument::LoadFromXML(const QByteArray& bytes) {
     Release();
     m_fileName.clear();
     m_nativeName.clear();
-    Parse(bytes, QStringLiteral("текст XML"), nullptr);
+    try {
+        Parse(bytes, QStringLiteral("текст XML"), nullptr);
+    } catch (const TXmlError&) {
+        if (!ReadsAsWindows1251(bytes))
+            throw;
+        Parse(bytes, QStringLiteral("текст XML"), "windows-1251");
+    }
 }
 
 void* TXMLDocument::Context() {
@@ -489,7 +515,29 @@ void TXMLDocument::ParseFile() {
             xmlFreeDoc(doc);
         throw;
     }
-    TakeResult(doc, m_fileName);
+    try {
+        TakeResult(doc, m_fileName);
+    } catch (const TXmlError&) {
+        // Only a document that failed is looked at again, so valid ones cost nothing more.
+        const QByteArray bytes = ReadWholeFile();
+        if (!ReadsAsWindows1251(bytes))
+            throw;
+        Parse(bytes, m_fileName, "windows-1251");
+    }
+}
+
+QByteArray TXMLDocument::ReadWholeFile() const {
+    TDocumentFile file(m_nativeName, m_fileName, m_kind);
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const int n = TDocumentFile::Read(&file, buffer, int(sizeof buffer));
+        if (n <= 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    file.ThrowIfReadFailed();
+    return bytes;
 }
 
 void TXMLDocument::TakeResult(void* parsed, const QString& origin) {

@@ -117,8 +117,10 @@ public:
 
     void LoadFromFile(const QString& fileName);
     void LoadFromFile(const QString& fileName, TXmlFileKind kind);
-    void LoadFromXML(const QString& text);     // text held in memory, already decoded
-    void LoadFromXML(const QByteArray& bytes); // raw bytes; the declaration names the encoding
+    void LoadFromXML(const QString& text); // text held in memory, already decoded
+    // Raw bytes: the declaration or byte-order mark names the encoding; bytes with neither that are
+    // not valid UTF-8 are read as windows-1251, as old discs wrote them (files likewise).
+    void LoadFromXML(const QByteArray& bytes);
 
     TXMLNode DocumentElement() const; // throws TXmlError when not active
 
@@ -129,6 +131,7 @@ public:
 private:
     void Parse(const QByteArray& bytes, const QString& origin, const char* forcedEncoding);
     void ParseFile();
+    QByteArray ReadWholeFile() const;
     void* Context();
     void TakeResult(void* doc, const QString& origin);
     void Release();

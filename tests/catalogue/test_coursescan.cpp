@@ -198,15 +198,17 @@ void TestCourseScan::fixtureLibrary() {
 
 void TestCourseScan::encodings() {
     // KOI8-R, UTF-16 big-endian and UTF-8 with a byte-order mark are read as declared; an
-    // unknown encoding and windows-1251 bytes declared as nothing (so UTF-8) are malformed.
+    // unknown encoding is malformed; windows-1251 bytes whose declaration names no encoding are
+    // no UTF-8, so they are read as windows-1251, as old discs wrote them.
     TCatalogueModel model;
     TCourseScan(model).LoadCourses(QStringLiteral(CP_TEST_DATA "/catalogue/encodings/"));
-    QCOMPARE(Summary(model), QStringLiteral("*Кодировки: 1@10, 2@40, 3@70, 6@100"));
-    QCOMPARE(SkippedNames(model), QStringLiteral("4_unknown.xml, 5_cp1251_undeclared.xml"));
+    QCOMPARE(Summary(model), QStringLiteral("*Кодировки: 1@10, 2@40, 3@70, 5@100, 6@130"));
+    QCOMPARE(SkippedNames(model), QStringLiteral("4_unknown.xml"));
     QStringList names;
     for (const TCatalogueCourse& c : model.Page(0).Courses)
         names << c.Name;
-    QCOMPARE(names, QStringList({"КОИ-8", "UTF-16 BE", "UTF-8 с BOM", "Без объявления, UTF-8"}));
+    QCOMPARE(names,
+             QStringList({"КОИ-8", "UTF-16 BE", "UTF-8 с BOM", "Без объявления", "Без объявления, UTF-8"}));
     QCOMPARE(model.Page(0).Courses[0].Description, QStringLiteral("Текст в KOI8-R."));
 }
 
