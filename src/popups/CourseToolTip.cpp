@@ -2,6 +2,7 @@
 
 #include "app/CommandImages.h"
 #include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/ModalDialog.h"
 #include "app/browser/PlainBrowser.h"
 #include "popups/LinkRules.h"
 #include "popups/PopupBrowser.h"
@@ -12,6 +13,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QToolBar>
+#include <QWebEnginePage>
 
 TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
     setObjectName(QStringLiteral("ToolTipForm"));
@@ -40,6 +42,9 @@ TToolTipForm::TToolTipForm(const TAppContext& context) : m_context(context) {
     AddToolButton(close, actHide);
 
     wbToolTip = AddPopupWindowBrowser(this, context.PageZoom);
+    // Library pages' window.showModalDialog shows its page here.
+    if (TModalDialogBroker* dialogs = TModalDialogBroker::Of(wbToolTip->page()->profile()))
+        dialogs->SetDialogWindow(wbToolTip, this);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
 }
 

@@ -1,9 +1,11 @@
 // Old course discs in the player's browser: IE-era scripts (ActiveXObject XML documents and
-// XMLHTTP, attachEvent, document.selection) and pages without a charset, read through
-// `coursetool page`; the Flash emulator and the MathML typesetter loaded only into the pages that
-// need them, checked in the page's DOM.
+// XMLHTTP, attachEvent, document.selection, showModalDialog), pages that test for Flash before
+// writing their movie, and pages without a charset, read through `coursetool page`; the Flash
+// emulator and the MathML typesetter loaded only into the pages that need them, checked in the
+// page's DOM.
 
 #include "BrowserTestSupport.h"
+#include "TinySwf.h"
 #include "app/ComponentStaging.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
@@ -16,58 +18,6 @@
 #include <QTest>
 
 namespace {
-
-// Writes value in bits bits, most significant first, as SWF's bit fields are stored.
-class TBitWriter final {
-public:
-    void Write(quint32 value, int bits) {
-        for (int i = bits - 1; i >= 0; --i) {
-            m_current = static_cast<quint8>((m_current << 1) | ((value >> i) & 1u));
-            if (++m_used == 8)
-                Flush();
-        }
-    }
-    QByteArray Finish() {
-        if (m_used)
-            Flush(8 - m_used);
-        return m_bytes;
-    }
-
-private:
-    void Flush(int padding = 0) {
-        m_bytes.append(static_cast<char>(m_current << padding));
-        m_current = 0;
-        m_used = 0;
-    }
-    QByteArray m_bytes;
-    quint8 m_current = 0;
-    int m_used = 0;
-};
-
-void AppendLe(QByteArray& bytes, quint32 value, int size) {
-    for (int i = 0; i < size; ++i)
-        bytes.append(static_cast<char>((value >> (8 * i)) & 0xffu));
-}
-
-// A valid uncompressed movie: 200×100 px, 24 frames a second, one frame on a #3366CC background.
-QByteArray TinySwf() {
-    TBitWriter rect;
-    const int bits = 13; // 4000 twips need 13 bits with the sign
-    rect.Write(bits, 5);
-    for (quint32 twips : {0u, 200u * 20u, 0u, 100u * 20u})
-        rect.Write(twips, bits);
-    QByteArray body = rect.Finish();
-    body.append('\0').append('\x18');  // frame rate 24.0 (8.8 fixed point)
-    AppendLe(body, 1, 2);              // frame count
-    AppendLe(body, (9u << 6) | 3u, 2); // SetBackgroundColor, 3 bytes
-    body.append('\x33').append('\x66').append('\xCC');
-    AppendLe(body, 1u << 6, 2); // ShowFrame
-    AppendLe(body, 0, 2);       // End
-    QByteArray swf("FWS");
-    swf.append('\x0a'); // version 10
-    AppendLe(swf, static_cast<quint32>(8 + body.size()), 4);
-    return swf + body;
-}
 
 // The profile puts the components' folder into its scripts when it is made, which the test
 // main does before the test runs: the folder is set before main.
@@ -113,6 +63,9 @@ private slots:
         const QDir data(QStringLiteral(CP_TEST_DATA "/olddisc"));
         for (const QString& name : data.entryList(QDir::Files))
             QVERIFY(QFile::copy(data.filePath(name), m_disc.filePath(name)));
+        // The viewer's test course has the page with all of it at once.
+        QVERIFY(QFile::copy(data.filePath(QStringLiteral("course/1/5/combined.htm")),
+                            m_disc.filePath(QStringLiteral("combined.htm"))));
         QFile swf(m_disc.filePath(QStringLiteral("movie.swf")));
         QVERIFY(swf.open(QIODevice::WriteOnly));
         swf.write(TinySwf());
@@ -149,6 +102,27 @@ private slots:
         QTest::newRow("unknown object refused") << ie << QStringLiteral("unknown:refused");
         QTest::newRow("attachEvent, detachEvent") << ie << QStringLiteral("clicks:1");
         QTest::newRow("document.selection.empty") << ie << QStringLiteral("selection:0");
+        // A swfobject-style page finds Flash every way it looks, then writes its movie.
+        const QString swfobject = QStringLiteral("swfobject.htm");
+        QTest::newRow("Flash found in navigator.plugins, mimeTypes and ActiveXObject")
+            << swfobject << QStringLiteral("plugin:32.0.0 mime:true activex:WIN 32,0,0,0");
+        QTest::newRow("movie written once Flash is found") << swfobject << QStringLiteral("ролик вставлен");
+        // Each showModalDialog returns only when its dialog has closed, with its returnValue.
+        const QString dialog = QStringLiteral("dialog.htm");
+        QTest::newRow("dialog closed by its script: returnValue and dialogArguments")
+            << dialog << QStringLiteral("closed by script:{\"sum\":5,\"text\":\"привет!\"}");
+        QTest::newRow("dialog closed by its window")
+            << dialog << QStringLiteral("closed by its window:[\"оставлен\",1]");
+        QTest::newRow("dialog without returnValue") << dialog << QStringLiteral("no returnValue:undefined");
+        QTest::newRow("dialog without arguments") << dialog << QStringLiteral("no arguments:args:undefined");
+        QTest::newRow("a window as arguments arrives as null")
+            << dialog << QStringLiteral("live object:args:null");
+        QTest::newRow("dialog of a missing page") << dialog << QStringLiteral("missing page:undefined");
+        const QString combined = QStringLiteral("combined.htm");
+        QTest::newRow("course page without charset")
+            << combined << QStringLiteral("Съешь же ещё этих мягких французских булок");
+        QTest::newRow("course page finds Flash before writing the movie")
+            << combined << QStringLiteral("Flash 32");
         QTest::newRow("UTF-8 page without charset")
             << QStringLiteral("utf8.htm")
             << QStringLiteral("Страница в UTF-8 без объявления кодировки: ёжик");
@@ -188,6 +162,8 @@ private slots:
         const QString flash = QStringLiteral("flash.htm");
         const QString plain = QStringLiteral("plain.htm");
         const QString math = QStringLiteral("math.htm");
+        const QString swfobject = QStringLiteral("swfobject.htm");
+        const QString swftext = QStringLiteral("swftext.htm");
         QTest::newRow("Flash page plays in the emulator")
             << flash << QStringLiteral("document.querySelectorAll('ruffle-object, ruffle-embed').length > 0")
             << QVariant(true);
@@ -197,6 +173,17 @@ private slots:
                               " var m = p && (p.ruffle ? p.ruffle().metadata : p.metadata);"
                               " return m ? m.backgroundColor + ' ' + m.numFrames : null; })()")
             << QVariant(QStringLiteral("#3366CC 1"));
+        QTest::newRow("movie written by a script after testing for Flash plays")
+            << swfobject
+            << QStringLiteral("(function () { var p = document.querySelector('ruffle-object, ruffle-embed');"
+                              " var m = p && (p.ruffle ? p.ruffle().metadata : p.metadata);"
+                              " return m ? m.backgroundColor + ' ' + m.width + 'x' + m.height : null; })()")
+            << QVariant(QStringLiteral("#3366CC 200x100"));
+        QTest::newRow("Flash found, no movie: no emulator")
+            << swftext
+            << QStringLiteral("document.querySelector('#says a') !== null && typeof window.RufflePlayer === "
+                              "'undefined' && !document.querySelector('script[src*=\"ruffle\"]')")
+            << QVariant(true);
         QTest::newRow("no play button or unmute overlay")
             << flash
             << QStringLiteral("(function () { var p = document.querySelector('ruffle-object, ruffle-embed');"

@@ -1,9 +1,12 @@
 // coursetool page PATH [--wait-ms N]: loads one library page headless in the player's own browser
 // (its profile and the scripts it puts into pages), lets the page's scripts run for N ms more
 // (default 500) and prints the page's visible text, so that authors can check a disc's pages
-// without a window. Exit 1 when the page does not load.
+// without a window. Exit 1 when the page does not load. A window.showModalDialog of the page
+// shows its dialog headless; the dialog closes, as if its user closed it, when its page calls
+// window.close() or N ms after its page has loaded, and the page gets its returnValue.
 
 #include "app/browser/EmbeddedBrowser.h"
+#include "app/browser/ModalDialog.h"
 #include "tools/coursetool/Commands.h"
 #include "tools/coursetool/PageLoad.h"
 
@@ -62,6 +65,11 @@ int RunPage(const QStringList& args) {
 
     TEmbeddedBrowser browser;
     browser.resize(1024, 768);
+    TEmbeddedBrowser dialogBrowser;
+    dialogBrowser.resize(400, 300);
+    TModalDialogBroker* dialogs = TModalDialogBroker::Of(browser.page()->profile());
+    if (dialogs)
+        dialogs->SetDialogWindow(&dialogBrowser, nullptr, waitMs);
     if (!LoadPage(browser, target)) {
         PrintErr(QStringLiteral("Страница не загрузилась: %1\n").arg(positional.first()));
         return 1;
@@ -71,6 +79,9 @@ int RunPage(const QStringList& args) {
         QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
         loop.exec();
     }
+    // A dialog still open would keep the page waiting, and its text unread.
+    if (dialogs)
+        dialogs->CloseDialog();
     QString text = VisibleText(browser.page());
     if (!text.endsWith(u'\n'))
         text += u'\n';

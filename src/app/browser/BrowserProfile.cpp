@@ -3,6 +3,7 @@
 #include "app/Shell.h"
 #include "app/browser/FileAccess.h"
 #include "app/browser/LegacyScripts.h"
+#include "app/browser/ModalDialog.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -69,6 +70,7 @@ QWebEngineProfile* SharedBrowserProfile() {
         return existing;
 
     MakeBrowserRussian(app);
+    RegisterModalDialogScheme(); // before the engine starts with the first profile
     auto* profile = new QWebEngineProfile(app);
     profile->setObjectName(QLatin1String(kProfileObjectName));
     profile->setHttpAcceptLanguage(QStringLiteral("ru-RU,ru"));
@@ -79,6 +81,7 @@ QWebEngineProfile* SharedBrowserProfile() {
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
     PrepareForOldDiscs(profile);
+    new TModalDialogBroker(profile);
     // A document reached without a navigation (a download link, a redirect) is never saved
     // behind the user's back; one inside the library opens with the desktop's program.
     QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,

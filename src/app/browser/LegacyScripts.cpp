@@ -52,6 +52,13 @@ void PrepareForOldDiscs(QWebEngineProfile* profile) {
     Q_INIT_RESOURCE(legacy_scripts);
     Add(profile, QStringLiteral("courseplayer-ie-objects"),
         ScriptSource(QStringLiteral(":/legacy/ie-objects.js")), QWebEngineScript::DocumentCreation);
+    // Flash must be there before the page's own scripts look for it, and only when the player
+    // can play it.
+    if (FlashEmulatorStaged()) {
+        QString flash = ScriptSource(QStringLiteral(":/legacy/flash.js"));
+        flash.replace(QLatin1String("COMPONENTS_URL"), ComponentsLiteral());
+        Add(profile, QStringLiteral("courseplayer-flash"), flash, QWebEngineScript::DocumentCreation);
+    }
     QString components = ScriptSource(QStringLiteral(":/legacy/components.js"));
     components.replace(QLatin1String("COMPONENTS_URL"), ComponentsLiteral());
     Add(profile, QStringLiteral("courseplayer-components"), components, QWebEngineScript::DocumentReady);

@@ -7,7 +7,10 @@ class QWebEngineProfile;
 //   valid UTF-8 (the engine's own detection tells UTF-8 for local files);
 // - before a local page's own scripts: ActiveXObject for the XML document and XMLHTTP objects,
 //   attachEvent/detachEvent and document.selection.empty();
-// - once a page's document is ready: the staged Flash emulator when the page embeds a .swf, and
-//   the staged MathML typesetter when it has <math>; other pages load neither.
+// - when the Flash emulator is staged, a Flash plug-in entry from the start (pages that test for
+//   Flash before writing their movie find it), and the emulator itself as soon as a movie of a
+//   .swf appears in the page;
+// - once a page's document is ready: the staged MathML typesetter when it has <math>.
+// Pages without a movie or formulas load neither.
 // Pages from the web get none of this.
 void PrepareForOldDiscs(QWebEngineProfile* profile);

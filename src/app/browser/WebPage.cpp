@@ -1,6 +1,7 @@
 #include "app/browser/WebPage.h"
 
 #include "app/browser/BrowserProfile.h"
+#include "app/browser/ModalDialog.h"
 #include "app/browser/WebBrowser.h"
 
 #include <QTimer>
@@ -14,6 +15,9 @@ constexpr int kNameAttempts = 5;
 
 TWebPage::TWebPage(QWebEngineProfile* profile, TWebBrowser* browser)
     : QWebEnginePage(profile, browser), m_browser(browser) {
+    // The engine names no page in a request to a scheme of the player's own; modal dialogs need
+    // to know their opener.
+    setUrlRequestInterceptor(new TDialogRequestWatch(this));
 }
 
 bool TWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {

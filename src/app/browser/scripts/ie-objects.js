@@ -245,6 +245,17 @@
             return new XmlDom();
         if (id === "microsoft.xmlhttp" || id.indexOf("msxml2.xmlhttp") === 0 || id.indexOf("msxml2.serverxmlhttp") === 0)
             return new XmlHttp();
+        // The Flash control, when the player has its emulator (flash.js): scripts that test for
+        // Flash the IE way then write their movie, which the emulator plays.
+        if (id.indexOf("shockwaveflash.shockwaveflash") === 0 && window.__coursePlayerFlash) {
+            var version = window.__coursePlayerFlash.version;
+            return {
+                GetVariable: function (name) {
+                    return name === "$version" ? version : undefined;
+                },
+                AllowScriptAccess: "always"
+            };
+        }
         throw new Error("Automation server can't create object: " + progId);
     };
 
@@ -282,6 +293,31 @@
     }
     EventTarget.prototype.attachEvent = attachEvent;
     EventTarget.prototype.detachEvent = detachEvent;
+
+    // window.showModalDialog: the player shows the page in its hint window and answers this
+    // synchronous request only when the dialog closes, with its window.returnValue. What the
+    // dialog gets as window.dialogArguments is a copy (JSON): a window or other live object
+    // arrives as null. Where the player cannot show a dialog, the call returns undefined at once.
+    window.showModalDialog = function (url, args, features) {
+        var id = Date.now().toString(36) + Math.random().toString(36).slice(2);
+        var wrapped = "{}";
+        try {
+            wrapped = JSON.stringify({value: args}) || "{}";
+        } catch (e) {
+            wrapped = "{\"value\":null}";
+        }
+        var request = new XMLHttpRequest();
+        try {
+            request.open("GET", "courseplayer-dialog:open?id=" + encodeURIComponent(id) + "&url=" +
+                                    encodeURIComponent(resolve(url)) + "&args=" + encodeURIComponent(wrapped) +
+                                    "&features=" + encodeURIComponent(features === undefined ? "" : String(features)),
+                         false);
+            request.send();
+            return JSON.parse(request.responseText || "{}").value;
+        } catch (e) {
+            return undefined;
+        }
+    };
 
     // document.selection: only empty() is used by the discs, to drop a selection.
     if (!("selection" in document))
