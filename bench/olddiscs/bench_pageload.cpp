@@ -6,6 +6,7 @@
 //
 //   bench_pageload [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
+#include "app/ComponentStaging.h"
 #include "app/browser/BrowserProfile.h"
 #include "app/browser/EmbeddedBrowser.h"
 
@@ -21,6 +22,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 
 namespace {
 
@@ -140,6 +142,13 @@ int main(int argc, char** argv) {
         fixture.Page = QUrl::fromLocalFile(page);
         // The lesson's folder is the library, as the player allows its library.
         SetAllowedFileRoots({fixture.Dir.path()});
+        // With the web components staged, as the player runs: library pages then also get the
+        // Flash entry point at document creation.
+        SetStagedComponentsFolder(QStringLiteral(CP_STAGED_COMPONENTS));
+        if (!FlashEmulatorStaged()) {
+            std::fprintf(stderr, "the web components are not staged in %s\n", CP_STAGED_COMPONENTS);
+            return 1;
+        }
         TEmbeddedBrowser player;
         player.resize(800, 600);
         fixture.Player = &player;
