@@ -7,6 +7,7 @@
 #include "search/SearchResultDelegate.h"
 #include "search/SearchResults.h"
 #include "search/SearchSnippet.h"
+#include "tests/TypeText.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -38,16 +39,6 @@ TSearchHit MakeHit(int course, int section, int id, const QString& caption, doub
     hit.Snippet = snippet;
     hit.Relevance = relevance;
     return hit;
-}
-
-// Types text key by key as a keyboard would (QTest's own typing takes Latin-1 only).
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 // The index as the window sees it: answers from a fixed list, and remembers the questions.

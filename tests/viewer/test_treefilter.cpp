@@ -2,6 +2,7 @@
 // opened, what comes back when the filter is cleared, and the filter box's keys.
 
 #include "markup/markuptreeview.h"
+#include "tests/TypeText.h"
 #include "tests/markup/test_screenshot.h"
 #include "viewer/TreeFilter.h"
 #include "viewer/TreeFilterBox.h"
@@ -103,16 +104,6 @@ void SelectInOrder(TMarkupTreeView& tree, const TIds& ids) {
     if (!ids.isEmpty())
         tree.selectionModel()->setCurrentIndex(tree.indexFromItem(Node(tree, ids.last())),
                                                QItemSelectionModel::NoUpdate);
-}
-
-// Types text as a keyboard does, one character at a time (QTest's own typing is Latin-1 only).
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "markup/markuptreeview.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
+#include "tests/TypeText.h"
 #include "tests/markup/test_screenshot.h"
 #include "viewer/ShowCourse.h"
 #include "viewer/TreeFilter.h"
@@ -43,16 +44,6 @@ TIds Selected(const TMarkupTreeView* tree) {
     for (const QTreeWidgetItem* node : tree->SelectedNodes())
         ids << Id(node);
     return ids;
-}
-
-// Types as a keyboard does, one character at a time (QTest's own typing is Latin-1 only).
-void Type(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &release);
-    }
 }
 
 void ClickNode(TMarkupTreeView* tree, QTreeWidgetItem* node) {
