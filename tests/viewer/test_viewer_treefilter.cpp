@@ -213,6 +213,15 @@ private slots:
         form->LeftTree->collapseAll();
         Type(Box(), typed);
         QVERIFY(Box()->Filter().IsActive());
+        // Every navigation the viewer asks of its browser, to see the item's page asked for once.
+        QStringList asked;
+        const auto routing = form->wMain->OnBeforeNavigate2;
+        form->wMain->OnBeforeNavigate2 = [&](TWebBrowser* sender, const QString& url,
+                                             const std::optional<QString>& target, bool& cancel) {
+            if (!target)
+                asked << url;
+            routing(sender, url, target, cancel);
+        };
         QVERIFY(form->SelectItem(section, item));
         QVERIFY(Box()->text().isEmpty());
         QVERIFY(!Box()->Filter().IsActive());
@@ -220,6 +229,8 @@ private slots:
         QVERIFY(Visible(form->LeftTree).contains(item));
         QTRY_VERIFY_WITH_TIMEOUT(Location(form->wMain).endsWith(ending), kWebTimeout);
         QVERIFY(WaitComplete(form->wMain));
+        form->wMain->OnBeforeNavigate2 = routing;
+        QCOMPARE(asked.filter(ending).size(), 1);
     }
 
     void aSectionSwitchClearsTheFilter_data() {
