@@ -109,7 +109,7 @@ Xapian::Document Build(const TSearchItem& item, const QString& pageText, const s
     Put(data, QByteArray::number(item.Section));
     Put(data, QByteArray::number(item.ID));
     Put(data, item.Caption.toUtf8());
-    Put(data, shown.left(kStoredTextLimit).toUtf8());
+    Put(data, pageText.left(kStoredTextLimit).toUtf8()); // as the page spells it, for snippets
     doc.set_data(data);
     return doc;
 }

@@ -49,7 +49,7 @@ struct TStored {
     int Section = 0;
     int ID = 0;
     QString Caption;
-    QString Text; // the page text as the snippets show it (FoldYo), possibly cut
+    QString Text; // the page text as the page spells it, possibly cut
 };
 TStored Read(const std::string& data);
 

@@ -341,10 +341,14 @@ std::vector<TSearchHit> RunQuery(const Xapian::Database& db, const QString& quer
         hit.ID = stored.ID;
         hit.Caption = stored.Caption;
         hit.Relevance = it.get_weight();
+        // Cut from the folded text, where the hits are the words the index holds, then spelt as
+        // the page spells them ("ё" stays "ё").
         const QString text =
-            stored.Text.trimmed().isEmpty() ? FoldYo(StripMarkup(stored.Caption)) : stored.Text;
-        hit.Snippet = QString::fromStdString(
-            mset.snippet(text.simplified().toStdString(), kSnippetBytes, stemmer, 0, "<b>", "</b>", "…"));
+            (stored.Text.trimmed().isEmpty() ? StripMarkup(stored.Caption) : stored.Text).simplified();
+        const QString folded = FoldYo(text);
+        const QString snippet = QString::fromStdString(
+            mset.snippet(folded.toStdString(), kSnippetBytes, stemmer, 0, "<b>", "</b>", "…"));
+        hit.Snippet = RestoreYo(snippet, folded, text);
         hits.push_back(std::move(hit));
     }
     return hits;

@@ -4,6 +4,7 @@
 #include "search/SearchWords.h"
 
 #include <QSet>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,71 @@ QString FoldYo(const QString& text) {
         else if (c == kYoUpper)
             c = u'Е';
     }
+    return out;
+}
+
+QString RestoreYo(const QString& snippet, const QString& folded, const QString& original) {
+    if (folded.size() != original.size() || folded == original)
+        return snippet;
+    QString out = snippet;
+    qsizetype cursor = 0; // pieces come in the order of the text
+    // Decodes one run of the snippet (between markup) and spells it as the original does.
+    const auto restoreRun = [&](qsizetype begin, qsizetype end) {
+        QString decoded;
+        std::vector<qsizetype> at; // where each decoded character stands in the snippet (-1: an entity)
+        for (qsizetype i = begin; i < end; ++i) {
+            if (out[i] == u'&') {
+                const qsizetype semicolon = out.indexOf(u';', i);
+                if (semicolon > i && semicolon < end && semicolon - i <= 6) {
+                    static const QList<std::pair<QString, QChar>> entities = {
+                        {QStringLiteral("&amp;"), u'&'},
+                        {QStringLiteral("&lt;"), u'<'},
+                        {QStringLiteral("&gt;"), u'>'},
+                        {QStringLiteral("&quot;"), u'"'},
+                        {QStringLiteral("&#39;"), u'\''}};
+                    const QString entity = out.mid(i, semicolon - i + 1);
+                    for (const auto& [name, c] : entities)
+                        if (entity == name) {
+                            decoded += c;
+                            at.push_back(-1);
+                            i = semicolon;
+                            break;
+                        }
+                    if (i == semicolon)
+                        continue;
+                }
+            }
+            decoded += out[i];
+            at.push_back(i);
+        }
+        if (decoded.trimmed().isEmpty())
+            return;
+        qsizetype found = folded.indexOf(decoded, cursor);
+        if (found < 0)
+            found = folded.indexOf(decoded);
+        if (found < 0)
+            return;
+        cursor = found + decoded.size();
+        for (qsizetype k = 0; k < decoded.size(); ++k)
+            if (at[size_t(k)] >= 0 && original[found + k] != folded[found + k])
+                out[at[size_t(k)]] = original[found + k];
+    };
+    static const QStringList marks = {QStringLiteral("<b>"), QStringLiteral("</b>"), QStringLiteral("…")};
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < out.size();) {
+        qsizetype markLength = 0;
+        for (const QString& mark : marks)
+            if (out.mid(i, mark.size()) == mark)
+                markLength = mark.size();
+        if (markLength == 0) {
+            ++i;
+            continue;
+        }
+        restoreRun(runStart, i);
+        i += markLength;
+        runStart = i;
+    }
+    restoreRun(runStart, out.size());
     return out;
 }
 

@@ -183,8 +183,8 @@ private slots:
                                              << "<b>Решение</b>";
         QTest::newRow("html escaped") << "сравнения"
                                       << "x &lt; y &amp; y";
-        QTest::newRow("ё page marked for е query") << "елка"
-                                                   << "<b>елка</b>";
+        QTest::newRow("ё page marked for е query, spelt as the page") << "елка"
+                                                                      << "Новогодняя <b>ёлка</b>";
         QTest::newRow("caption when no page") << "страницы"
                                               << "<b>страницы</b>";
     }

@@ -81,6 +81,40 @@ private slots:
         QFETCH(QStringList, expected);
         QCOMPARE(MatchQueryWords(query, text), expected);
     }
+
+    // Snippets are cut from the folded text and spelt again as the page spells it.
+    void restoreYo_data() {
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("hit") << "Формулы сокращённого умножения"
+                             << "Формулы <b>сокращенного</b> умножения"
+                             << "Формулы <b>сокращённого</b> умножения";
+        QTest::newRow("capital, outside the hit") << "Ёлка и её игрушки"
+                                                  << "Елка и ее <b>игрушки</b>"
+                                                  << "Ёлка и её <b>игрушки</b>";
+        QTest::newRow("plain е stays") << "Все ещё здесь"
+                                       << "Все еще <b>здесь</b>"
+                                       << "Все ещё <b>здесь</b>";
+        QTest::newRow("pieces in order") << "ёж тут. ель там. ёж снова"
+                                         << "…ель там. <b>еж</b> снова"
+                                         << "…ель там. <b>ёж</b> снова";
+        QTest::newRow("entities kept") << "x < ёж & y"
+                                       << "x &lt; <b>еж</b> &amp; y"
+                                       << "x &lt; <b>ёж</b> &amp; y";
+        QTest::newRow("piece not in the text") << "ёж"
+                                               << "<b>ель</b>"
+                                               << "<b>ель</b>";
+        QTest::newRow("no ё at all") << "просто текст"
+                                     << "просто <b>текст</b>"
+                                     << "просто <b>текст</b>";
+    }
+    void restoreYo() {
+        QFETCH(QString, original);
+        QFETCH(QString, snippet);
+        QFETCH(QString, expected);
+        QCOMPARE(RestoreYo(snippet, FoldYo(original), original), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearchWords)
