@@ -252,15 +252,18 @@ bool TForm1::SelectItem(int sectionId, int itemId) {
         return false;
     for (QTreeWidgetItem* parent = node->parent(); parent; parent = parent->parent())
         parent->setExpanded(true);
+    // The node may already have been the chosen one: its page is opened again all the same, and
+    // once. Forgetting the chosen node makes the selection below open it; when the selection
+    // reports nothing (it did not move), it is opened here.
+    m_treeNode = nullptr;
     LeftTree->clearSelection();
     LeftTree->setCurrentItem(node);
     node->setSelected(true);
     LeftTree->scrollToItem(node);
-    // The node may already have been the chosen one: its page is opened again all the same.
-    if (m_treeNode != node)
-        TreeSelectionMoved();
-    else
+    if (m_treeNode != node) {
+        m_treeNode = node;
         LeftTreeChange(node);
+    }
     return true;
 }
 
