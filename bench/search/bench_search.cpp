@@ -3,7 +3,8 @@
 // in windows-1251, and XML pages shown through an XSLT stylesheet, as real discs have).
 // Measured in one run:
 //   - the floor: libxml2 parsing each page and joining its text nodes (raw extraction);
-//   - the first index of the whole library (walk, visible text, Xapian), and its ratio to the floor;
+//   - the first index of the whole library (walk, visible text, full-text tables), and its ratio to
+//     the floor;
 //   - re-opening the unchanged library (walk, sizes and times compared, nothing indexed);
 //   - the 95th percentile of 200 mixed queries (words, forms, phrases, prefixes, one course).
 // `--pages=N` (or CP_BENCH_SEARCH_PAGES=N) makes a smaller library for a quick run.
@@ -330,7 +331,7 @@ void BM_FirstIndex(benchmark::State& state) {
 }
 
 void EnsureIndex() {
-    if (!QFileInfo::exists(IndexFolder() + QStringLiteral("/iamglass"))) {
+    if (!QFileInfo::exists(IndexFolder() + QStringLiteral("/0.db"))) {
         TSearchIndex index(Library().Dir.path(), IndexFolder());
         index.UpdateNow();
     }

@@ -391,7 +391,7 @@ public:
         }
     }
     void Break() { m_break = true; }
-    QString Result() const { return QString::fromUtf8(m_text); }
+    QByteArray Result() const { return m_text; }
 
 private:
     // Visible characters, after the space or line break that parts them from the text before.
@@ -415,7 +415,7 @@ private:
 
 // The text of a document. In an HTML page inline elements join their text to their
 // neighbours' ("<b>Гип</b>отенуза" is one word); in plain XML every element is a field of its own.
-QString DocumentText(xmlDocPtr doc, bool html) {
+QByteArray DocumentText(xmlDocPtr doc, bool html) {
     if (!doc)
         return {};
     TTextCollector text(4096);
@@ -481,7 +481,7 @@ bool LooksLikeHtml(const QByteArray& bytes) {
     return false;
 }
 
-QString HtmlText(const QByteArray& bytes, const QString& url) {
+QByteArray HtmlText(const QByteArray& bytes, const QString& url) {
     int bom = 0;
     const QByteArray encoding = HtmlPageEncoding(bytes, &bom);
     const QByteArray urlBytes = url.toUtf8();
@@ -552,7 +552,7 @@ std::optional<QString> StylesheetPath(xmlDocPtr doc, const QString& pagePath) {
 
 // The page transformed by its stylesheet, as the browser would show it; nothing when it has none
 // or the stylesheet cannot be used.
-std::optional<QString> TransformedText(xmlDocPtr page, const QString& pagePath) {
+std::optional<QByteArray> TransformedText(xmlDocPtr page, const QString& pagePath) {
     const std::optional<QString> stylesheet = StylesheetPath(page, pagePath);
     if (!stylesheet)
         return std::nullopt;
@@ -581,7 +581,7 @@ std::optional<QString> TransformedText(xmlDocPtr page, const QString& pagePath) 
     return DocumentText(result.Doc, html);
 }
 
-QString XmlPageText(const QByteArray& bytes, const QString& url) {
+QByteArray XmlPageText(const QByteArray& bytes, const QString& url) {
     // Old discs have HTML pages named .xml, and the browser shows them as HTML; the HTML parser
     // reads them at once rather than after the XML parser has failed on their first <br>.
     if (LooksLikeHtml(bytes) && !bytes.left(4096).contains("<?xml-stylesheet"))
@@ -601,7 +601,7 @@ QString XmlPageText(const QByteArray& bytes, const QString& url) {
         return {};
     // A page whose stylesheet is missing or fails keeps the words its author wrote: they are
     // still what a reader looks for.
-    if (std::optional<QString> text = TransformedText(doc.Doc, url))
+    if (std::optional<QByteArray> text = TransformedText(doc.Doc, url))
         return *text;
     const xmlNodePtr root = xmlDocGetRootElement(doc.Doc);
     return DocumentText(doc.Doc, root && NameIs(root->name, "html"));
@@ -798,6 +798,10 @@ QString ExtractPageText(const QString& pagePath) {
 }
 
 QString ExtractPageText(const QString& pagePath, const QString& libraryFolder) {
+    return QString::fromUtf8(ExtractPageTextUtf8(pagePath, libraryFolder));
+}
+
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder) {
     SetUp();
     // The page as named first (the indexer hands over paths found on the disc), then whatever
     // the case of its names.

@@ -1,32 +1,29 @@
-// Xapian before Qt: Qt's keyword macros (emit, slots) would break Xapian's headers.
-#include <xapian.h>
-
 #include "search/SearchIndex.h"
 
-#include "markup/Markup.h"
 #include "search/SearchDocument.h"
+#include "search/SearchQuery.h"
+#include "search/SearchShard.h"
 #include "search/SearchSource.h"
 #include "search/SearchWords.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
-
-using namespace SearchDocument;
 
 // What the index object shares with the thread of an update.
 class TSearchIndexState final {
@@ -35,29 +32,24 @@ public:
     QString IndexFolder;
     std::atomic<bool> Stop{false};
     std::atomic<bool> Updating{false};
-    std::atomic<int> Generation{0}; // counts the times the index was wiped
+    std::atomic<int> Generation{0};   // counts the times the index was wiped
+    std::atomic<bool> Damaged{false}; // a search found the files damaged: the next update rebuilds
     std::thread Worker;
 
     std::mutex ReaderMutex; // Search may be called from any thread
-    std::optional<Xapian::Database> Reader;
+    std::vector<std::unique_ptr<TSearchShard>> Readers;
     int ReaderGeneration = 0;
 };
 
 namespace {
 
 // An update commits after this many pages once this much time has passed, so that searches see
-// the index grow; each commit merges the new postings into the tables, so not too often.
+// the index grow; each commit writes the new postings out as a segment, so not too often.
 constexpr int kCommitPages = 2000;
 constexpr qint64 kCommitMs = 5000;
 // The index is written as this many shards at once, one thread each (this machine class has two
 // cores); a search reads them all as one. Fixed, so that an index reads the same on any machine.
 constexpr size_t kShards = 2;
-// Snippets aim at this many bytes of text around the hits.
-constexpr size_t kSnippetBytes = 240;
-
-std::string LocalPath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 QString CanonicalOrClean(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -77,8 +69,8 @@ bool IsInside(const QString& path, const QString& folder) {
     return p == f || p.startsWith(f.endsWith(u'/') ? f : f + u'/');
 }
 
-QString ShardFolder(const QString& indexFolder, size_t shard) {
-    return indexFolder + u'/' + QString::number(shard);
+QString ShardPath(const QString& indexFolder, size_t shard) {
+    return indexFolder + u'/' + QString::number(shard) + QStringLiteral(".db");
 }
 
 // The folder is the index's own: a damaged or old index is removed with everything in it.
@@ -88,60 +80,33 @@ void Wipe(const QString& folder, std::atomic<int>& generation) {
     QDir().mkpath(folder);
 }
 
-// One shard for writing, or nothing when it cannot be opened or is of another format.
-// Another process updating the same index raises DatabaseLockError.
-std::optional<Xapian::WritableDatabase> OpenShard(const QString& folder) {
-    QDir().mkpath(folder);
-    try {
-        Xapian::WritableDatabase db(LocalPath(folder),
-                                    Xapian::DB_CREATE_OR_OPEN | Xapian::DB_BACKEND_GLASS |
-                                        // A cache: a crash at worst leaves a damaged index, which is rebuilt.
-                                        Xapian::DB_NO_SYNC);
-        const std::string format = db.get_metadata(kFormatKey);
-        if (format == kFormat)
-            return db;
-        if (format.empty() && db.get_doccount() == 0 && db.metadata_keys_begin() == db.metadata_keys_end()) {
-            db.set_metadata(kFormatKey, kFormat);
-            db.commit();
-            return db;
-        }
-        db.close();
-    } catch (const Xapian::DatabaseLockError&) {
-        throw;
-    } catch (const Xapian::DatabaseError&) {
-    }
-    return std::nullopt;
-}
-
-// Every shard for writing. An index of an older layout (one database right in the folder), or
-// with a shard that cannot be opened or is of another format, is replaced by an empty one as a
-// whole.
-std::vector<Xapian::WritableDatabase> OpenForUpdate(const QString& folder, std::atomic<int>& generation) {
-    if (QFileInfo::exists(folder + QStringLiteral("/iamglass")))
+// Every shard for writing. An index of an older layout, or with a shard that is damaged or of
+// another format, is replaced by an empty one as a whole.
+std::vector<std::unique_ptr<TSearchShard>> OpenForUpdate(const QString& folder,
+                                                         std::atomic<int>& generation) {
+    // The shards of the first versions were folders "0" and "1".
+    if (QFileInfo(folder + QStringLiteral("/0")).isDir() ||
+        QFileInfo::exists(folder + QStringLiteral("/iamglass")))
         Wipe(folder, generation);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::vector<Xapian::WritableDatabase> shards;
-        for (size_t i = 0; i < kShards; ++i) {
-            std::optional<Xapian::WritableDatabase> shard = OpenShard(ShardFolder(folder, i));
-            if (!shard)
-                break;
-            shards.push_back(std::move(*shard));
-        }
-        if (shards.size() == kShards)
+    QDir().mkpath(folder);
+    for (int attempt = 0;; ++attempt) {
+        try {
+            std::vector<std::unique_ptr<TSearchShard>> shards;
+            for (size_t i = 0; i < kShards; ++i)
+                shards.push_back(std::make_unique<TSearchShard>(ShardPath(folder, i), true));
             return shards;
-        for (Xapian::WritableDatabase& db : shards)
-            db.close();
-        shards.clear();
-        if (attempt == 0)
+        } catch (const TSqlError& e) {
+            if (!e.IsDamage() || attempt > 0)
+                throw;
             Wipe(folder, generation);
+        }
     }
-    throw Xapian::DatabaseCreateError("the search index cannot be created");
 }
 
 struct TWork {
     TSearchItem Item;
     std::string Stamp;
-    Xapian::docid DocId = 0; // 0: a new item
+    std::int64_t Row = 0; // 0: a new item
 };
 
 // The shard a new item goes to; an item keeps the shard it was first indexed in.
@@ -149,53 +114,58 @@ size_t ShardOf(const std::string& key) {
     return std::hash<std::string>{}(key) % kShards;
 }
 
-// Writes one shard's share of an update: extracts each page's text, builds its document and adds
-// or replaces it, committing now and then. Runs on a thread of its own.
-void WriteShard(Xapian::WritableDatabase& db, const std::vector<TWork>& work, const std::atomic<bool>& stop,
-                std::atomic<int>& done) {
+// Writes one shard's share of an update: removes what is gone, extracts each page's text and
+// puts the item in, committing now and then. Runs on a thread of its own. A stopped update
+// keeps what it has written.
+void WriteShard(TSearchShard& shard, const std::vector<std::int64_t>& obsolete,
+                const std::vector<TWork>& work, const QString& library, bool wholeTidy,
+                const std::atomic<bool>& stop, std::atomic<int>& done) {
     QElapsedTimer sinceCommit;
     sinceCommit.start();
     int sinceLast = 0;
+    shard.Begin();
+    for (const std::int64_t row : obsolete)
+        shard.Remove(row);
     for (const TWork& w : work) {
         if (stop)
-            return;
-        const QString text = w.Stamp.rfind("-1:", 0) == 0 ? QString() : ExtractPageText(w.Item.PagePath);
-        const Xapian::Document doc = Build(w.Item, text, w.Stamp);
-        if (w.DocId)
-            db.replace_document(w.DocId, doc);
-        else
-            db.add_document(doc);
+            break;
+        const QByteArray text =
+            SearchDocument::HasNoPage(w.Stamp) ? QByteArray() : ExtractPageTextUtf8(w.Item.PagePath, library);
+        if (w.Row)
+            shard.Remove(w.Row);
+        shard.Add(w.Item, w.Stamp, text);
         ++done;
         if (++sinceLast >= kCommitPages && sinceCommit.elapsed() >= kCommitMs) {
-            db.commit();
+            shard.Commit();
+            shard.Begin();
             sinceLast = 0;
             sinceCommit.restart();
         }
     }
-    db.commit();
+    shard.Commit();
+    if (!stop)
+        shard.Tidy(wholeTidy);
 }
 
 // One pass over the library; returns false when it was stopped. Progress is called on this thread.
 bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
-    std::vector<Xapian::WritableDatabase> shards = OpenForUpdate(state.IndexFolder, state.Generation);
+    std::vector<std::unique_ptr<TSearchShard>> shards = OpenForUpdate(state.IndexFolder, state.Generation);
 
     // What the index holds: one stamp per item key.
     struct TIndexed {
         size_t Shard;
-        Xapian::docid DocId;
+        std::int64_t Row;
         std::string Stamp;
     };
     std::unordered_map<std::string, TIndexed> indexed;
-    std::vector<std::vector<Xapian::docid>> obsolete(kShards);
-    for (size_t i = 0; i < kShards; ++i) {
-        Xapian::WritableDatabase& db = shards[i];
-        for (auto it = db.valuestream_begin(kStampSlot); it != db.valuestream_end(kStampSlot); ++it) {
-            std::string key, stamp;
-            if (!SplitStampValue(*it, key, stamp) ||
-                !indexed.emplace(key, TIndexed{i, it.get_docid(), stamp}).second)
-                obsolete[i].push_back(it.get_docid());
-        }
-    }
+    std::vector<std::vector<std::int64_t>> obsolete(kShards);
+    std::vector<size_t> held(kShards); // items in each shard before the update
+    for (size_t i = 0; i < kShards; ++i)
+        for (TSearchShard::TEntry& entry : shards[i]->Entries())
+            if (!indexed.emplace(std::move(entry.Key), TIndexed{i, entry.Row, std::move(entry.Stamp)}).second)
+                obsolete[i].push_back(entry.Row);
+    for (const auto& [key, entry] : indexed)
+        ++held[entry.Shard];
     if (state.Stop)
         return false;
 
@@ -205,40 +175,44 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
     for (TSearchItem& item : ListSearchItems(state.LibraryFolder)) {
         if (state.Stop)
             return false;
-        std::string key = ItemKey(item.Course, item.Section, item.ID);
-        std::string stamp = Stamp(item);
+        std::string key = SearchDocument::ItemKey(item.Course, item.Section, item.ID);
+        std::string stamp = SearchDocument::Stamp(item);
         const auto found = indexed.find(key);
         if (!present.insert(key).second || (found != indexed.end() && found->second.Stamp == stamp))
             continue; // listed twice (the first one counts), or unchanged
         if (found != indexed.end())
-            work[found->second.Shard].push_back({std::move(item), std::move(stamp), found->second.DocId});
+            work[found->second.Shard].push_back({std::move(item), std::move(stamp), found->second.Row});
         else
             work[ShardOf(key)].push_back({std::move(item), std::move(stamp), 0});
     }
     for (const auto& [key, entry] : indexed)
         if (!present.count(key))
-            obsolete[entry.Shard].push_back(entry.DocId);
-    for (size_t i = 0; i < kShards; ++i)
-        for (const Xapian::docid id : obsolete[i])
-            shards[i].delete_document(id);
+            obsolete[entry.Shard].push_back(entry.Row);
 
     int total = 0;
     for (const auto& w : work)
         total += int(w.size());
     progress(0, total);
 
-    // Each shard on its own thread: Xapian writes one database from one thread, and the writing,
-    // not the reading of pages, is most of the work.
+    // Each shard on its own thread: reading the pages and writing the postings both take their
+    // share of the time, and a shard is written from one connection.
     std::atomic<int> done{0};
     std::vector<std::exception_ptr> errors(kShards);
     std::vector<std::thread> writers;
     std::mutex finishedMutex;
     std::condition_variable finishedChanged;
     size_t finished = 0;
-    for (size_t i = 0; i < kShards; ++i)
+    for (size_t i = 0; i < kShards; ++i) {
+        if (work[i].empty() && obsolete[i].empty()) {
+            ++finished;
+            continue;
+        }
         writers.emplace_back([&, i] {
             try {
-                WriteShard(shards[i], work[i], state.Stop, done);
+                // After a first index or a large change the segments are merged into one;
+                // that takes about as long as the writing of a quarter of the pages again.
+                const bool whole = work[i].size() * 4 >= held[i] || work[i].size() >= 5000;
+                WriteShard(*shards[i], obsolete[i], work[i], state.LibraryFolder, whole, state.Stop, done);
             } catch (...) {
                 errors[i] = std::current_exception();
             }
@@ -246,6 +220,7 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
             ++finished;
             finishedChanged.notify_all();
         });
+    }
     int reported = 0;
     {
         std::unique_lock lock(finishedMutex);
@@ -276,79 +251,67 @@ void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& pr
     // A library that is not there (a disc taken out) keeps its index as it is.
     if (!QFileInfo(state.LibraryFolder).isDir())
         return;
+    // One update of an index at a time, from whichever program.
+    QDir().mkpath(QFileInfo(state.IndexFolder).path());
+    QLockFile lock(state.IndexFolder + QStringLiteral(".lock"));
+    if (!lock.tryLock(0)) {
+        qWarning("Search index: another program is updating it");
+        return;
+    }
+    if (state.Damaged.exchange(false))
+        Wipe(state.IndexFolder, state.Generation);
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             RunUpdatePass(state, progress);
             return;
-        } catch (const Xapian::DatabaseLockError& e) {
-            qWarning("Search index: another program is updating it (%s)", e.get_msg().c_str());
-            return;
-        } catch (const Xapian::DatabaseError& e) {
-            qWarning("Search index damaged, built again: %s", e.get_msg().c_str());
+        } catch (const TSqlError& e) {
+            if (e.IsBusy()) {
+                qWarning("Search index: another program is updating it (%s)", e.what());
+                return;
+            }
+            if (!e.IsDamage()) {
+                qWarning("Search index not updated: %s", e.what());
+                return;
+            }
+            qWarning("Search index damaged, built again: %s", e.what());
             Wipe(state.IndexFolder, state.Generation);
-        } catch (const Xapian::Error& e) {
-            qWarning("Search index not updated: %s", e.get_msg().c_str());
-            return;
         }
     }
 }
 
-std::vector<TSearchHit> RunQuery(const Xapian::Database& db, const QString& query, int course, int limit) {
-    const Xapian::Stem stemmer("russian");
-    Xapian::QueryParser parser;
-    parser.set_stemmer(stemmer);
-    parser.set_stemming_strategy(Xapian::QueryParser::STEM_SOME);
-    parser.set_database(db);
-    parser.set_max_expansion(200, Xapian::Query::WILDCARD_LIMIT_MOST_FREQUENT,
-                             Xapian::QueryParser::FLAG_WILDCARD);
-    const std::string folded = FoldSearchText(query).toStdString();
-    const auto parse = [&](Xapian::Query::op op) {
-        parser.set_default_op(op);
-        Xapian::Query parsed;
-        try {
-            parsed = parser.parse_query(folded, Xapian::QueryParser::FLAG_DEFAULT |
-                                                    Xapian::QueryParser::FLAG_WILDCARD);
-        } catch (const Xapian::QueryParserError&) {
-            // Unbalanced quotes or brackets: the words as they are.
-            parsed = parser.parse_query(folded, 0);
-        }
-        if (course >= 0 && !parsed.empty())
-            parsed = Xapian::Query(Xapian::Query::OP_FILTER, parsed, Xapian::Query(CourseTerm(course)));
-        return parsed;
-    };
-
-    Xapian::Enquire enquire(db);
-    Xapian::MSet mset;
+std::vector<TSearchHit> RunQuery(std::vector<std::unique_ptr<TSearchShard>>& shards, const QString& query,
+                                 int course, int limit) {
+    const std::vector<TQueryPart> parts = ParseQuery(query);
+    std::vector<TShardHit> found;
     // Pages with every word first; when no page has them all, pages with some of them.
-    for (const Xapian::Query::op op : {Xapian::Query::OP_AND, Xapian::Query::OP_OR}) {
-        const Xapian::Query parsed = parse(op);
-        if (parsed.empty())
-            return {};
-        enquire.set_query(parsed);
-        mset = enquire.get_mset(0, Xapian::doccount(limit));
-        if (!mset.empty())
+    for (const bool any : {false, true}) {
+        for (const std::unique_ptr<TSearchShard>& shard : shards) {
+            const std::string expression = shard->Expression(parts, any);
+            if (expression.empty())
+                return {};
+            for (TShardHit& hit : shard->Search(expression, course, limit))
+                found.push_back(std::move(hit));
+        }
+        if (!found.empty())
             break;
     }
+    // The shards rank alike (each holds a random half of the library), so their best merge.
+    std::stable_sort(found.begin(), found.end(),
+                     [](const TShardHit& a, const TShardHit& b) { return a.Rank < b.Rank; });
+    if (found.size() > size_t(limit))
+        found.resize(size_t(limit));
 
     std::vector<TSearchHit> hits;
-    hits.reserve(mset.size());
-    for (auto it = mset.begin(); it != mset.end(); ++it) {
-        const TStored stored = Read(it.get_document().get_data());
+    hits.reserve(found.size());
+    for (TShardHit& f : found) {
         TSearchHit hit;
-        hit.Course = stored.Course;
-        hit.CourseName = stored.CourseName;
-        hit.Section = stored.Section;
-        hit.ID = stored.ID;
-        hit.Caption = stored.Caption;
-        hit.Relevance = it.get_weight();
-        // Cut from the folded text, where the hits are the words the index holds, then spelt as
-        // the page spells them ("ё" stays "ё").
-        const QString text =
-            (stored.Text.trimmed().isEmpty() ? StripMarkup(stored.Caption) : stored.Text).simplified();
-        const QString folded = FoldYo(text);
-        const QString snippet = QString::fromStdString(
-            mset.snippet(folded.toStdString(), kSnippetBytes, stemmer, 0, "<b>", "</b>", "…"));
-        hit.Snippet = RestoreYo(snippet, folded, text);
+        hit.Course = f.Course;
+        hit.CourseName = std::move(f.CourseName);
+        hit.Section = f.Section;
+        hit.ID = f.ID;
+        hit.Caption = std::move(f.Caption);
+        hit.Relevance = -f.Rank; // BM25 as the full-text table gives it is lower for better
+        hit.Snippet = std::move(f.Snippet);
         hits.push_back(std::move(hit));
     }
     return hits;
@@ -415,33 +378,28 @@ std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, i
     if (limit <= 0 || query.trimmed().isEmpty())
         return {};
     std::lock_guard lock(m_state->ReaderMutex);
-    std::optional<Xapian::Database>& reader = m_state->Reader;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        try {
-            if (reader && m_state->ReaderGeneration != m_state->Generation)
-                reader.reset(); // the files it reads were replaced
-            if (!reader) {
-                m_state->ReaderGeneration = m_state->Generation;
-                Xapian::Database all;
-                for (size_t i = 0; i < kShards; ++i) {
-                    const QString shard = ShardFolder(m_state->IndexFolder, i);
-                    if (!QFileInfo::exists(shard + QStringLiteral("/iamglass")))
-                        return {}; // not built yet
-                    all.add_database(Xapian::Database(LocalPath(shard), Xapian::DB_BACKEND_GLASS));
+    std::vector<std::unique_ptr<TSearchShard>>& readers = m_state->Readers;
+    if (!readers.empty() && m_state->ReaderGeneration != m_state->Generation)
+        readers.clear(); // the files they read were replaced
+    try {
+        if (readers.empty()) {
+            m_state->ReaderGeneration = m_state->Generation;
+            for (size_t i = 0; i < kShards; ++i) {
+                const QString path = ShardPath(m_state->IndexFolder, i);
+                if (!QFileInfo::exists(path)) {
+                    readers.clear();
+                    return {}; // not built yet
                 }
-                reader.emplace(all);
-            } else {
-                reader->reopen(); // the update's latest commit
+                readers.push_back(std::make_unique<TSearchShard>(path, false));
             }
-            if (reader->get_metadata(kFormatKey) != kFormat)
-                return {};
-            return RunQuery(*reader, query, course, limit);
-        } catch (const Xapian::DatabaseModifiedError&) {
-            continue; // an update committed meanwhile: reopen and ask again
-        } catch (const Xapian::Error& e) {
-            qWarning("Search failed: %s", e.get_msg().c_str());
-            reader.reset();
         }
+        return RunQuery(readers, query, course, limit);
+    } catch (const TSqlError& e) {
+        if (!e.IsNotBuilt())
+            qWarning("Search failed: %s", e.what());
+        if (e.IsDamage())
+            m_state->Damaged = true;
+        readers.clear();
     }
     return {};
 }

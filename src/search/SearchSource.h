@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -35,6 +36,8 @@ QString ExtractPageText(const QString& pagePath);
 // The same with the library folder named: stylesheets and the documents they read must lie
 // inside it.
 QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
+// The same as UTF-8, as the index takes it.
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder);
 
 // The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
 // .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.

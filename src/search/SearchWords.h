@@ -2,21 +2,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 // How the search reads words, for the index, the queries and the highlighting alike: letter case
 // and "ё" do not matter, word forms are compared by their Russian stem.
 
-// The text with "ё" read as "е" (either case); the letters keep their case. Snippets are cut from
-// it, so that the highlighted words are the ones the index holds.
+// The text with "ё" read as "е" (either case); the letters keep their case.
 QString FoldYo(const QString& text);
-
-// A snippet cut from FoldYo(original) (HTML-escaped, with <b>…</b> around the hits and "…" between
-// pieces) spelt again as the page spells it: every "е" that is "ё" in `original` becomes "ё" again.
-// Pieces that cannot be found in the text stay as they are.
-QString RestoreYo(const QString& snippet, const QString& folded, const QString& original);
 
 // The text in lower case with "ё" read as "е": what the index and the queries hold.
 QString FoldSearchText(const QString& text);
+
+// The Russian stem of a folded word (Snowball's stemmer): the beginning of the word that all its
+// forms share. Thread-safe.
+std::string RussianStem(const std::string& foldedWord);
 
 // The distinct words of `text` that `query` matches, in the order they first occur, written as in
 // `text`. A plain query word matches every form with the same stem; a word inside quotes matches

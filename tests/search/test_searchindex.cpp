@@ -2,18 +2,17 @@
 // phrases, prefixes, ranking, the course filter, snippets, incremental updates, damaged and
 // old indexes, a read-only library, and updates on the worker thread.
 
-// Xapian before Qt: Qt's keyword macros (emit, slots) would break Xapian's headers.
-#include <xapian.h>
-
 #include "search/SearchIndex.h"
 #include "tests/search/SearchLibraryFixture.h"
 
 #include <QDirIterator>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <sqlite3.h>
 
 namespace {
 
@@ -141,6 +140,9 @@ private slots:
         QTest::newRow("excluded word")
             << "теорема -пифагора" << -1 << QStringList{"1/5/3", "2/12/11"} << false;
         QTest::newRow("script text is not searched") << "скрипт" << -1 << QStringList{} << true;
+        QTest::newRow("search syntax is only text")
+            << "body:гаусса NEAR(" << -1 << QStringList{"2/12/11"} << true;
+        QTest::newRow("stray brackets and stars") << "(гаусс*))" << -1 << QStringList{"2/12/11"} << true;
         QTest::newRow("unbalanced quote") << "\"теорема виета" << -1 << QStringList{"1/5/3"} << true;
         QTest::newRow("nothing") << "гиппопотам" << -1 << QStringList{} << true;
         QTest::newRow("empty") << "   " << -1 << QStringList{} << true;
@@ -299,13 +301,10 @@ private slots:
     void damagedIndex_data() {
         QTest::addColumn<QString>("file");  // in the index folder
         QTest::addColumn<int>("keepBytes"); // the file is cut to this size, then garbage is added
-        QTest::newRow("version file garbage") << "0/iamglass" << 0;
-        QTest::newRow("version file cut") << "1/iamglass" << 10;
-        QTest::newRow("postings garbage") << "0/postlist.glass" << 0;
-        QTest::newRow("postings cut") << "1/postlist.glass" << 100;
-        QTest::newRow("document data garbage") << "0/docdata.glass" << 0;
-        QTest::newRow("term lists garbage") << "1/termlist.glass" << 0;
-        QTest::newRow("positions garbage") << "0/position.glass" << 0;
+        QTest::newRow("header garbage") << "0.db" << 0;
+        QTest::newRow("header cut") << "1.db" << 10;
+        QTest::newRow("table of tables damaged") << "0.db" << 100;
+        QTest::newRow("tables cut off") << "1.db" << 4096;
     }
     void damagedIndex() {
         QFETCH(QString, file);
@@ -332,49 +331,109 @@ private slots:
         QCOMPARE(found, (QStringList{"1/5/2", "1/5/3"}));
     }
 
-    void oldFormatIndexRebuilt_data() {
-        QTest::addColumn<QString>("database"); // where the old index lies in the index folder
-        QTest::addColumn<QString>("format");
-        QTest::newRow("one database in the folder") << ""
-                                                    << "1";
-        QTest::newRow("older format in a shard") << "0"
-                                                 << "1";
-        QTest::newRow("no format in a shard") << "1"
-                                              << "";
-        QTest::newRow("future format") << "0"
-                                       << "99";
-    }
-    void oldFormatIndexRebuilt() {
-        QFETCH(QString, database);
-        QFETCH(QString, format);
+    // A search that comes upon damage the update did not see has the next update build anew.
+    void damageFoundBySearch() {
         QTemporaryDir dir;
         TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
         WriteCorpus(lib);
         const QString indexFolder = dir.filePath(QStringLiteral("index"));
-        if (!database.isEmpty())
+        TSearchIndex index(lib.Folder(), indexFolder);
+        index.UpdateNow();
+        QVERIFY(!index.Search(QStringLiteral("гаусса")).empty());
+        for (const QString& shard : {QStringLiteral("0.db"), QStringLiteral("1.db")}) {
+            QFile file(indexFolder + u'/' + shard);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.resize(0));
+            file.write(QByteArray(8192, '\x5a'));
+        }
+        QVERIFY(index.Search(QStringLiteral("гаусса")).empty());
+        index.UpdateNow();
+        QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
+    }
+
+    // Indexes of other layouts and formats in the index folder are replaced as a whole.
+    void oldFormatIndexRebuilt_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("first versions: one database in the folder") << "folder";
+        QTest::newRow("first versions: shard folders") << "shard folders";
+        QTest::newRow("older format in a shard") << "version 2";
+        QTest::newRow("future format") << "version 99";
+        QTest::newRow("another program's database") << "foreign";
+    }
+    void oldFormatIndexRebuilt() {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
+        WriteCorpus(lib);
+        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        const auto touch = [](const QString& path) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write("old index") > 0;
+        };
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(touch(indexFolder + QStringLiteral("/iamglass")));
+        } else if (kind == QLatin1String("shard folders")) {
+            QVERIFY(touch(indexFolder + QStringLiteral("/0/iamglass")));
+            QVERIFY(touch(indexFolder + QStringLiteral("/1/iamglass")));
+        } else {
             TSearchIndex(lib.Folder(), indexFolder).UpdateNow();
-        {
-            // An index of another format, holding a document the current one would not have.
-            Xapian::WritableDatabase old((indexFolder + u'/' + database).toStdString(),
-                                         Xapian::DB_CREATE_OR_OPEN);
-            Xapian::Document doc;
-            doc.add_term("Zгаусс");
-            doc.add_term("XC2");
-            doc.set_data("stale");
-            old.add_document(doc);
-            old.set_metadata("courseplayer-search-format", format.toStdString());
-            old.commit();
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(indexFolder + QStringLiteral("/0.db")).constData(), &db),
+                     SQLITE_OK);
+            // A stale item the current index would not have, then the mark of the format.
+            QCOMPARE(sqlite3_exec(db,
+                                  "INSERT INTO items(key, stamp, course, course_name, section, item, caption)"
+                                  " VALUES('9/5/1', 'x', 9, 'Старый', 5, 1, 'гаусс')",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            const QByteArray mark = kind == QLatin1String("foreign") ? "PRAGMA application_id=0"
+                                    : kind.endsWith(u'2')            ? "PRAGMA user_version=2"
+                                                                     : "PRAGMA user_version=99";
+            QCOMPARE(sqlite3_exec(db, mark.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
         }
         TSearchIndex index(lib.Folder(), indexFolder);
         QSignalSpy progress(&index, &TSearchIndex::Progress);
         index.UpdateNow();
         QCOMPARE(LastTotal(progress), 9); // every item of the corpus indexed again
         QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
-        int documents = 0;
-        for (const QString& shard : {QStringLiteral("0"), QStringLiteral("1")})
-            documents += int(Xapian::Database((indexFolder + u'/' + shard).toStdString()).get_doccount());
-        QCOMPARE(documents, 9);
+        int items = 0;
+        for (const QString& shard : {QStringLiteral("0.db"), QStringLiteral("1.db")}) {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(indexFolder + u'/' + shard).constData(), &db,
+                                     SQLITE_OPEN_READONLY, nullptr),
+                     SQLITE_OK);
+            sqlite3_stmt* count = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(db, "SELECT count(*) FROM items", -1, &count, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_step(count), SQLITE_ROW);
+            items += sqlite3_column_int(count, 0);
+            sqlite3_finalize(count);
+            sqlite3_close(db);
+        }
+        QCOMPARE(items, 9);
         QVERIFY(!QFileInfo::exists(indexFolder + QStringLiteral("/iamglass")));
+        QVERIFY(!QFileInfo::exists(indexFolder + QStringLiteral("/0/iamglass")));
+    }
+
+    // One update of an index at a time: another program's update leaves it alone.
+    void lockedIndexIsLeftAlone() {
+        QTemporaryDir dir;
+        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
+        WriteCorpus(lib);
+        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TSearchIndex index(lib.Folder(), indexFolder);
+        {
+            QLockFile other(indexFolder + QStringLiteral(".lock"));
+            QVERIFY(other.tryLock(0));
+            QSignalSpy updated(&index, &TSearchIndex::Updated);
+            index.UpdateNow();
+            QCOMPARE(updated.size(), 1);
+            QVERIFY(index.Search(QStringLiteral("гаусса")).empty());
+            QVERIFY(!QFileInfo::exists(indexFolder + QStringLiteral("/0.db")));
+        }
+        index.UpdateNow();
+        QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
     }
 
     void readOnlyLibrary() {

@@ -1,6 +1,8 @@
 // How the search reads words: folding of case and "ё", and the words of a shown page that a
 // query matches (what the page highlights).
 
+#include "search/SearchQuery.h"
+#include "search/SearchTokenizer.h"
 #include "search/SearchWords.h"
 
 #include <QTest>
@@ -82,38 +84,70 @@ private slots:
         QCOMPARE(MatchQueryWords(query, text), expected);
     }
 
-    // Snippets are cut from the folded text and spelt again as the page spells it.
-    void restoreYo_data() {
-        QTest::addColumn<QString>("original");
-        QTest::addColumn<QString>("snippet");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("hit") << "Формулы сокращённого умножения"
-                             << "Формулы <b>сокращенного</b> умножения"
-                             << "Формулы <b>сокращённого</b> умножения";
-        QTest::newRow("capital, outside the hit") << "Ёлка и её игрушки"
-                                                  << "Елка и ее <b>игрушки</b>"
-                                                  << "Ёлка и её <b>игрушки</b>";
-        QTest::newRow("plain е stays") << "Все ещё здесь"
-                                       << "Все еще <b>здесь</b>"
-                                       << "Все ещё <b>здесь</b>";
-        QTest::newRow("pieces in order") << "ёж тут. ель там. ёж снова"
-                                         << "…ель там. <b>еж</b> снова"
-                                         << "…ель там. <b>ёж</b> снова";
-        QTest::newRow("entities kept") << "x < ёж & y"
-                                       << "x &lt; <b>еж</b> &amp; y"
-                                       << "x &lt; <b>ёж</b> &amp; y";
-        QTest::newRow("piece not in the text") << "ёж"
-                                               << "<b>ель</b>"
-                                               << "<b>ель</b>";
-        QTest::newRow("no ё at all") << "просто текст"
-                                     << "просто <b>текст</b>"
-                                     << "просто <b>текст</b>";
+    // How a query reads: the parts the index and the page highlighting both take.
+    void parseQuery_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("expected"); // kind:words
+        QTest::newRow("words, folded")
+            << "Теорема ПИФАГОРА ёлка" << QStringList{"w:теорема", "w:пифагора", "w:елка"};
+        QTest::newRow("phrase") << "\"теорема Виета\" корни" << QStringList{"p:теорема виета", "w:корни"};
+        QTest::newRow("one word in quotes is a word") << "\"ёж\"" << QStringList{"w:еж"};
+        QTest::newRow("empty phrase") << "\"\" \" \" икс" << QStringList{"w:икс"};
+        QTest::newRow("quote left open: plain words")
+            << "корни \"теорема виета" << QStringList{"w:корни", "w:теорема", "w:виета"};
+        QTest::newRow("prefix") << "теорем* пиф" << QStringList{"x:теорем", "w:пиф"};
+        QTest::newRow("excluded") << "теорема -пифагора" << QStringList{"w:теорема", "-:пифагора"};
+        QTest::newRow("excluded after a quote") << "\"а б\"-в" << QStringList{"p:а б", "-:в"};
+        QTest::newRow("hyphen inside a word") << "красно-синий" << QStringList{"w:красно", "w:синий"};
+        QTest::newRow("punctuation only") << "?!* - \"" << QStringList{};
+        QTest::newRow("search syntax is text")
+            << "a OR b NEAR(c) col:d" << QStringList{"w:a", "w:or", "w:b", "w:near", "w:c", "w:col", "w:d"};
     }
-    void restoreYo() {
-        QFETCH(QString, original);
-        QFETCH(QString, snippet);
-        QFETCH(QString, expected);
-        QCOMPARE(RestoreYo(snippet, FoldYo(original), original), expected);
+    void parseQuery() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, expected);
+        QStringList parts;
+        for (const TQueryPart& part : ParseQuery(query)) {
+            const char* kinds[] = {"w", "p", "x", "-"};
+            parts << QStringLiteral("%1:%2").arg(QLatin1String(kinds[part.Kind]), part.Words.join(u' '));
+        }
+        QCOMPARE(parts, expected);
+    }
+
+    // How the index cuts a page into words: folded words and the bytes of the text they take.
+    void tokenize_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("expected"); // "word@begin-end"
+        QTest::newRow("case and ё") << QByteArray("Ёлка ЁЖ пришёл")
+                                    << QStringList{"елка@0-8", "еж@9-13", "пришел@14-26"};
+        QTest::newRow("latin, digits, underscore")
+            << QByteArray("Ohm's law_2, x=5")
+            << QStringList{"ohm@0-3", "s@4-5", "law_2@6-11", "x@13-14", "5@15-16"};
+        QTest::newRow("letters of other scripts")
+            << QByteArray("Ärger ΣΟΦΙΑ Ѓ") << QStringList{"ärger@0-6", "σοφια@7-17", "ѓ@18-20"};
+        QTest::newRow("soft hyphen inside a word joins it")
+            << QByteArray("урав\xC2\xADнение \xC2\xAD") << QStringList{"уравнение@0-20"};
+        QTest::newRow("stress mark stays in the word")
+            << QByteArray("уравне\xCC\x81ние") << QStringList{"уравне\xCC\x81ние@0-20"};
+        QTest::newRow("punctuation and symbols")
+            << QByteArray("«Да» — нет! №5 €") << QStringList{"да@2-6", "нет@13-19", "5@24-25"};
+        QTest::newRow("invalid bytes separate words")
+            << QByteArray("аб\xFF\xC3где\xE0\x80") << QStringList{"аб@0-4", "где@6-12"};
+        QTest::newRow("overlong word skipped") << QByteArray(300, 'a') + " ok" << QStringList{"ok@301-303"};
+        QTest::newRow("empty") << QByteArray() << QStringList{};
+    }
+    void tokenize() {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, expected);
+        QStringList words;
+        SearchTokenizer::Tokenize(
+            text.constData(), int(text.size()), &words,
+            [](void* context, const char* word, int size, int begin, int end) {
+                *static_cast<QStringList*>(context)
+                    << QStringLiteral("%1@%2-%3").arg(QString::fromUtf8(word, size)).arg(begin).arg(end);
+                return 0;
+            });
+        QCOMPARE(words, expected);
     }
 };
 
