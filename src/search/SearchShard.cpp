@@ -301,7 +301,8 @@ std::string TSearchShard::Expression(const std::vector<TQueryPart>& query, bool 
     std::string expression = "(" + Joined(wanted, any ? " OR " : " AND ") + ")";
     if (!excluded.empty())
         expression += " NOT (" + Joined(excluded, " OR ") + ")";
-    return expression;
+    // The words of the items only: the course column holds the marks of the course filter.
+    return "{caption body} : (" + expression + ")";
 }
 
 namespace {

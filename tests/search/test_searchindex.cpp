@@ -143,6 +143,7 @@ private slots:
         QTest::newRow("search syntax is only text")
             << "body:гаусса NEAR(" << -1 << QStringList{"2/12/11"} << true;
         QTest::newRow("stray brackets and stars") << "(гаусс*))" << -1 << QStringList{"2/12/11"} << true;
+        QTest::newRow("the course filter's marks are not words") << "c1 c2" << -1 << QStringList{} << true;
         QTest::newRow("unbalanced quote") << "\"теорема виета" << -1 << QStringList{"1/5/3"} << true;
         QTest::newRow("nothing") << "гиппопотам" << -1 << QStringList{} << true;
         QTest::newRow("empty") << "   " << -1 << QStringList{} << true;
