@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -114,26 +115,74 @@ size_t ShardOf(const std::string& key) {
     return std::hash<std::string>{}(key) % kShards;
 }
 
-// Writes one shard's share of an update: removes what is gone, extracts each page's text and
-// puts the item in, committing now and then. Runs on a thread of its own. A stopped update
-// keeps what it has written.
-void WriteShard(TSearchShard& shard, const std::vector<std::int64_t>& obsolete,
-                const std::vector<TWork>& work, const QString& library, bool wholeTidy,
+// A shard's share of an update, handed from the walk of the library to the shard's writer as the
+// walk finds it, so that pages are read and written while the walk goes on.
+class TShardWork final {
+public:
+    void Put(TWork work) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_work.push_back(std::move(work));
+        }
+        m_changed.notify_one();
+    }
+    // The walk is over: what else the shard must drop.
+    void Close(std::vector<std::int64_t> obsolete) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_obsolete = std::move(obsolete);
+            m_closed = true;
+        }
+        m_changed.notify_one();
+    }
+    // The next item, waiting for the walk; false once the walk is over and every item is taken.
+    bool Take(TWork& work) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_closed || !m_work.empty(); });
+        if (m_work.empty())
+            return false;
+        work = std::move(m_work.front());
+        m_work.pop_front();
+        return true;
+    }
+    std::vector<std::int64_t> Obsolete() {
+        std::lock_guard lock(m_mutex);
+        return m_obsolete;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<TWork> m_work;
+    std::vector<std::int64_t> m_obsolete;
+    bool m_closed = false;
+};
+
+// Writes one shard's share of an update: extracts each page's text and puts the item in,
+// committing now and then, then removes what is gone and merges the segments. Runs on a thread
+// of its own. A stopped update keeps what it has written.
+void WriteShard(TSearchShard& shard, TShardWork& work, size_t held, const QString& library,
                 const std::atomic<bool>& stop, std::atomic<int>& done) {
     QElapsedTimer sinceCommit;
-    sinceCommit.start();
+    bool begun = false;
+    const auto begin = [&] {
+        if (!begun) {
+            shard.Begin();
+            sinceCommit.start();
+            begun = true;
+        }
+    };
+    size_t written = 0;
     int sinceLast = 0;
-    shard.Begin();
-    for (const std::int64_t row : obsolete)
-        shard.Remove(row);
-    for (const TWork& w : work) {
-        if (stop)
-            break;
+    TWork w;
+    while (!stop && work.Take(w)) {
+        begin();
         const QByteArray text =
             SearchDocument::HasNoPage(w.Stamp) ? QByteArray() : ExtractPageTextUtf8(w.Item.PagePath, library);
         if (w.Row)
             shard.Remove(w.Row);
         shard.Add(w.Item, w.Stamp, text);
+        ++written;
         ++done;
         if (++sinceLast >= kCommitPages && sinceCommit.elapsed() >= kCommitMs) {
             shard.Commit();
@@ -142,9 +191,19 @@ void WriteShard(TSearchShard& shard, const std::vector<std::int64_t>& obsolete,
             sinceCommit.restart();
         }
     }
+    if (!stop) {
+        for (const std::int64_t row : work.Obsolete()) {
+            begin();
+            shard.Remove(row);
+        }
+    }
+    if (!begun)
+        return; // nothing changed
     shard.Commit();
+    // After a first index or a large change the segments are merged into one; that takes about
+    // as long as the writing of a quarter of the pages again.
     if (!stop)
-        shard.Tidy(wholeTidy);
+        shard.Tidy(written * 4 >= held || written >= 5000);
 }
 
 // One pass over the library; returns false when it was stopped. Progress is called on this thread.
@@ -169,50 +228,19 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
     if (state.Stop)
         return false;
 
-    // What the library holds now.
-    std::vector<std::vector<TWork>> work(kShards);
-    std::unordered_set<std::string> present;
-    for (TSearchItem& item : ListSearchItems(state.LibraryFolder)) {
-        if (state.Stop)
-            return false;
-        std::string key = SearchDocument::ItemKey(item.Course, item.Section, item.ID);
-        std::string stamp = SearchDocument::Stamp(item);
-        const auto found = indexed.find(key);
-        if (!present.insert(key).second || (found != indexed.end() && found->second.Stamp == stamp))
-            continue; // listed twice (the first one counts), or unchanged
-        if (found != indexed.end())
-            work[found->second.Shard].push_back({std::move(item), std::move(stamp), found->second.Row});
-        else
-            work[ShardOf(key)].push_back({std::move(item), std::move(stamp), 0});
-    }
-    for (const auto& [key, entry] : indexed)
-        if (!present.count(key))
-            obsolete[entry.Shard].push_back(entry.Row);
-
-    int total = 0;
-    for (const auto& w : work)
-        total += int(w.size());
-    progress(0, total);
-
     // Each shard on its own thread: reading the pages and writing the postings both take their
     // share of the time, and a shard is written from one connection.
+    std::vector<TShardWork> work(kShards);
     std::atomic<int> done{0};
     std::vector<std::exception_ptr> errors(kShards);
     std::vector<std::thread> writers;
     std::mutex finishedMutex;
     std::condition_variable finishedChanged;
     size_t finished = 0;
-    for (size_t i = 0; i < kShards; ++i) {
-        if (work[i].empty() && obsolete[i].empty()) {
-            ++finished;
-            continue;
-        }
+    for (size_t i = 0; i < kShards; ++i)
         writers.emplace_back([&, i] {
             try {
-                // After a first index or a large change the segments are merged into one;
-                // that takes about as long as the writing of a quarter of the pages again.
-                const bool whole = work[i].size() * 4 >= held[i] || work[i].size() >= 5000;
-                WriteShard(*shards[i], obsolete[i], work[i], state.LibraryFolder, whole, state.Stop, done);
+                WriteShard(*shards[i], work[i], held[i], state.LibraryFolder, state.Stop, done);
             } catch (...) {
                 errors[i] = std::current_exception();
             }
@@ -220,8 +248,40 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
             ++finished;
             finishedChanged.notify_all();
         });
+
+    // What the library holds now, handed to the writers course by course.
+    int total = 0;
+    std::unordered_set<std::string> present;
+    std::exception_ptr walkError; // the writers are waiting: they are released first
+    try {
+        ListSearchItems(state.LibraryFolder, [&](std::vector<TSearchItem>&& items) {
+            for (TSearchItem& item : items) {
+                std::string key = SearchDocument::ItemKey(item.Course, item.Section, item.ID);
+                std::string stamp = SearchDocument::Stamp(item);
+                const auto found = indexed.find(key);
+                if (!present.insert(key).second || (found != indexed.end() && found->second.Stamp == stamp))
+                    continue; // listed twice (the first one counts), or unchanged
+                ++total;
+                if (found != indexed.end())
+                    work[found->second.Shard].Put({std::move(item), std::move(stamp), found->second.Row});
+                else
+                    work[ShardOf(key)].Put({std::move(item), std::move(stamp), 0});
+            }
+            return !state.Stop;
+        });
+    } catch (...) {
+        walkError = std::current_exception();
     }
-    int reported = 0;
+    // Only a whole walk tells which items are gone.
+    if (!state.Stop && !walkError)
+        for (const auto& [key, entry] : indexed)
+            if (!present.count(key))
+                obsolete[entry.Shard].push_back(entry.Row);
+    for (size_t i = 0; i < kShards; ++i)
+        work[i].Close(std::move(obsolete[i]));
+    progress(done, total);
+
+    int reported = done;
     {
         std::unique_lock lock(finishedMutex);
         while (finished < kShards) {
@@ -237,6 +297,8 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
     }
     for (std::thread& t : writers)
         t.join();
+    if (walkError)
+        std::rethrow_exception(walkError);
     for (const std::exception_ptr& e : errors)
         if (e)
             std::rethrow_exception(e);

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <functional>
+#include <iterator>
 #include <unordered_set>
 
 #include <dirent.h>
@@ -150,12 +152,25 @@ QString AbsoluteFolder(const QString& libraryFolder) {
 
 std::vector<TSearchItem> ListSearchItems(const QString& libraryFolder) {
     std::vector<TSearchItem> items;
+    ListSearchItems(libraryFolder, [&items](std::vector<TSearchItem>&& courseItems) {
+        items.insert(items.end(), std::make_move_iterator(courseItems.begin()),
+                     std::make_move_iterator(courseItems.end()));
+        return true;
+    });
+    return items;
+}
+
+void ListSearchItems(const QString& libraryFolder,
+                     const std::function<bool(std::vector<TSearchItem>&&)>& courseItems) {
     const QString folder = AbsoluteFolder(libraryFolder);
     if (folder.isEmpty())
-        return items;
-    for (const TCourseRef& course : LibraryCourses(folder))
+        return;
+    for (const TCourseRef& course : LibraryCourses(folder)) {
+        std::vector<TSearchItem> items;
         AddCourseItems(folder, course, items);
-    return items;
+        if (!courseItems(std::move(items)))
+            return;
+    }
 }
 
 std::vector<TSearchItem> ListCourseItems(const QString& libraryFolder, int course) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // What the search reads: the items of the library's courses and the visible text of their pages.
@@ -21,6 +22,10 @@ struct TSearchItem {    // one item of one section of one course of the library
 // What cannot be read is skipped. Uses FindDiscFile for every name (case-insensitive discs).
 // A course number listed by several descriptors is walked once, under its first name.
 std::vector<TSearchItem> ListSearchItems(const QString& libraryFolder);
+// The same, handed over course by course as each is read (the index starts on a course's pages
+// while the next is read); the walk stops when courseItems returns false.
+void ListSearchItems(const QString& libraryFolder,
+                     const std::function<bool(std::vector<TSearchItem>&&)>& courseItems);
 
 // The items of one course only (the viewer's "Поиск по курсу"). A course folder without a
 // descriptor is still walked, with an empty CourseName.
