@@ -32,7 +32,7 @@ const char* const kSchema =
     "CREATE VIRTUAL TABLE pages USING fts5(caption, body, course, tokenize='courseplayer');"
     "CREATE VIRTUAL TABLE words USING fts5vocab(pages, 'row');";
 
-// Every form that FTS5 reads as one string, whatever it holds.
+// Text that FTS5 reads as one string whatever it holds: its syntax never comes from a query.
 std::string Quoted(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
@@ -43,7 +43,8 @@ std::string Quoted(const std::string& text) {
     return out + '"';
 }
 
-// The word that marks the pages of one course, so that a search in one course is a search.
+// The word that marks the pages of one course in their own column: a search in one course is then
+// one full-text query, ranked and cut by the table like any other.
 std::string CourseToken(int course) {
     return "c" + std::to_string(course);
 }
@@ -265,8 +266,12 @@ std::vector<std::string> TSearchShard::Forms(const std::string& word) {
     s.Bind(1, stem).Bind(2, stem + "\xF4\x8F\xBF\xBF").Bind(3, kMaxCandidates);
     while (s.Step()) {
         std::string candidate = s.Text(0);
-        if (forms.size() < size_t(kMaxForms) && candidate != word && RussianStem(candidate) == stem)
+        if (candidate != word && RussianStem(candidate) == stem)
             forms.push_back(std::move(candidate));
+        if (forms.size() >= size_t(kMaxForms)) {
+            s.Reset();
+            break;
+        }
     }
     return forms;
 }

@@ -188,6 +188,12 @@ private slots:
                                       << "x &lt; y &amp; y";
         QTest::newRow("ё page marked for е query, spelt as the page") << "елка"
                                                                       << "Новогодняя <b>ёлка</b>";
+        QTest::newRow("phrase marked") << "\"теорема виета\""
+                                       << "<b>Теорема Виета</b>";
+        QTest::newRow("prefix marked") << "гипотен*"
+                                       << "<b>гипотенузы</b>";
+        QTest::newRow("hit where the page begins") << "если"
+                                                   << "<b>Если</b> x &lt; y &amp; y &lt; z";
         QTest::newRow("caption when no page") << "страницы"
                                               << "<b>страницы</b>";
     }
@@ -296,6 +302,36 @@ private slots:
         found = Keys(index.Search(query));
         found.sort();
         QCOMPARE(found, after);
+    }
+
+    // Small updates merge a bounded share of the index each time; many of them in a row leave
+    // every page findable as it is now, and none as it was.
+    void manySmallUpdates() {
+        QTemporaryDir dir;
+        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
+        lib.AddCourse(3, QStringLiteral("Большой курс"));
+        QList<TFixtureItem> items;
+        for (int i = 1; i <= 40; ++i)
+            items.append(
+                {i, QStringLiteral("Материал %1").arg(i), QStringLiteral("Страница слово%1.").arg(i)});
+        lib.SetSection(3, 5, items);
+        TSearchIndex index(lib.Folder(), dir.filePath(QStringLiteral("index")));
+        index.UpdateNow();
+        for (int round = 1; round <= 12; ++round) {
+            items[round].PageBody = QStringLiteral("Страница новое%1.").arg(round);
+            lib.WritePage(3, 5, items[round]);
+            QSignalSpy progress(&index, &TSearchIndex::Progress);
+            index.UpdateNow();
+            QCOMPARE(LastTotal(progress), 1);
+        }
+        for (int i = 1; i <= 40; ++i) {
+            const bool changed = i >= 2 && i <= 13;
+            const QString now =
+                changed ? QStringLiteral("новое%1").arg(i - 1) : QStringLiteral("слово%1").arg(i);
+            QCOMPARE(Keys(index.Search(now)), QStringList{QStringLiteral("3/5/%1").arg(i)});
+            if (changed)
+                QVERIFY(index.Search(QStringLiteral("слово%1").arg(i)).empty());
+        }
     }
 
     // A damaged index is replaced silently by a new one on the next update.
