@@ -39,6 +39,24 @@ void WriteCorpus(TSearchLibraryFixture& lib) {
          {12, QStringLiteral("Без страницы"), QString()}});
 }
 
+// A copy of the corpus of its own, with the folder for its index.
+struct TCorpusCopy {
+    QTemporaryDir Dir;
+    TSearchLibraryFixture Lib{Dir.filePath(QStringLiteral("library"))};
+    QString IndexFolder = Dir.filePath(QStringLiteral("index"));
+    TCorpusCopy() { WriteCorpus(Lib); }
+};
+
+// Course 3, section 5: `count` items, the page of item i reading `page` with i for %1.
+QList<TFixtureItem> WriteLargeCourse(TSearchLibraryFixture& lib, int count, const QString& page) {
+    lib.AddCourse(3, QStringLiteral("Большой курс"));
+    QList<TFixtureItem> items;
+    for (int i = 1; i <= count; ++i)
+        items.append({i, QStringLiteral("Материал %1").arg(i), page.arg(i)});
+    lib.SetSection(3, 5, items);
+    return items;
+}
+
 QString Key(const TSearchHit& hit) {
     return QStringLiteral("%1/%2/%3").arg(hit.Course).arg(hit.Section).arg(hit.ID);
 }
@@ -309,12 +327,7 @@ private slots:
     void manySmallUpdates() {
         QTemporaryDir dir;
         TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        lib.AddCourse(3, QStringLiteral("Большой курс"));
-        QList<TFixtureItem> items;
-        for (int i = 1; i <= 40; ++i)
-            items.append(
-                {i, QStringLiteral("Материал %1").arg(i), QStringLiteral("Страница слово%1.").arg(i)});
-        lib.SetSection(3, 5, items);
+        QList<TFixtureItem> items = WriteLargeCourse(lib, 40, QStringLiteral("Страница слово%1."));
         TSearchIndex index(lib.Folder(), dir.filePath(QStringLiteral("index")));
         index.UpdateNow();
         for (int round = 1; round <= 12; ++round) {
@@ -346,10 +359,9 @@ private slots:
     void damagedIndex() {
         QFETCH(QString, file);
         QFETCH(int, keepBytes);
-        QTemporaryDir dir;
-        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        WriteCorpus(lib);
-        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TCorpusCopy copy;
+        TSearchLibraryFixture& lib = copy.Lib;
+        const QString& indexFolder = copy.IndexFolder;
         TSearchIndex(lib.Folder(), indexFolder).UpdateNow();
 
         QFile damaged(indexFolder + u'/' + file);
@@ -370,10 +382,9 @@ private slots:
 
     // A search that comes upon damage the update did not see has the next update build anew.
     void damageFoundBySearch() {
-        QTemporaryDir dir;
-        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        WriteCorpus(lib);
-        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TCorpusCopy copy;
+        TSearchLibraryFixture& lib = copy.Lib;
+        const QString& indexFolder = copy.IndexFolder;
         TSearchIndex index(lib.Folder(), indexFolder);
         index.UpdateNow();
         QVERIFY(!index.Search(QStringLiteral("гаусса")).empty());
@@ -399,10 +410,9 @@ private slots:
     }
     void oldFormatIndexRebuilt() {
         QFETCH(QString, kind);
-        QTemporaryDir dir;
-        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        WriteCorpus(lib);
-        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TCorpusCopy copy;
+        TSearchLibraryFixture& lib = copy.Lib;
+        const QString& indexFolder = copy.IndexFolder;
         const auto touch = [](const QString& path) {
             QDir().mkpath(QFileInfo(path).path());
             QFile file(path);
@@ -455,10 +465,9 @@ private slots:
 
     // One update of an index at a time: another program's update leaves it alone.
     void lockedIndexIsLeftAlone() {
-        QTemporaryDir dir;
-        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        WriteCorpus(lib);
-        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TCorpusCopy copy;
+        TSearchLibraryFixture& lib = copy.Lib;
+        const QString& indexFolder = copy.IndexFolder;
         TSearchIndex index(lib.Folder(), indexFolder);
         {
             QLockFile other(indexFolder + QStringLiteral(".lock"));
@@ -512,12 +521,11 @@ private slots:
     }
 
     void missingLibraryKeepsItsIndex() {
-        QTemporaryDir dir;
-        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        WriteCorpus(lib);
-        const QString indexFolder = dir.filePath(QStringLiteral("index"));
+        TCorpusCopy copy;
+        TSearchLibraryFixture& lib = copy.Lib;
+        const QString& indexFolder = copy.IndexFolder;
         TSearchIndex(lib.Folder(), indexFolder).UpdateNow();
-        QVERIFY(QDir().rename(lib.Folder(), dir.filePath(QStringLiteral("away")))); // the disc taken out
+        QVERIFY(QDir().rename(lib.Folder(), copy.Dir.filePath(QStringLiteral("away")))); // the disc taken out
         TSearchIndex index(lib.Folder(), indexFolder);
         index.UpdateNow();
         QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
@@ -546,12 +554,7 @@ private slots:
     void destroyedDuringUpdate() {
         QTemporaryDir dir;
         TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
-        lib.AddCourse(3, QStringLiteral("Большой курс"));
-        QList<TFixtureItem> items;
-        for (int i = 1; i <= 1500; ++i)
-            items.append({i, QStringLiteral("Материал %1").arg(i),
-                          QStringLiteral("Текст страницы номер %1 о теореме и уравнениях.").arg(i)});
-        lib.SetSection(3, 5, items);
+        WriteLargeCourse(lib, 1500, QStringLiteral("Текст страницы номер %1 о теореме и уравнениях."));
         const QString indexFolder = dir.filePath(QStringLiteral("index"));
         for (int round = 0; round < 3; ++round) {
             auto index = std::make_unique<TSearchIndex>(lib.Folder(), indexFolder);
