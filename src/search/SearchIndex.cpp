@@ -317,7 +317,10 @@ void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& pr
     QDir().mkpath(QFileInfo(state.IndexFolder).path());
     QLockFile lock(state.IndexFolder + QStringLiteral(".lock"));
     if (!lock.tryLock(0)) {
-        qWarning("Search index: another program is updating it");
+        if (lock.error() == QLockFile::LockFailedError)
+            qWarning("Search index: another program is updating it");
+        else
+            qWarning("Search index: cannot write in %s", qPrintable(QFileInfo(state.IndexFolder).path()));
         return;
     }
     if (state.Damaged.exchange(false))
