@@ -152,6 +152,12 @@ private slots:
         QTest::newRow("course filter") << "теорема" << 2 << QStringList{"2/12/11"} << true;
         QTest::newRow("course filter, other course")
             << "теорема" << 1 << QStringList{"1/5/1", "1/5/3", "1/2010/7"} << false;
+        QTest::newRow("course filter, either word")
+            << "гаусса ома" << 2 << QStringList{"2/12/10", "2/12/11"} << false;
+        QTest::newRow("course filter, prefix") << "теорем*" << 2 << QStringList{"2/12/11"} << true;
+        QTest::newRow("course filter, phrase") << "\"теорема пифагора\"" << 1 << QStringList{"1/5/1"} << true;
+        QTest::newRow("course filter, phrase elsewhere")
+            << "\"теорема пифагора\"" << 2 << QStringList{} << true;
         QTest::newRow("course without such words") << "гаусса" << 1 << QStringList{} << true;
         QTest::newRow("no page has both: either")
             << "пифагора гаусса" << -1 << QStringList{"1/5/1", "1/2010/7", "2/12/11"} << false;

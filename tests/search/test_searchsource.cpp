@@ -174,6 +174,18 @@ void TestSearchSource::wholeLibrary() {
     const QStringList relative = Keys(ListSearchItems(QStringLiteral("lib")));
     QDir::setCurrent(cwd);
     QCOMPARE(relative, expected);
+
+    // Course by course, in the same order, until the receiver has had enough.
+    QStringList courses;
+    QStringList delivered;
+    ListSearchItems(m_library, [&](std::vector<TSearchItem>&& items) {
+        if (!items.empty()) // a course without a folder comes with no items
+            courses << QString::number(items.front().Course);
+        delivered << Keys(items);
+        return courses.size() < 2;
+    });
+    QCOMPARE(courses, (QStringList{"1", "7"}));
+    QCOMPARE(delivered, expected.mid(0, 11));
 }
 
 void TestSearchSource::oneCourse_data() {
