@@ -150,13 +150,7 @@ void TFindBar::Close() {
         return;
     const bool hadFocus = isAncestorOf(QApplication::focusWidget());
     hide();
-    ++m_searchSerial;
-    m_searched.clear();
-    m_activeMatch = 0;
-    m_matchCount = 0;
-    // An empty search ends the find session: the marks go, the current match stays selected.
-    m_view->findText(QString());
-    ShowCount();
+    EndSearch();
     if (hadFocus)
         m_view->setFocus(Qt::OtherFocusReason);
     emit OpenChanged(false);
@@ -176,15 +170,20 @@ void TFindBar::FindPrevious() {
         Search(true);
 }
 
+void TFindBar::EndSearch() {
+    ++m_searchSerial; // an answer still on its way is dropped
+    m_searched.clear();
+    m_activeMatch = 0;
+    m_matchCount = 0;
+    // An empty search ends the find session: the marks go, the current match stays selected.
+    m_view->findText(QString());
+    ShowCount();
+}
+
 void TFindBar::Search(bool backward) {
     const QString text = m_text->text();
     if (text.isEmpty()) {
-        ++m_searchSerial;
-        m_searched.clear();
-        m_activeMatch = 0;
-        m_matchCount = 0;
-        m_view->findText(QString());
-        ShowCount();
+        EndSearch();
         return;
     }
     // Case does not matter: no FindCaseSensitively.

@@ -47,6 +47,8 @@ protected:
 
 private:
     void Search(bool backward);
+    // Forgets the search and takes its marks off the page (the current match stays selected).
+    void EndSearch();
     void ShowResult(const QWebEngineFindTextResult& result);
     void ShowCount();
 
