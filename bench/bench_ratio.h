@@ -5,17 +5,26 @@
 
 #include <benchmark/benchmark.h>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 class TRatioReporter final : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration) {
-                Real[run.benchmark_name()] = run.GetAdjustedRealTime();
-                Cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
-            }
+        for (const Run& run : runs) {
+            // With --benchmark_repetitions the median stands for the benchmark, under its own name.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const std::string name = run.run_name.str();
+            if (median)
+                m_medians.insert(name);
+            else if (run.run_type != Run::RT_Iteration || m_medians.count(name))
+                continue;
+            Real[name] = run.GetAdjustedRealTime();
+            Cpu[name] = run.GetAdjustedCPUTime();
+            for (const auto& [counter, value] : run.counters)
+                Counters[name][counter] = value;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 
@@ -27,6 +36,11 @@ public:
         return 0.0;
     }
 
+    // Real and CPU time of each benchmark in its own unit, and its counters (a peak, say).
     std::map<std::string, double> Real;
     std::map<std::string, double> Cpu;
+    std::map<std::string, std::map<std::string, double>> Counters;
+
+private:
+    std::set<std::string> m_medians;
 };

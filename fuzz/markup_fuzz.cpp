@@ -2,7 +2,7 @@
 // every mode, and StripMarkup. The first bytes choose the mode and the layout width.
 #include "markup/ImageList.h"
 #include "markup/Markup.h"
-#include "markup/TestMarkupCanvas.h"
+#include "tests/support/TestMarkupCanvas.h"
 
 #include <QGuiApplication>
 #include <QPixmap>

@@ -3,7 +3,8 @@
 // the player used to), in the same run. Measures time and the peak memory each read adds, and
 // prints both ratios. Also the refusal of a 1.5 GB descriptor, which must cost nothing.
 
-#include "app/XmlDocument.h"
+#include "bench/bench_ratio.h"
+#include "core/XmlDocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -29,11 +30,10 @@ const QString& TreeFile() {
             qFatal("cannot write the tree document");
         file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tree>\n");
         for (int i = 0; i < 40000; ++i) {
-            QByteArray chapter =
-                QStringLiteral(
-                    "<item id=\"%1\" text=\"&lt;b&gt;Глава %1.&lt;/b&gt; Основы темы, определения и примеры\">\n")
-                    .arg(i)
-                    .toUtf8();
+            QByteArray chapter = QStringLiteral("<item id=\"%1\" text=\"&lt;b&gt;Глава %1.&lt;/b&gt; Основы "
+                                                "темы, определения и примеры\">\n")
+                                     .arg(i)
+                                     .toUtf8();
             for (int j = 0; j < 6; ++j)
                 chapter += QStringLiteral("  <item id=\"%1\" text=\"Параграф %2: задачи с решениями и "
                                           "вопросы для самопроверки\"/>\n")
@@ -138,25 +138,6 @@ BENCHMARK(WholeFileThenParse)->Unit(benchmark::kMillisecond)->UseRealTime()->Ite
 BENCHMARK(TXMLDocumentLoad)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(RefuseHugeDescriptor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-// Keeps the real time and the peak of each run so that the ratios can be printed at the end.
-class TRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration)
-                continue;
-            const std::string name = run.benchmark_name();
-            Times[name] = run.GetAdjustedRealTime();
-            const auto peak = run.counters.find("peak_MB");
-            if (peak != run.counters.end())
-                Peaks[name] = peak->second;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Times;
-    std::map<std::string, double> Peaks;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -166,14 +147,15 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const std::string base = "WholeFileThenParse/iterations:5/real_time";
     const std::string ours = "TXMLDocumentLoad/iterations:5/real_time";
-    if (reporter.Times.count(base) && reporter.Times.count(ours)) {
+    if (reporter.Real.count(base) && reporter.Real.count(ours)) {
         std::printf("\n%-28s %12s %12s\n", "", "time ms", "peak MB");
-        std::printf("%-28s %12.1f %12.1f\n", "whole file, then parse", reporter.Times[base],
-                    reporter.Peaks[base]);
-        std::printf("%-28s %12.1f %12.1f\n", "TXMLDocument, piece by piece", reporter.Times[ours],
-                    reporter.Peaks[ours]);
+        std::printf("%-28s %12.1f %12.1f\n", "whole file, then parse", reporter.Real[base],
+                    reporter.Counters[base]["peak_MB"]);
+        std::printf("%-28s %12.1f %12.1f\n", "TXMLDocument, piece by piece", reporter.Real[ours],
+                    reporter.Counters[ours]["peak_MB"]);
         std::printf("%-28s %12.2f %12.2f   (target: time ratio under 1.2, peak ratio under 0.9)\n", "ratio",
-                    reporter.Times[ours] / reporter.Times[base], reporter.Peaks[ours] / reporter.Peaks[base]);
+                    reporter.Real[ours] / reporter.Real[base],
+                    reporter.Counters[ours]["peak_MB"] / reporter.Counters[base]["peak_MB"]);
     }
     benchmark::Shutdown();
     return 0;

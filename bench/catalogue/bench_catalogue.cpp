@@ -2,10 +2,11 @@
 // offscreen catalogue window (files found, parsed, pages and buttons built) against libxml2
 // parsing the same files and nothing else, in the same run. Prints both and their ratio.
 
-#include "app/Registry.h"
+#include "bench/bench_ratio.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
 #include "catalogue/Main.h"
+#include "core/Registry.h"
 
 #include <QApplication>
 #include <QDir>
@@ -161,26 +162,6 @@ BENCHMARK(ListOnly)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRe
 BENCHMARK(ScanWithoutWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(WholeScanIntoWindow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps the real time of each run so that the ratios can be printed at the end.
-class TRatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // With --benchmark_repetitions the median stands for the benchmark.
-        for (const Run& run : runs) {
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                Times[name] = run.GetAdjustedRealTime();
-                Medians.insert(name);
-            } else if (run.run_type == Run::RT_Iteration && !Medians.count(name)) {
-                Times[name] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> Times; // milliseconds
-    std::set<std::string> Medians;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -193,20 +174,20 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n%-8s %16s %16s %8s   (target: whole scan of 10000 under 1000 ms, ratio under 3)\n",
                 "files", "parse-only ms", "whole scan ms", "ratio");
-    const auto empty = reporter.Times.find("EmptyWindow/real_time");
+    const auto empty = reporter.Real.find("EmptyWindow/real_time");
     for (int n : {1000, 10000}) {
         char baseName[64];
         char wholeName[64];
         std::snprintf(baseName, sizeof baseName, "ParseOnly/%d/real_time", n);
         std::snprintf(wholeName, sizeof wholeName, "WholeScanIntoWindow/%d/real_time", n);
-        const auto base = reporter.Times.find(baseName);
-        const auto whole = reporter.Times.find(wholeName);
-        if (base == reporter.Times.end() || whole == reporter.Times.end())
+        const auto base = reporter.Real.find(baseName);
+        const auto whole = reporter.Real.find(wholeName);
+        if (base == reporter.Real.end() || whole == reporter.Real.end())
             continue;
         std::printf("%-8d %16.1f %16.1f %8.2f\n", n, base->second, whole->second,
                     whole->second / base->second);
     }
-    if (empty != reporter.Times.end())
+    if (empty != reporter.Real.end())
         std::printf("(of each whole scan, %.1f ms is the window's own making, as on an empty library)\n",
                     empty->second);
     benchmark::Shutdown();

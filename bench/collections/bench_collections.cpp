@@ -6,10 +6,10 @@
 //   cmake --preset release && cmake --build --preset release --target bench_collections
 //   build/release/bench/collections/bench_collections
 
-#include "app/XmlDocument.h"
 #include "bench/bench_ratio.h"
 #include "collections/FavorFile.h"
 #include "collections/Favorite.h"
+#include "core/XmlDocument.h"
 
 #include <QAction>
 #include <QApplication>

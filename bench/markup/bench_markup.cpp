@@ -6,6 +6,7 @@
 //   QStaticText  the stripped captions as prepared QStaticText (glyphs only: the floor)
 // At the end a table gives microseconds per caption and the ratios.
 #include "app/Fonts.h"
+#include "bench/bench_ratio.h"
 #include "markup/ImageList.h"
 #include "markup/Markup.h"
 #include "markup/QtMarkupCanvas.h"
@@ -31,9 +32,11 @@ const std::vector<QString>& Captions() {
         QStringLiteral("См. <A href=\"doc12\">раздел 4</A> и приложение"),
         QStringLiteral("<UL><LI>Задание 5</LI></UL>"),
         QStringLiteral("Lesson 7: <I>Present Perfect</I> and <B>Past Simple</B>"),
-        QStringLiteral("<FONT COLOR=\"#008000\"><B>Тест</B></FONT> — 10 вопросов, <I>время не ограничено</I>"),
+        QStringLiteral(
+            "<FONT COLOR=\"#008000\"><B>Тест</B></FONT> — 10 вопросов, <I>время не ограничено</I>"),
         QStringLiteral("Параграф 12. Строение клетки: ядро, цитоплазма, мембрана и органоиды"),
-        QStringLiteral("<IMG src=\"IDX:1\"><FONT COLOR=\"clNavy\">Практикум</FONT> по теме «Электрический ток»"),
+        QStringLiteral(
+            "<IMG src=\"IDX:1\"><FONT COLOR=\"clNavy\">Практикум</FONT> по теме «Электрический ток»"),
         QStringLiteral("<B>§ 5</B> Решение задач &amp; упражнения"),
     };
     return captions;
@@ -141,7 +144,8 @@ void BM_DrawText(benchmark::State& state) {
         plain.push_back(StripMarkup(caption));
     for (auto _ : state) {
         for (const QString& text : plain)
-            painter.drawText(QRect(0, 0, 400, 18), Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine, text);
+            painter.drawText(QRect(0, 0, 400, 18), Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
+                             text);
     }
     state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
 }
@@ -164,27 +168,11 @@ void BM_StaticText(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
 }
 
-BENCHMARK(BM_Measure);
-BENCHMARK(BM_MeasureAndDraw);
-BENCHMARK(BM_QTextDocument);
-BENCHMARK(BM_DrawText);
-BENCHMARK(BM_StaticText);
-
-// Keeps the CPU time per iteration of every benchmark for the closing table.
-class TSummaryReporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> MicrosPerCaption;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.iterations == 0 || run.run_type != Run::RT_Iteration)
-                continue;
-            const double seconds = run.GetAdjustedCPUTime() /
-                                   benchmark::GetTimeUnitMultiplier(run.time_unit);
-            MicrosPerCaption[run.benchmark_name()] = seconds * 1e6 / double(Captions().size());
-        }
-    }
-};
+BENCHMARK(BM_Measure)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeasureAndDraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_QTextDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawText)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StaticText)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
@@ -194,13 +182,17 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     RegisterOriginalFonts();
     benchmark::Initialize(&argc, argv);
-    TSummaryReporter reporter;
+    TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    auto& t = reporter.MicrosPerCaption;
+    // CPU microseconds per caption.
+    std::map<std::string, double> t;
+    for (const auto& [name, micros] : reporter.Cpu)
+        t[name] = micros / double(Captions().size());
     std::printf("\nMicroseconds per caption (%zu captions, 20 to 120 characters):\n", Captions().size());
-    for (const char* name : {"BM_Measure", "BM_MeasureAndDraw", "BM_QTextDocument", "BM_DrawText", "BM_StaticText"})
+    for (const char* name :
+         {"BM_Measure", "BM_MeasureAndDraw", "BM_QTextDocument", "BM_DrawText", "BM_StaticText"})
         if (t.count(name))
             std::printf("  %-18s %8.2f us\n", name, t[name]);
     if (t.count("BM_MeasureAndDraw") && t.count("BM_QTextDocument") && t.count("BM_DrawText") &&

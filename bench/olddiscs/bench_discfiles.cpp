@@ -8,7 +8,7 @@
 
 #include "bench/bench_ratio.h"
 
-#include "app/DiscFiles.h"
+#include "core/DiscFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,9 +6,9 @@
 //
 //   bench_pageload [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
-#include "app/ComponentStaging.h"
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
+#include "core/ComponentStaging.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 //
 //   bench_print [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PrintPipeline.h"
+#include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PrintPipeline.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

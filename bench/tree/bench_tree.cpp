@@ -7,10 +7,10 @@
 //   build/release/bench/tree/bench_tree
 
 #include "app/Fonts.h"
-#include "app/XmlDocument.h"
 #include "bench/bench_ratio.h"
+#include "core/XmlDocument.h"
 #include "markup/Markup.h"
-#include "markup/markuptreeview.h"
+#include "markuptree/MarkupTreeView.h"
 
 #include <QApplication>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include "app/Fonts.h"
 #include "bench/bench_ratio.h"
 #include "markup/Markup.h"
-#include "markup/markuptreelist.h"
+#include "markuptree/MarkupTreeList.h"
 
 #include <QApplication>
 #include <QImage>

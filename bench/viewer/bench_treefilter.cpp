@@ -8,7 +8,7 @@
 
 #include "app/Fonts.h"
 #include "bench/bench_ratio.h"
-#include "markup/markuptreeview.h"
+#include "markuptree/MarkupTreeView.h"
 #include "viewer/TreeFilter.h"
 
 #include <QApplication>

@@ -3,14 +3,14 @@
 //
 //   bench_viewer [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
-#include "Startup.h"
 #include "app/ErrorReport.h"
-#include "app/Registry.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "catalogue/Main.h"
-#include "markup/markuptreeview.h"
+#include "core/Registry.h"
+#include "markuptree/MarkupTreeView.h"
+#include "player/Startup.h"
 #include "viewer/ShowCourse.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class TCommandImages;
 class TPageZoom;
 class TRegistry;
 class TShell;
@@ -11,5 +12,6 @@ struct TAppContext {
     QString ProgramFolder; // ends with '/'
     TRegistry* Registry = nullptr;
     TShell* Shell = nullptr;
-    TPageZoom* PageZoom = nullptr; // the zoom every page window shares; none: no zoom keys
+    TPageZoom* PageZoom = nullptr;                 // the zoom every page window shares; none: no zoom keys
+    const TCommandImages* CommandImages = nullptr; // the tool bars' icons; none: words only
 };

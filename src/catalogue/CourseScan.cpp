@@ -1,6 +1,6 @@
 #include "catalogue/CourseScan.h"
 
-#include "app/DiscFiles.h"
+#include "core/DiscFiles.h"
 
 #include <QDir>
 #include <QFile>

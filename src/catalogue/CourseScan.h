@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/XmlDocument.h"
 #include "catalogue/CatalogueModel.h"
+#include "core/XmlDocument.h"
 
 #include <QString>
 #include <QStringList>

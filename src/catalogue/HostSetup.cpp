@@ -1,6 +1,6 @@
 #include "catalogue/HostSetup.h"
 
-#include "app/Registry.h"
+#include "core/Registry.h"
 
 void WritePPTBrowserFlags(TRegistry* registry, bool showInMain) {
     if (!registry)

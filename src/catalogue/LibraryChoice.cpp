@@ -1,8 +1,8 @@
 #include "catalogue/LibraryChoice.h"
 
-#include "app/LibraryFolder.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
+#include "core/LibraryFolder.h"
 
 #include <QDir>
 

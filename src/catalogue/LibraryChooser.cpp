@@ -1,7 +1,7 @@
 #include "catalogue/LibraryChooser.h"
 
-#include "app/LibraryFolder.h"
 #include "catalogue/LibraryChoice.h"
+#include "core/LibraryFolder.h"
 
 #include <QDir>
 #include <QFileDialog>

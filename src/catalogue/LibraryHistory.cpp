@@ -1,6 +1,6 @@
 #include "catalogue/LibraryHistory.h"
 
-#include "app/LibraryFolder.h"
+#include "core/LibraryFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,14 +1,14 @@
 #include "catalogue/Main.h"
 
-#include "app/ComponentStaging.h"
-#include "app/Theme.h"
-#include "app/look/FrameShape.h"
-#include "app/look/GradientPanel.h"
-#include "app/look/PageControl.h"
 #include "catalogue/Banner.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/CourseScan.h"
 #include "catalogue/HostSetup.h"
+#include "core/ComponentStaging.h"
+#include "look/FrameShape.h"
+#include "look/GradientPanel.h"
+#include "look/PageControl.h"
+#include "look/Theme.h"
 
 #include <QAction>
 #include <QApplication>

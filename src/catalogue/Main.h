@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/CommandImages.h"
 #include "catalogue/CatalogueModel.h"
+#include "look/CommandImages.h"
 
 #include <QWidget>
 #include <functional>

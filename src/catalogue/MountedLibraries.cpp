@@ -1,6 +1,6 @@
 #include "catalogue/MountedLibraries.h"
 
-#include "app/LibraryFolder.h"
+#include "core/LibraryFolder.h"
 
 #include <QStorageInfo>
 

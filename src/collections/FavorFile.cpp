@@ -1,6 +1,6 @@
 #include "collections/FavorFile.h"
 
-#include "app/XmlDocument.h"
+#include "core/XmlDocument.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "collections/FavorLists.h"
 
-#include "app/DiscFiles.h"
-#include "app/XmlDocument.h"
 #include "collections/FavorRows.h"
+#include "core/DiscFiles.h"
+#include "core/XmlDocument.h"
 
 namespace {
 

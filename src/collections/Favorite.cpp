@@ -1,15 +1,15 @@
 #include "collections/Favorite.h"
 
-#include "app/CommandImages.h"
-#include "app/CourseSections.h"
-#include "app/DiscFiles.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "collections/FavorFile.h"
 #include "collections/FavorLists.h"
 #include "collections/ShowFavor.h"
-#include "markup/markuptreelist.h"
-#include "popups/ToolStrip.h"
+#include "core/CourseSections.h"
+#include "core/DiscFiles.h"
+#include "look/CommandImages.h"
+#include "look/ToolStrip.h"
+#include "markuptree/MarkupTreeList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +76,7 @@ TFavoriteForm::TFavoriteForm(const TAppContext& context) : m_context(context) {
     setWindowTitle(QStringLiteral("Подборки"));
     resize(640, 420);
     BuildCommands();
+    ShowCommandImages(this, context.CommandImages);
     BuildToolBars();
     BuildList();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/XmlDocument.h"
 #include "collections/FavorRows.h"
+#include "core/XmlDocument.h"
 
 #include <QMainWindow>
 #include <QMessageBox>

@@ -1,28 +1,24 @@
 #include "collections/ShowFavor.h"
 
-#include "app/CommandImages.h"
 #include "app/Roster.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PlainBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "collections/Favorite.h"
+#include "look/CommandImages.h"
+#include "look/ToolStrip.h"
 #include "popups/LinkRules.h"
-#include "popups/PopupBrowser.h"
-#include "popups/ToolStrip.h"
 
 #include <QAction>
 #include <QToolBar>
 #include <QToolButton>
 
 // FormCreate: a window without a parent is a top-level window with a task-bar button of its own.
-TShowFavorForm::TShowFavorForm(const TAppContext& context) : m_context(context) {
+TShowFavorForm::TShowFavorForm(const TAppContext& context) : TPageWindow(context) {
     setObjectName(QStringLiteral("ShowFavorForm"));
     setWindowTitle(QStringLiteral("Подборка учебных материалов"));
     resize(900, 680);
 
-    actBack = NewToolAction(this, "actBack", QStringLiteral("Назад"), ciBack);
-    actForward = NewToolAction(this, "actForward", QStringLiteral("Вперед"), ciForward);
     actPrint = NewToolAction(this, "actPrint", QStringLiteral("Печать"), ciPrint);
-    actHide = NewToolAction(this, "actHide", QStringLiteral("Закрыть"), ciClose);
+    ShowCommandImages(this, context.CommandImages);
 
     NavigateToolBar = AddToolStrip(this, QStringLiteral("NavigateToolBar"), true);
     AddToolButton(NavigateToolBar, actBack);
@@ -41,13 +37,8 @@ TShowFavorForm::TShowFavorForm(const TAppContext& context) : m_context(context) 
 
     // Script errors are left to the page, as the browser shows them; Ctrl+N and the print header
     // and footer are the embedded browser's own.
-    wbToolTip = AddPopupWindowBrowser(this, context.PageZoom);
+    AddPageBrowser();
     connect(actPrint, &QAction::triggered, this, [this] { wbToolTip->PrintPreview(); });
-}
-
-TShowFavorForm::~TShowFavorForm() {
-    delete PopupBrowser;
-    PopupBrowser = nullptr;
 }
 
 void TShowFavorForm::SetShowTaskVisible(bool visible) {
@@ -59,21 +50,8 @@ bool TShowFavorForm::ShowTaskVisible() const {
     return m_showTaskItem && m_showTaskItem->isVisible();
 }
 
-void TShowFavorForm::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {
-    FollowCommandState(command, enable, actBack, actForward);
-}
-
-void TShowFavorForm::wbToolTipNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
-    ppDisp = ArmPopupBrowser(PopupBrowser, this, &TShowFavorForm::PopupBeforeNavigate2);
-}
-
-void TShowFavorForm::PopupBeforeNavigate2(TWebBrowser*, const QString& url,
-                                          const std::optional<QString>& targetFrameName, bool& cancel) {
+void TShowFavorForm::ServePopupRequest(const QString& url, const std::optional<QString>& targetFrameName) {
     const TShowFavorRoute route = RouteShowFavorRequest(targetFrameName);
-    ServeAfterBrowser(PopupBrowser, cancel, this, [this, route, url] { ServeRequest(route, url); });
-}
-
-void TShowFavorForm::ServeRequest(TShowFavorRoute route, const QString& url) {
     if (route == TShowFavorRoute::Own)
         wbToolTip->Navigate(url);
     else if (route == TShowFavorRoute::ToolTip && OnShowToolTip)

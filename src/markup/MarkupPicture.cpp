@@ -1,8 +1,8 @@
 #include "markup/MarkupPicture.h"
 
-#include "app/DiscFiles.h"
 #include "app/ErrorReport.h"
-#include "app/RegularFile.h"
+#include "core/DiscFiles.h"
+#include "core/RegularFile.h"
 #include "markup/MarkupCanvas.h"
 
 #include <QBuffer>

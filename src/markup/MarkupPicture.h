@@ -35,7 +35,6 @@ public:
     // Size of the decoded image in hundredths of a millimetre; 0 when not decoded.
     int HimetricWidth() const { return m_himetricWidth; }
     int HimetricHeight() const { return m_himetricHeight; }
-    bool Decoded() const { return !m_image.isNull(); }
 
     // Stretched into rect, or at natural size (converted with the canvas's resolution) with
     // its top-left corner at rect's.

@@ -1,6 +1,6 @@
 #include "popups/LinkRules.h"
 
-#include "app/DiscFiles.h"
+#include "core/DiscFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

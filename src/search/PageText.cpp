@@ -6,8 +6,8 @@
 #include "search/PageText.h"
 #include "search/SearchSource.h"
 
-#include "app/DiscFiles.h"
-#include "app/RegularFile.h"
+#include "core/DiscFiles.h"
+#include "core/RegularFile.h"
 
 #include <QDir>
 #include <QFile>

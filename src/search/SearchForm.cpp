@@ -1,7 +1,7 @@
 #include "search/SearchForm.h"
 
-#include "app/Theme.h"
-#include "app/look/GradientPanel.h"
+#include "look/GradientPanel.h"
+#include "look/Theme.h"
 #include "search/SearchResultDelegate.h"
 #include "search/SearchResults.h"
 #include "search/SearchSnippet.h"

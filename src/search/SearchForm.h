@@ -44,7 +44,6 @@ public:
     void SetBackend(TSearchBackend backend);
     // What is searched: one course (its number and name) or, for course < 0, every course.
     void SetScope(int course, const QString& courseName = {});
-    int ScopeCourse() const { return m_course; }
 
     // Shows the window in front with the focus in the query box; the last query stays, selected,
     // and runs again (the library may have changed since).

@@ -2,9 +2,27 @@
 
 #include "search/SearchWords.h"
 
-bool IsSearchWordChar(QChar c) {
-    return c.isLetterOrNumber() || c.isMark() || c == u'_';
+#include <QSet>
+
+namespace {
+
+// The runs of word characters of `text`.
+QStringList Words(const QString& text) {
+    QStringList words;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && !IsSearchWordChar(text.at(i)))
+            ++i;
+        const qsizetype start = i;
+        while (i < text.size() && IsSearchWordChar(text.at(i)))
+            ++i;
+        if (i > start)
+            words.append(text.mid(start, i - start));
+    }
+    return words;
 }
+
+} // namespace
 
 std::vector<TQueryPart> ParseQuery(const QString& query) {
     std::vector<TQueryPart> parts;
@@ -56,4 +74,43 @@ std::vector<TQueryPart> ParseQuery(const QString& query) {
         for (const QString& word : phrase.Words)
             parts.push_back({TQueryPart::Word, {word}});
     return parts;
+}
+
+QStringList MatchQueryWords(const QString& query, const QString& text) {
+    QSet<QString> exact;     // folded forms that match as they are
+    QSet<std::string> stems; // stems that match any form
+    QStringList prefixes;    // folded beginnings ("word*")
+    for (const TQueryPart& part : ParseQuery(query)) {
+        switch (part.Kind) {
+        case TQueryPart::Word:
+            exact.insert(part.Words.front());
+            stems.insert(RussianStem(part.Words.front().toStdString()));
+            break;
+        case TQueryPart::Phrase: // inside a phrase only the exact forms count
+            for (const QString& word : part.Words)
+                exact.insert(word);
+            break;
+        case TQueryPart::Prefix:
+            prefixes << part.Words.front();
+            break;
+        case TQueryPart::Excluded:
+            break;
+        }
+    }
+
+    QStringList matched;
+    QSet<QString> seen;
+    for (const QString& w : Words(text)) {
+        if (seen.contains(w))
+            continue;
+        const QString f = FoldSearchText(w);
+        bool hit = exact.contains(f) || (!stems.isEmpty() && stems.contains(RussianStem(f.toStdString())));
+        for (qsizetype p = 0; !hit && p < prefixes.size(); ++p)
+            hit = f.startsWith(prefixes.at(p));
+        if (hit) {
+            seen.insert(w);
+            matched << w;
+        }
+    }
+    return matched;
 }

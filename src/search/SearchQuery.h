@@ -17,5 +17,7 @@ struct TQueryPart {
 // words; an empty phrase and words of no letter or digit are dropped.
 std::vector<TQueryPart> ParseQuery(const QString& query);
 
-// Whether a character belongs to a word: letters, digits, combining marks and '_'.
-bool IsSearchWordChar(QChar c);
+// The distinct words of `text` that `query` matches, in the order they first occur, written as in
+// `text`. A plain query word matches every form with the same stem; a word inside quotes matches
+// that form only; "word*" matches every word that begins so; "-word" matches nothing.
+QStringList MatchQueryWords(const QString& query, const QString& text);

@@ -1,12 +1,12 @@
 #include "search/SearchResultDelegate.h"
 
-#include "app/CourseSections.h"
-#include "app/Theme.h"
+#include "core/CourseSections.h"
+#include "look/Theme.h"
 #include "markup/Markup.h"
 #include "markup/MarkupPicture.h"
 #include "markup/MarkupTypes.h"
 #include "markup/QtMarkupCanvas.h"
-#include "markup/markuptreeshared.h"
+#include "markuptree/MarkupTreeShared.h"
 #include "search/SearchResults.h"
 #include "search/SearchSnippet.h"
 

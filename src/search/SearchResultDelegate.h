@@ -17,8 +17,6 @@ public:
     explicit TSearchResultDelegate(QObject* parent = nullptr);
     ~TSearchResultDelegate() override;
 
-    // The captions' font: the course tree's Tahoma 13 px.
-    const QFont& CaptionFont() const { return m_captionFont; }
     // Height of every row.
     int RowHeight() const;
 
@@ -37,6 +35,6 @@ private:
     void PaintSnippet(QPainter& painter, const QRect& bounds, const QString& snippet, bool selected,
                       const QFont& font) const;
 
-    QFont m_captionFont;
+    QFont m_captionFont;                             // the course tree's Tahoma 13 px
     std::unique_ptr<TMarkupPictureCache> m_pictures; // pictures of captions, kept between paints
 };

@@ -1,6 +1,6 @@
 #include "search/SearchResults.h"
 
-#include "app/CourseSections.h"
+#include "core/CourseSections.h"
 #include "markup/Markup.h"
 #include "search/SearchSnippet.h"
 

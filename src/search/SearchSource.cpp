@@ -1,10 +1,10 @@
 #include "search/SearchSource.h"
 
-#include "app/CourseSections.h"
-#include "app/DiscFiles.h"
-#include "app/XmlDocument.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
+#include "core/CourseSections.h"
+#include "core/DiscFiles.h"
+#include "core/XmlDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,6 +7,9 @@
 // How the search reads words, for the index, the queries and the highlighting alike: letter case
 // and "ё" do not matter, word forms are compared by their Russian stem.
 
+// Whether a character belongs to a word: letters, digits, combining marks and '_'.
+bool IsSearchWordChar(QChar c);
+
 // The text with "ё" read as "е" (either case); the letters keep their case.
 QString FoldYo(const QString& text);
 
@@ -16,8 +19,3 @@ QString FoldSearchText(const QString& text);
 // The Russian stem of a folded word (Snowball's stemmer): the beginning of the word that all its
 // forms share. Thread-safe.
 std::string RussianStem(const std::string& foldedWord);
-
-// The distinct words of `text` that `query` matches, in the order they first occur, written as in
-// `text`. A plain query word matches every form with the same stem; a word inside quotes matches
-// that form only; "word*" matches every word that begins so; "-word" matches nothing.
-QStringList MatchQueryWords(const QString& query, const QString& text);

@@ -1,7 +1,7 @@
 #include "viewer/CourseLayout.h"
 
-#include "app/DiscFiles.h"
-#include "app/XmlDocument.h"
+#include "core/DiscFiles.h"
+#include "core/XmlDocument.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -54,10 +54,11 @@ bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int section
     return false;
 }
 
-std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir) {
+std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
+                                                         QString* lastFailure) {
     std::array<bool, SectionProbeOrder.size()> available{};
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
-        available[i] = IsSectionAvailable(doc, courseDir, SectionProbeOrder[i]);
+        available[i] = IsSectionAvailable(doc, courseDir, SectionProbeOrder[i], lastFailure);
     return available;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CourseSections.h"
+#include "core/CourseSections.h"
 
 #include <QString>
 #include <array>
@@ -31,8 +31,11 @@ QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList);
 bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId,
                         QString* whyNot = nullptr);
 
-// Availability of every section of SectionProbeOrder, in that order.
-std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir);
+// Availability of every section of SectionProbeOrder, in that order. lastFailure (if given)
+// receives why the last section with a tree document could not be used, as IsSectionAvailable
+// gives it; it is left alone when there is none.
+std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
+                                                         QString* lastFailure = nullptr);
 
 // Why a course has no available section, for the message the user sees: lastFailure is the
 // reason the last section with a tree document failed (as IsSectionAvailable gives it), empty

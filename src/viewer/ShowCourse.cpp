@@ -1,15 +1,16 @@
 #include "viewer/ShowCourse.h"
 
-#include "app/DiscFiles.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PageTools.h"
-#include "app/browser/PlainBrowser.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PageTools.h"
+#include "browser/PlainBrowser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
-#include "markup/markuptreeview.h"
+#include "core/DiscFiles.h"
+#include "look/ToolStrip.h"
+#include "markuptree/MarkupTreeView.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "popups/LinkRules.h"
@@ -44,6 +45,7 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     setWindowState(Qt::WindowMaximized);
 
     BuildCommands();
+    ShowCommandImages(this, context.CommandImages);
     BuildMenus();
     BuildToolBars();
 
@@ -196,10 +198,8 @@ bool TForm1::IsSectionAvailable(int sectionId, QString* whyNot) {
 
 bool TForm1::OpenCourse(int courseNumber) {
     CourseDir = CourseFolder(m_context.ProgramFolder, courseNumber);
-    std::array<bool, SectionProbeOrder.size()> available{};
     QString lastFailure; // why the last section with a tree document could not be used
-    for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
-        available[i] = IsSectionAvailable(SectionProbeOrder[i], &lastFailure);
+    const auto available = ProbeSections(XMLDocument1, CourseDir, &lastFailure);
     const int start = StartSection(available);
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
         if (QAction* action = SectionAction(SectionProbeOrder[i]))
@@ -313,7 +313,10 @@ void TForm1::wMainBeforeNavigate2(TWebBrowser*, const QString& url, const std::o
 }
 
 void TForm1::wMainNewWindow2(TWebBrowser*, TWebBrowser*& ppDisp, bool&) {
-    ppDisp = ArmPopupBrowser(PopupBrowser, this, &TForm1::PopupBeforeNavigate2);
+    ppDisp = ArmPopupBrowser(
+        PopupBrowser, this,
+        [this](TWebBrowser* sender, const QString& url, const std::optional<QString>& targetFrameName,
+               bool& cancel) { PopupBeforeNavigate2(sender, url, targetFrameName, cancel); });
 }
 
 void TForm1::PopupBeforeNavigate2(TWebBrowser*, const QString& url,

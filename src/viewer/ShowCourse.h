@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/XmlDocument.h"
+#include "core/XmlDocument.h"
 #include "popups/LinkRules.h"
 
 #include <QMainWindow>

@@ -2,14 +2,14 @@
 
 #include "viewer/ShowCourse.h"
 
-#include "app/CommandImages.h"
-#include "app/ComponentStaging.h"
-#include "app/DiscFiles.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "catalogue/Main.h"
-#include "popups/ToolStrip.h"
+#include "core/ComponentStaging.h"
+#include "core/DiscFiles.h"
+#include "look/CommandImages.h"
+#include "look/ToolStrip.h"
 #include "viewer/CourseLayout.h"
 
 #include <QAction>

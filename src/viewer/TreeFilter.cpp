@@ -1,7 +1,7 @@
 #include "viewer/TreeFilter.h"
 
 #include "markup/Markup.h"
-#include "markup/markuptreeview.h"
+#include "markuptree/MarkupTreeView.h"
 
 #include <QHash>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #include "viewer/TreeFilterBox.h"
 
-#include "app/Theme.h"
+#include "look/Theme.h"
 #include "viewer/TreeFilter.h"
 
 #include <QAction>

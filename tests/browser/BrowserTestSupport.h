@@ -3,8 +3,9 @@
 // Helpers of the browser tests: fixture pages, scripts run to completion, real mouse clicks on
 // page elements, and a main() that prepares Qt WebEngine for a widget test.
 
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/WebBrowser.h"
+#include "browser/BrowserProfile.h"
+#include "browser/WebBrowser.h"
+#include "tests/support/PageWait.h"
 
 #include <QApplication>
 #include <QTest>
@@ -15,27 +16,12 @@
 #include <memory>
 #include <optional>
 
-// WebEngine is slow on a small machine running other tests beside this one.
-inline constexpr int kWebTimeout = 60000;
-
 inline QString Fixture(const QString& name) {
     return QStringLiteral(CP_TEST_DATA "/browser/") + name;
 }
 
 inline QString FixtureUrl(const QString& name) {
     return QUrl::fromLocalFile(Fixture(name)).toString();
-}
-
-// Runs script in the page's main frame and waits for its result (invalid on time-out).
-inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
-    auto result = std::make_shared<std::optional<QVariant>>();
-    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
-    (void)QTest::qWaitFor([&] { return result->has_value(); }, kWebTimeout);
-    return result->value_or(QVariant());
-}
-
-inline bool WaitComplete(TWebBrowser* browser) {
-    return QTest::qWaitFor([&] { return browser->ReadyState() == TWebBrowser::ReadyComplete; }, kWebTimeout);
 }
 
 inline bool NavigateAndWait(TWebBrowser* browser, const QString& urlOrPath) {

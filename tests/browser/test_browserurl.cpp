@@ -1,6 +1,6 @@
 // What Navigate loads for a URL or a local path.
 
-#include "app/browser/BrowserUrl.h"
+#include "browser/BrowserUrl.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // backslashes. The rules that find such files inside the library and nowhere else, then the
 // page of tests/data/olddisc/names loaded by `coursetool page` with the player's own profile.
 
-#include "app/browser/FileAccess.h"
+#include "browser/FileAccess.h"
 #include "tests/CoursetoolRun.h"
 
 #include <QDir>

@@ -3,8 +3,8 @@
 
 #include "BrowserTestSupport.h"
 #include "app/Shell.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/FileAccess.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // page of a library under a folder whose name holds '#' that tries to reach beyond it.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/FileAccess.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/FileAccess.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 
 #include "BrowserTestSupport.h"
 #include "FindMarks.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/FindBar.h"
-#include "app/browser/PageTools.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/FindBar.h"
+#include "browser/PageTools.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -4,9 +4,9 @@
 // opener's window closed, the opener gone) lets the opener go on.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/ModalDialog.h"
+#include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/ModalDialog.h"
 
 #include <QDir>
 #include <QFile>

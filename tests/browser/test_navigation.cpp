@@ -2,8 +2,8 @@
 // forward states, and pages that go wrong.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PlainBrowser.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PlainBrowser.h"
 
 #include <QDragEnterEvent>
 #include <QMenu>

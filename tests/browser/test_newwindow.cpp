@@ -2,9 +2,9 @@
 // with the URL and the window name exactly as the page wrote it; nothing opens a window.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PlainBrowser.h"
-#include "app/browser/WebPage.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PlainBrowser.h"
+#include "browser/WebPage.h"
 
 #include <QApplication>
 #include <QTest>

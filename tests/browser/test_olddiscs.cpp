@@ -6,9 +6,9 @@
 
 #include "BrowserTestSupport.h"
 #include "TinySwf.h"
-#include "app/ComponentStaging.h"
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
+#include "core/ComponentStaging.h"
 #include "tests/CoursetoolRun.h"
 
 #include <QDir>

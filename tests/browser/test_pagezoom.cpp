@@ -3,10 +3,10 @@
 // the factor remembered in a settings file of the test's own.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/FindBar.h"
-#include "app/browser/PageTools.h"
-#include "app/browser/PageZoom.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/FindBar.h"
+#include "browser/PageTools.h"
+#include "browser/PageZoom.h"
 
 #include <QFile>
 #include <QLabel>

@@ -4,8 +4,8 @@
 
 #include "BrowserTestSupport.h"
 #include "PdfTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PrintPipeline.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PrintPipeline.h"
 
 #include <QDialog>
 #include <QFile>

@@ -2,8 +2,8 @@
 // replacing a file in one step. No browser: the body pages are made here.
 
 #include "PdfTestSupport.h"
-#include "app/browser/PrintComposer.h"
-#include "app/browser/PrintPipeline.h"
+#include "browser/PrintComposer.h"
+#include "browser/PrintPipeline.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -4,9 +4,9 @@
 
 #include "BrowserTestSupport.h"
 #include "PdfTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PrintCups.h"
-#include "app/browser/PrintPipeline.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PrintCups.h"
+#include "browser/PrintPipeline.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The codes of printed headers and footers.
 
-#include "app/browser/PrintHeaderFooter.h"
+#include "browser/PrintHeaderFooter.h"
 
 #include <QTest>
 

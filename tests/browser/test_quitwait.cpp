@@ -2,7 +2,7 @@
 // again once it is quitting. In an executable of its own: the quit stays in force to the end.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 
 #include <QTcpServer>
 #include <QTemporaryDir>

@@ -2,9 +2,9 @@
 // shows the browser's own pop-up menu; everything else passes untouched.
 
 #include "BrowserTestSupport.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PlainBrowser.h"
-#include "app/browser/WbPopup.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PlainBrowser.h"
+#include "browser/WbPopup.h"
 
 #include <QMenu>
 #include <QMouseEvent>

@@ -4,11 +4,11 @@
 // Built only with -DCP_CATALOGUE_PREVIEW=ON; writes /tmp/catalogue.png, /tmp/icons.png (the
 // looks at 1x, then at 2x) and /tmp/appicon.png (the program's icon at each size).
 
-#include "app/CommandImages.h"
 #include "app/Fonts.h"
-#include "app/Registry.h"
-#include "app/Theme.h"
 #include "catalogue/Main.h"
+#include "core/Registry.h"
+#include "look/CommandImages.h"
+#include "look/Theme.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,14 +1,14 @@
 // Renders every window of the player, in the program's theme, to /tmp/window-N.png, to look at
 // the theme without a display: preview_windows [FOLDER] [COURSE]. A developer's aid.
 
-#include "Startup.h"
 #include "app/Fonts.h"
-#include "app/Registry.h"
 #include "app/Roster.h"
-#include "app/Theme.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
+#include "core/Registry.h"
+#include "look/Theme.h"
+#include "player/Startup.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "viewer/ShowCourse.h"

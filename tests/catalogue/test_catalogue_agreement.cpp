@@ -1,10 +1,10 @@
 // `coursetool catalogue --json` tells what the window shows: run the tool on a folder, build
 // the window on the same folder, and compare tab by tab and button by button.
 
-#include "app/Registry.h"
-#include "app/look/PageControl.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/Main.h"
+#include "core/Registry.h"
+#include "look/PageControl.h"
 
 #include <QFile>
 #include <QJsonArray>

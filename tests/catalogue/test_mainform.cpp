@@ -1,16 +1,16 @@
 // The catalogue window: its layout, the course buttons of each page, the hints, the launch of
 // a course and the host set-up done at creation.
 
-#include "app/ComponentStaging.h"
-#include "app/Registry.h"
-#include "app/look/CourseStyle.h"
-#include "app/look/FrameShape.h"
-#include "app/look/GradientPanel.h"
-#include "app/look/PageControl.h"
 #include "catalogue/Banner.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/HostSetup.h"
 #include "catalogue/Main.h"
+#include "core/ComponentStaging.h"
+#include "core/Registry.h"
+#include "look/CourseStyle.h"
+#include "look/FrameShape.h"
+#include "look/GradientPanel.h"
+#include "look/PageControl.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // coursetool collection: the output shapes scripts read, the exit statuses, and --save writing
 // what the editor writes.
 
-#include "app/XmlDocument.h"
 #include "collections/FavorFile.h"
+#include "core/XmlDocument.h"
 #include "tests/CoursetoolRun.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // Collection files: what is written, byte for byte, and what loads back.
 
-#include "app/XmlDocument.h"
 #include "collections/FavorFile.h"
+#include "core/XmlDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "collections/FavorFile.h"
 #include "collections/FavorRecord.h"
 #include "collections/Favorite.h"
-#include "markup/markuptreelist.h"
+#include "markuptree/MarkupTreeList.h"
 
 #include <QAction>
 #include <QApplication>

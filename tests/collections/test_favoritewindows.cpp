@@ -2,14 +2,14 @@
 // program, but with unsaved rows the user is asked first and "Отмена" keeps it running; the
 // editor's show commands set the presentation window's tasks button.
 
-#include "Startup.h"
 #include "app/ErrorReport.h"
-#include "app/Registry.h"
 #include "app/Roster.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
-#include "markup/markuptreelist.h"
+#include "core/Registry.h"
+#include "markuptree/MarkupTreeList.h"
+#include "player/Startup.h"
 
 #include <QCloseEvent>
 #include <QDir>

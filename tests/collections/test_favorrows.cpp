@@ -1,8 +1,8 @@
 // The collection rows and their rules, the page lists and the task list, without a window.
 
-#include "app/XmlDocument.h"
 #include "collections/FavorLists.h"
 #include "collections/FavorRows.h"
+#include "core/XmlDocument.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,9 +4,9 @@
 #include "../viewer/ViewerTestSupport.h"
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/PlainBrowser.h"
+#include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/PlainBrowser.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
 

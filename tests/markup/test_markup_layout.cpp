@@ -1,7 +1,7 @@
 // Layout of item markup on the fixed-metrics canvas: 13-pixel Tahoma, every character 7 pixels
 // wide (8 in bold), every line of text 13 pixels high. The layout rectangle starts 1 pixel in.
 #include "markup/Markup.h"
-#include "markup/TestMarkupCanvas.h"
+#include "tests/support/TestMarkupCanvas.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 #include "app/ErrorReport.h"
 #include "markup/Markup.h"
 #include "markup/MarkupPicture.h"
-#include "markup/TestMarkupCanvas.h"
+#include "tests/support/TestMarkupCanvas.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -2,7 +2,7 @@
 // replayed here so that every build checks what the fuzzer found.
 #include "markup/ImageList.h"
 #include "markup/Markup.h"
-#include "markup/TestMarkupCanvas.h"
+#include "tests/support/TestMarkupCanvas.h"
 
 #include <QDir>
 #include <QFile>

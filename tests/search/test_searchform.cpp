@@ -2,7 +2,7 @@
 // status line, the order of the rows, searching while typing and on Enter, the keyboard, the
 // progress of an index update, and how a row looks.
 
-#include "app/Theme.h"
+#include "look/Theme.h"
 #include "search/SearchForm.h"
 #include "search/SearchResultDelegate.h"
 #include "search/SearchResults.h"

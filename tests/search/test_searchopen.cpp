@@ -3,11 +3,11 @@
 // its course, switches the section, selects the item in the tree and shows its page with the
 // found words marked; results that no longer exist say so.
 
-#include "StartupSearch.h"
 #include "app/Roster.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "catalogue/Main.h"
-#include "markup/markuptreeview.h"
+#include "markuptree/MarkupTreeView.h"
+#include "player/StartupSearch.h"
 #include "search/SearchForm.h"
 #include "search/SearchResults.h"
 #include "tests/viewer/ViewerTestSupport.h"

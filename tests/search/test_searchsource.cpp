@@ -4,7 +4,7 @@
 
 #include "search/SearchSource.h"
 
-#include "app/DiscFiles.h"
+#include "core/DiscFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,13 +3,14 @@
 // Helpers of the viewer tests: a copy of the fixture library, a shell that records what it is
 // asked to open, real clicks on page elements, and scripts run to completion.
 
-#include "Startup.h"
 #include "app/ErrorReport.h"
-#include "app/Registry.h"
 #include "app/Shell.h"
-#include "app/browser/PageZoom.h"
-#include "app/browser/WebBrowser.h"
-#include "markup/markuptreeview.h"
+#include "browser/PageZoom.h"
+#include "browser/WebBrowser.h"
+#include "core/Registry.h"
+#include "markuptree/MarkupTreeView.h"
+#include "player/Startup.h"
+#include "tests/support/PageWait.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,9 +22,6 @@
 #include <QWebEnginePage>
 #include <memory>
 #include <optional>
-
-// WebEngine is slow on a small machine that runs other tests beside this one.
-inline constexpr int kWebTimeout = 90000;
 
 class TRecordingShell final : public TShell {
 public:
@@ -86,18 +84,6 @@ public:
     TRecordingShell Shell;
     QStringList Errors;
 };
-
-inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
-    auto result = std::make_shared<std::optional<QVariant>>();
-    page->runJavaScript(script, [result](const QVariant& value) { *result = value; });
-    if (!QTest::qWaitFor([&] { return result->has_value(); }, kWebTimeout))
-        return QVariant();
-    return result->value_or(QVariant());
-}
-
-inline bool WaitComplete(TWebBrowser* browser) {
-    return QTest::qWaitFor([&] { return browser->ReadyState() == TWebBrowser::ReadyComplete; }, kWebTimeout);
-}
 
 // A real click in the middle of an element of the shown page, as a user makes it.
 inline bool ClickElement(TWebBrowser* browser, const QString& id) {

@@ -1,6 +1,6 @@
 // Course folder layout and section probing, on the fixture library.
 
-#include "app/XmlDocument.h"
+#include "core/XmlDocument.h"
 #include "viewer/CourseLayout.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // The tree filter on a course tree with markup captions: what matches, what is shown and
 // opened, what comes back when the filter is cleared, and the filter box's keys.
 
-#include "markup/markuptreeview.h"
+#include "markuptree/MarkupTreeView.h"
 #include "tests/TypeText.h"
-#include "tests/markup/test_screenshot.h"
+#include "tests/support/Screenshot.h"
 #include "viewer/TreeFilter.h"
 #include "viewer/TreeFilterBox.h"
 

@@ -4,11 +4,11 @@
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
+#include "look/ToolStrip.h"
 #include "popups/CourseTest.h"
-#include "popups/ToolStrip.h"
 #include "viewer/ShowCourse.h"
 
 #include <QAction>

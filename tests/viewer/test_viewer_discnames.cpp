@@ -2,10 +2,10 @@
 // named in upper case on disc (TREE.XML, 1.XML), the page names its pictures, stylesheet, script,
 // frame and data in other cases and with backslashes, and tries to leave the library.
 
-#include "Startup.h"
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
+#include "player/Startup.h"
 #include "viewer/ShowCourse.h"
 
 #include <QAction>

@@ -4,10 +4,10 @@
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
-#include "app/Theme.h"
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/FindBar.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/FindBar.h"
 #include "collections/ShowFavor.h"
+#include "look/Theme.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "tests/browser/FindMarks.h"
@@ -21,12 +21,12 @@
 
 namespace {
 
-struct TPageWindow {
+struct TWindowAndPage {
     QMainWindow* Window = nullptr;
     TEmbeddedBrowser* Browser = nullptr;
 };
 
-TPageWindow PageWindow(const QString& name) {
+TWindowAndPage PageWindow(const QString& name) {
     TRoster& roster = Roster();
     if (name == "viewer")
         return {roster.Form1, roster.Form1->wMain};
@@ -85,7 +85,7 @@ private slots:
 
     void everyPageWindowHasTheTools() {
         QFETCH(QString, name);
-        const TPageWindow page = PageWindow(name);
+        const TWindowAndPage page = PageWindow(name);
         // The new keys take no key another command of the window already has: Qt would run
         // neither of two commands on one key.
         const auto keys = WindowShortcuts(page.Window);

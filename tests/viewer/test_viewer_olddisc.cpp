@@ -2,12 +2,12 @@
 // without an XML declaration, and a page without a charset that tests for Flash before writing
 // its movie and asks a question in a modal dialog, which shows in the hint window.
 
-#include "Startup.h"
 #include "ViewerTestSupport.h"
-#include "app/ComponentStaging.h"
 #include "app/Roster.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "catalogue/Main.h"
+#include "core/ComponentStaging.h"
+#include "player/Startup.h"
 #include "popups/CourseToolTip.h"
 #include "tests/browser/TinySwf.h"
 #include "viewer/ShowCourse.h"

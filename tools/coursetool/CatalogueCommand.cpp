@@ -1,10 +1,10 @@
 // coursetool catalogue [FOLDER] [--json]: the pages and course buttons the catalogue window
 // builds for a library folder, and the files that gave no button. The scan is the window's own.
 
-#include "app/DiscFiles.h"
-#include "app/LibraryFolder.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
+#include "core/DiscFiles.h"
+#include "core/LibraryFolder.h"
 #include "tools/coursetool/Commands.h"
 
 #include <QCoreApplication>

@@ -4,11 +4,11 @@
 // --save writes the loaded rows with the editor's own save code. Exit status 1 when the load
 // (or the task list, or the save) failed, 2 on bad arguments.
 
-#include "app/CourseSections.h"
-#include "app/XmlDocument.h"
 #include "collections/FavorFile.h"
 #include "collections/FavorLists.h"
 #include "collections/FavorRows.h"
+#include "core/CourseSections.h"
+#include "core/XmlDocument.h"
 #include "tools/coursetool/Commands.h"
 #include "viewer/CourseLayout.h"
 

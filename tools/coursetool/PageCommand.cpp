@@ -5,8 +5,8 @@
 // shows its dialog headless; the dialog closes, as if its user closed it, when its page calls
 // window.close() or N ms after its page has loaded, and the page gets its returnValue.
 
-#include "app/browser/EmbeddedBrowser.h"
-#include "app/browser/ModalDialog.h"
+#include "browser/EmbeddedBrowser.h"
+#include "browser/ModalDialog.h"
 #include "tools/coursetool/Commands.h"
 #include "tools/coursetool/PageLoad.h"
 

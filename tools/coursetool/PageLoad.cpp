@@ -1,10 +1,10 @@
 #include "tools/coursetool/PageLoad.h"
 
-#include "app/ComponentStaging.h"
-#include "app/DiscFiles.h"
-#include "app/browser/BrowserProfile.h"
-#include "app/browser/BrowserUrl.h"
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/BrowserProfile.h"
+#include "browser/BrowserUrl.h"
+#include "browser/EmbeddedBrowser.h"
+#include "core/ComponentStaging.h"
+#include "core/DiscFiles.h"
 #include "tools/coursetool/Commands.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // so that authors can print a disc's pages in batch. Exit 1 when the page does not load or the
 // file cannot be written.
 
-#include "app/browser/EmbeddedBrowser.h"
+#include "browser/EmbeddedBrowser.h"
 #include "tools/coursetool/Commands.h"
 #include "tools/coursetool/PageLoad.h"
 

@@ -3,9 +3,9 @@
 // the load raises, what was loaded before the failure is shown with the error, and the exit
 // status is 1.
 
-#include "app/DiscFiles.h"
-#include "app/XmlDocument.h"
-#include "markup/markuptreeview.h"
+#include "core/DiscFiles.h"
+#include "core/XmlDocument.h"
+#include "markuptree/MarkupTreeView.h"
 #include "tools/coursetool/Commands.h"
 
 #include <utility>

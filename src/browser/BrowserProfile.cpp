@@ -1,0 +1,114 @@
+#include "browser/BrowserProfile.h"
+
+#include "app/Shell.h"
+#include "browser/FileAccess.h"
+#include "browser/LegacyScripts.h"
+#include "browser/ModalDialog.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace {
+
+const char kProfileObjectName[] = "courseplayer-browser-profile";
+const char kTranslatorObjectName[] = "courseplayer-browser-translation";
+
+// The texts of the browser's own menus and actions ("Назад", "Копировать") come from Qt's
+// translation; error pages come from Chromium's locale, which it reads once, when the first
+// profile starts it. Both must be in place before that.
+void MakeBrowserRussian(QCoreApplication* app) {
+    if (!app->findChild<QTranslator*>(QLatin1String(kTranslatorObjectName), Qt::FindDirectChildrenOnly)) {
+        auto* translator = new QTranslator(app);
+        translator->setObjectName(QLatin1String(kTranslatorObjectName));
+        if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtwebengine"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+    // Chromium takes its language from a --lang switch when there is one, before the locale.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--lang=")) {
+        flags += flags.isEmpty() ? "--lang=ru" : " --lang=ru";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    }
+}
+
+TShell* g_documentShell = nullptr;
+
+// PDF is not among them: the engine shows it itself.
+bool IsDesktopDocument(const QUrl& url) {
+    if (!url.isLocalFile())
+        return false;
+    static const QStringList kSuffixes = {QStringLiteral(".ppt"), QStringLiteral(".pps"),
+                                          QStringLiteral(".doc"), QStringLiteral(".xls"),
+                                          QStringLiteral(".rtf")};
+    const QString path = url.path(QUrl::FullyDecoded);
+    for (const QString& suffix : kSuffixes)
+        if (path.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+TFileAccessInterceptor* Interceptor(QWebEngineProfile* profile) {
+    return profile->findChild<TFileAccessInterceptor*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
+
+QWebEngineProfile* SharedBrowserProfile() {
+    QCoreApplication* app = QCoreApplication::instance();
+    Q_ASSERT(app);
+    if (auto* existing =
+            app->findChild<QWebEngineProfile*>(QLatin1String(kProfileObjectName), Qt::FindDirectChildrenOnly))
+        return existing;
+
+    MakeBrowserRussian(app);
+    RegisterModalDialogScheme(); // before the engine starts with the first profile
+    auto* profile = new QWebEngineProfile(app);
+    profile->setObjectName(QLatin1String(kProfileObjectName));
+    profile->setHttpAcceptLanguage(QStringLiteral("ru-RU,ru"));
+    QWebEngineSettings* settings = profile->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    // mailto:, ms-its: and the like would otherwise start a desktop application.
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
+    PrepareForOldDiscs(profile);
+    new TModalDialogBroker(profile);
+    // A document reached without a navigation (a download link, a redirect) is never saved
+    // behind the user's back; one inside the library opens with the desktop's program.
+    QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
+                     [](QWebEngineDownloadRequest* download) {
+                         if (HandOverDesktopDocument(download->url()))
+                             download->cancel();
+                     });
+    return profile;
+}
+
+void SetAllowedFileRoots(const QStringList& folders) {
+    Interceptor(SharedBrowserProfile())->SetRules(TFileAccessRules(folders));
+}
+
+QStringList AllowedFileRoots() {
+    return Interceptor(SharedBrowserProfile())->Rules().Folders();
+}
+
+void SetDocumentShell(TShell* shell) {
+    g_documentShell = shell;
+}
+
+bool HandOverDesktopDocument(const QUrl& url) {
+    if (!IsDesktopDocument(url))
+        return false;
+    const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
+    if (g_documentShell && rules.Allows(url))
+        g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+    return true;
+}

@@ -1,0 +1,82 @@
+#include "browser/EngineSetup.h"
+
+#include <QList>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <cerrno>
+#include <cstdio>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+TSandboxDecision DecideSandbox(bool isRoot, bool alreadyDisabled, bool kernelAllows) {
+    if (alreadyDisabled)
+        return {};
+    // Root says nothing: it has always run without the sandbox and cannot have one.
+    if (isRoot)
+        return {true, QString()};
+    if (!kernelAllows)
+        return {true, QStringLiteral("courseplayer: ядро не разрешает песочницу Chromium, "
+                                     "страницы открываются без неё")};
+    return {};
+}
+
+bool KernelAllowsSandbox() {
+    // In a child, so that this process keeps its own namespaces; before any thread exists.
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0)
+        _exit(unshare(CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET) == 0 ? 0 : 1);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void SetUpSandbox() {
+    const bool isRoot = geteuid() == 0;
+    const bool disabled = !qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX");
+    const TSandboxDecision decision =
+        DecideSandbox(isRoot, disabled, isRoot || disabled || KernelAllowsSandbox());
+    if (decision.Disable)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (!decision.Notice.isEmpty())
+        std::fprintf(stderr, "%s\n", decision.Notice.toLocal8Bit().constData());
+}
+
+QByteArray ChromiumFlags(const QByteArray& userFlags, bool openGlWorks) {
+    QByteArray flags = userFlags.trimmed();
+    if (openGlWorks)
+        return flags;
+    const QList<QByteArray> present = flags.split(' ');
+    for (const QByteArray& flag :
+         {QByteArrayLiteral("--disable-gpu"), QByteArrayLiteral("--disable-gpu-compositing")})
+        if (!present.contains(flag))
+            flags += (flags.isEmpty() ? "" : " ") + flag;
+    return flags;
+}
+
+bool OpenGlWorks() {
+    QOpenGLContext context;
+    if (!context.create())
+        return false;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!surface.isValid() || !context.makeCurrent(&surface))
+        return false;
+    context.doneCurrent();
+    return true;
+}
+
+void SetUpRendering() {
+    const QByteArray user = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (user.split(' ').contains("--disable-gpu"))
+        return;
+    if (OpenGlWorks())
+        return;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", ChromiumFlags(user, false));
+    std::fprintf(stderr, "courseplayer: OpenGL не работает, страницы рисуются без видеокарты\n");
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "browser/PrintHeaderFooter.h"
+
+#include <QPageLayout>
+#include <QPointer>
+#include <QString>
+#include <QWebEngineView>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class TWebPage;
+class QPrinter;
+
+// The common base of the player's browsers: a QWebEngineView with the navigation events and
+// operations every window relies on. Handlers are plain std::function members, assigned and
+// cleared in code; a handler may clear itself (or pump events) while it runs.
+class TWebBrowser : public QWebEngineView {
+    Q_OBJECT
+public:
+    // Load states reported by ReadyState.
+    enum : int { ReadyUninitialized = 0, ReadyLoading = 1, ReadyComplete = 4 };
+    // Commands of OnCommandStateChange.
+    enum : int { CommandForward = 1, CommandBack = 2 };
+
+    // Fires before every navigation of the page and of its frames; cancel abandons it.
+    // targetFrameName: for the browser's own navigations, no value. For the navigation of a
+    // new window handed to this browser through OnNewWindow2, the window name exactly as the
+    // page wrote it; "_blank" and a missing name both give the empty string.
+    std::function<void(TWebBrowser* sender, const QString& url, const std::optional<QString>& targetFrameName,
+                       bool& cancel)>
+        OnBeforeNavigate2;
+    // A page asks for a new window: the handler stores the browser that receives the new
+    // window's navigation in ppDisp (nullptr or cancel: nothing opens); that browser's
+    // OnBeforeNavigate2 then carries the URL and target name. Fires once the new window's
+    // address and name are known, right before that OnBeforeNavigate2; without a handler a
+    // page can open no window at all.
+    std::function<void(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel)> OnNewWindow2;
+    // command 1: whether going forward is possible; command 2: the same for back. Both are
+    // reported after every finished load and every change of address (also within the page
+    // and by going back or forward), so the first page already reports "not possible".
+    std::function<void(TWebBrowser* sender, int command, bool enable)> OnCommandStateChange;
+    // A navigation finished (successfully or not).
+    std::function<void(TWebBrowser* sender)> OnNavigateComplete2;
+
+    explicit TWebBrowser(QWidget* parent = nullptr);
+    ~TWebBrowser() override;
+
+    // A URL or a local path; a fragment after '#' reaches the page as its fragment.
+    void Navigate(const QString& urlOrPath);
+    // Without history nothing happens.
+    void GoBack();
+    void GoForward();
+    void Stop();
+    // Navigates to about:blank and pumps events until the load is complete; gives up only
+    // when the application quits.
+    void LoadBlankAndWait();
+    // Pumps events until the load is complete (at once when nothing loads), the browser is gone
+    // (false) or the application quits. Sleeps between events: nothing polls.
+    bool WaitUntilComplete();
+
+    bool DocumentLoaded() const;
+    QString LocationURL() const;
+    int ReadyState() const;
+
+    // Print dialog, then the page on the chosen printer with header and footer.
+    void Print();
+    // A preview window of the same pages, from which the user prints.
+    void PrintPreview();
+    // Edits the shared printer (paper, orientation, margins); the next print uses it.
+    void PageSetup();
+    // The page as vector PDF with header and footer, on the shared printer's paper, written in
+    // one step (an older file stays whole on failure); false, with the reason in *error, on failure.
+    bool SaveAsPdf(const QString& fileName, QString* error = nullptr);
+
+    // The title printed in the header in place of the page's own; empty: the page's title.
+    void SetPrintTitle(const QString& title) { m_printTitle = title; }
+
+    // The page as vector PDF laid out for layout, with header and footer; empty, with the reason
+    // in *error, on failure. Pumps events while the page is laid out.
+    QByteArray PrintedPdf(const QPageLayout& layout, QString* error = nullptr);
+
+    // Prints the current page on printer as the print dialog left it: as vector PDF to a CUPS
+    // queue or a PDF file (with the dialog's copies and page range), painted on any other printer.
+    bool PrintOn(QPrinter* printer, QString* error = nullptr);
+
+    // Renders the current page onto printer (already set up) through the print pipeline; false
+    // when the page could not be laid out or painted. Pumps events while the page is laid out.
+    bool RenderToPrinter(QPrinter* printer);
+
+signals:
+    // The load state has become ReadyComplete.
+    void LoadComplete();
+
+private:
+    friend class TWebPage;
+    friend class TNewWindowCatcher;
+
+    // Runs OnBeforeNavigate2 for a navigation of this browser's page; true lets it proceed.
+    bool BeforeNavigate(const QUrl& url, const std::optional<QString>& targetFrameName);
+    // Runs OnNewWindow2; the receiving browser, or nullptr when nothing is to open.
+    TWebBrowser* RequestNewWindow();
+    // A new window's navigation handed over by the page that asked for it.
+    void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
+    void Load(const QUrl& url);
+    // Title, address and time of the page for the header and footer.
+    TPrintFields PrintFields() const;
+    // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
+    QByteArray PagePdf(const QPageLayout& layout);
+    void ConnectPageSignals();
+    void ReportCommandStates();
+    void SetComplete();
+
+    int m_readyState = ReadyUninitialized;
+    bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
+    bool m_pageLoading = false;    // between the page's loadStarted and loadFinished
+    bool m_htmlDocument = false;   // the loaded document is an HTML document
+    int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
+    QUrl m_sameDocumentUrl;        // Load moves within the shown document to this address
+    QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
+    QString m_printTitle;          // the header's title when set (batch printing names pages)
+    quint64 m_loadSerial = 0;      // counts finished loads, to know when m_pdf is stale
+    QByteArray m_pdf;              // the last page laid out for printing ...
+    QPageLayout m_pdfLayout;       // ... for this layout ...
+    quint64 m_pdfSerial = 0;       // ... after this many loads
+    struct TPdfJob {
+        QByteArray Pdf;
+        bool Done = false;
+    };
+    std::shared_ptr<TPdfJob> m_pdfJob; // the printToPdf under way
+};

@@ -1,0 +1,167 @@
+#include "look/CommandImages.h"
+
+#include "look/Theme.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cmath>
+
+namespace {
+
+// Drawing of each command, in index order.
+const char* const kFiles[TCommandImages::Count] = {
+    "remove_favor", "up",         "down",          "forward",     "run",
+    "add_favor",    "close",      "back",          "clear_favor", "load_favor",
+    "print",        "show_favor", "print_preview", "save_favor",  "show_all_theory",
+};
+
+QImage Render(const QString& file, int pixels) {
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(file);
+    if (renderer.isValid()) {
+        QPainter painter(&image);
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    }
+    return image;
+}
+
+// Under the pointer the drawing sits in a warm halo and is a touch brighter. The halo's reach
+// is two pixels of the small drawing, so it grows with the scale.
+QImage HotLook(const QImage& normal, int scale) {
+    QImage glow(normal.size(), QImage::Format_ARGB32_Premultiplied);
+    glow.fill(Qt::transparent);
+    {
+        QImage mask = normal;
+        QPainter tint(&mask);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(mask.rect(), Theme::Glow);
+        tint.end();
+        QPainter painter(&glow);
+        // As many layers at each scale, so the halo is as strong.
+        const int reach = 2 * scale;
+        int layers = 0;
+        for (int dx = -reach; dx <= reach; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
+                layers += dx * dx + dy * dy <= 5 * scale * scale;
+        painter.setOpacity(1.0 - std::pow(1.0 - 0.22, 21.0 / layers));
+        for (int dx = -reach; dx <= reach; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
+                if (dx * dx + dy * dy <= 5 * scale * scale)
+                    painter.drawImage(dx, dy, mask);
+    }
+    QPainter painter(&glow);
+    painter.drawImage(0, 0, normal);
+    painter.setCompositionMode(QPainter::CompositionMode_Screen);
+    painter.setOpacity(0.18);
+    QImage light = normal;
+    {
+        QPainter tint(&light);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(light.rect(), Qt::white);
+    }
+    painter.drawImage(0, 0, light);
+    return glow;
+}
+
+// Disabled: grey and faded, keeping the shape readable.
+QImage DisabledLook(const QImage& normal) {
+    QImage image = normal.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            const int gray = qGray(p);
+            const int light = 110 + gray * 120 / 255;
+            line[x] = qRgba(light, light, qMin(255, light + 8), qAlpha(p) * 55 / 100);
+        }
+    }
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QPixmap AtScale(const QImage& image, int scale) {
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
+}
+
+} // namespace
+
+TCommandImages::TCommandImages() {
+    for (std::size_t s = 0; s < Scales.size(); ++s) {
+        const int scale = Scales[s];
+        TLooks& looks = m_looks[s];
+        for (int i = 0; i < Count; ++i) {
+            const QImage normal = Render(FileName(i), Size * scale);
+            looks.Normal[size_t(i)] = AtScale(normal, scale);
+            looks.Hot[size_t(i)] = AtScale(HotLook(normal, scale), scale);
+            looks.Disabled[size_t(i)] = AtScale(DisabledLook(normal), scale);
+        }
+    }
+}
+
+QString TCommandImages::FileName(int index) {
+    if (index < 0 || index >= Count)
+        return {};
+    return QStringLiteral(":/icons/%1.svg").arg(QLatin1String(kFiles[index]));
+}
+
+QIcon TCommandImages::Icon(int index) const {
+    if (index < 0 || index >= Count)
+        return {};
+    QIcon icon;
+    for (const TLooks& looks : m_looks) {
+        icon.addPixmap(looks.Normal[size_t(index)], QIcon::Normal);
+        icon.addPixmap(looks.Hot[size_t(index)], QIcon::Active);
+        icon.addPixmap(looks.Disabled[size_t(index)], QIcon::Disabled);
+    }
+    return icon;
+}
+
+QIcon TCommandImages::ExtraIcon(const QString& file) {
+    QIcon icon;
+    for (const int scale : Scales) {
+        const QImage normal = Render(file, Size * scale);
+        icon.addPixmap(AtScale(normal, scale), QIcon::Normal);
+        icon.addPixmap(AtScale(HotLook(normal, scale), scale), QIcon::Active);
+        icon.addPixmap(AtScale(DisabledLook(normal), scale), QIcon::Disabled);
+    }
+    return icon;
+}
+
+QPixmap TCommandImages::Pick(const std::array<TLooks, Scales.size()>& looks,
+                             std::array<QPixmap, Count> TLooks::*look, int index, int scale) {
+    if (index < 0 || index >= Count)
+        return {};
+    for (std::size_t s = 0; s < Scales.size(); ++s)
+        if (Scales[s] == scale)
+            return (looks[s].*look)[size_t(index)];
+    return {};
+}
+
+QPixmap TCommandImages::Normal(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Normal, index, scale);
+}
+
+QPixmap TCommandImages::Hot(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Hot, index, scale);
+}
+
+QPixmap TCommandImages::Disabled(int index, int scale) const {
+    return Pick(m_looks, &TLooks::Disabled, index, scale);
+}
+
+QString TCommandImages::ApplicationIconFile() {
+    return QStringLiteral(":/icons/courseplayer.svg");
+}
+
+QIcon TCommandImages::ApplicationIcon() {
+    // Drawn from the drawing at each size rather than scaled from one picture, so the small
+    // sizes of a task bar or a title bar stay crisp.
+    QIcon icon;
+    for (const int pixels : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(QPixmap::fromImage(Render(ApplicationIconFile(), pixels)));
+    return icon;
+}

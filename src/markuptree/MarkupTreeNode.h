@@ -1,0 +1,26 @@
+#pragma once
+
+#include "markuptree/TreeContent.h"
+
+#include <QTreeWidgetItem>
+#include <memory>
+
+// A node of a course tree: it owns its record, so the record goes with the node however the node
+// is deleted (ClearTree, QTreeWidget::clear, deleting a subtree).
+class TMarkupTreeNode final : public QTreeWidgetItem {
+public:
+    static constexpr int NodeType = QTreeWidgetItem::UserType + 0x4D54;
+
+    explicit TMarkupTreeNode(std::unique_ptr<TContent> content);
+
+    TContent* Content() const { return m_content.get(); }
+
+private:
+    std::unique_ptr<TContent> m_content;
+};
+
+// Data roles of column 0 besides the caption.
+namespace MarkupTreeRole {
+constexpr int ImageIndex = Qt::UserRole + 1;
+constexpr int StateIndex = Qt::UserRole + 2;
+} // namespace MarkupTreeRole

@@ -1,0 +1,143 @@
+#include "player/Startup.h"
+
+#include "player/StartupSearch.h"
+
+#include "app/ErrorReport.h"
+#include "app/Roster.h"
+#include "browser/BrowserProfile.h"
+#include "catalogue/Main.h"
+#include "collections/Favorite.h"
+#include "collections/ShowFavor.h"
+#include "core/ComponentStaging.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
+#include "viewer/ShowCourse.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+template <typename T> T* Create(const TAppContext& context) {
+    T* window = nullptr;
+    RunReported([&] { window = new T(context); });
+    return window;
+}
+
+// The collection windows lie below the viewer, so their calls into it are wired here.
+void ConnectCollections(TRoster& roster) {
+    if (roster.Form1 && roster.FavoriteForm)
+        roster.Form1->AddFavoriteCommands(roster.FavoriteForm->actShowAll, roster.FavoriteForm->actLoad,
+                                          roster.FavoriteForm->actSave);
+    if (roster.ShowFavorForm) {
+        roster.ShowFavorForm->OnShowToolTip = [](const QString& url) {
+            if (Roster().Form1)
+                Roster().Form1->ShowToolTip(url);
+        };
+        roster.ShowFavorForm->OnShowTest = [](const QString& url) {
+            if (Roster().Form1)
+                Roster().Form1->ShowTest(url);
+        };
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Pages read local files only inside the library and beside the player, where the build stages
+// the player's own components.
+void AllowFilesOf(const QString& library) {
+    SetAllowedFileRoots({library, QCoreApplication::applicationDirPath(), StagedComponentsFolder()});
+}
+
+} // namespace
+
+void CreateWindows(const TAppContext& context) {
+    AllowFilesOf(context.ProgramFolder);
+    SetDocumentShell(context.Shell);
+    // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
+    // comes first.
+    TRoster& roster = Roster();
+    roster.MainForm = Create<TMainForm>(context);
+    // The catalogue owns the command images; every later window gets them from start-up.
+    TAppContext shared = context;
+    if (roster.MainForm && !shared.CommandImages)
+        shared.CommandImages = &roster.MainForm->LargeImages();
+    roster.Form1 = Create<TForm1>(shared);
+    roster.ToolTipForm = Create<TToolTipForm>(shared);
+    roster.TestForm = Create<TTestForm>(shared);
+    roster.FavoriteForm = Create<TFavoriteForm>(shared);
+    roster.ShowFavorForm = Create<TShowFavorForm>(shared);
+    // The catalogue's library stands below the viewer's, so the launch of a course is wired here.
+    if (roster.MainForm)
+        roster.MainForm->SetCourseViewer({
+            [](const QString& title) {
+                if (Roster().Form1)
+                    Roster().Form1->CourseTitle = title;
+            },
+            [](int courseNumber) { return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber); },
+            [] {
+                if (Roster().Form1)
+                    Roster().Form1->showMaximized();
+            },
+        });
+    // The editor reaches the viewer the same way: collections stand below the viewer.
+    if (roster.FavoriteForm)
+        roster.FavoriteForm->SetViewerLink({
+            [](const QString& fragment) {
+                if (Roster().Form1)
+                    Roster().Form1->ShowFavorPage(fragment);
+            },
+            [](const QString& url) {
+                if (Roster().Form1)
+                    Roster().Form1->ShowTest(url);
+            },
+            [] { return Roster().Form1 ? Roster().Form1->CourseDir : QString(); },
+            [] { return Roster().Form1 ? Roster().Form1->CourseNumber : 0; },
+        });
+    // Closing the catalogue ends the program: an unsaved collection is offered for saving first.
+    if (roster.MainForm)
+        roster.MainForm->SetQuitGuard(
+            [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
+    ConnectCollections(roster);
+    ConnectSearch();
+}
+
+void SwitchLibrary(const QString& folder) {
+    // The pages of the new library must load, and those of the old one no longer.
+    AllowFilesOf(folder);
+    TRoster& roster = Roster();
+    if (roster.Form1)
+        roster.Form1->SetProgramFolder(folder);
+    if (roster.MainForm)
+        roster.MainForm->SetProgramFolder(folder);
+    SearchLibraryChanged(folder);
+}
+
+void OpenCollection(const QString& fileName) {
+    TFavoriteForm* editor = Roster().FavoriteForm;
+    if (!editor)
+        return;
+    // The editor's own load, with the file given instead of the one its dialog would ask for.
+    editor->SetOpenFileChooser([fileName] { return fileName; });
+    editor->actLoadExecute();
+    editor->SetOpenFileChooser({});
+    editor->show();
+    editor->raise();
+}
+
+void DestroyWindows() {
+    TRoster& roster = Roster();
+    // The search window was made last, on first use.
+    DestroySearch();
+    // Pages go before their browser profile; windows in the reverse order of creation.
+    delete roster.ShowFavorForm;
+    delete roster.FavoriteForm;
+    delete roster.TestForm;
+    delete roster.ToolTipForm;
+    delete roster.Form1;
+    delete roster.MainForm;
+    roster = TRoster();
+    // The shell goes with main(); nothing may open documents through it afterwards.
+    SetDocumentShell(nullptr);
+}

@@ -1,0 +1,90 @@
+#include "app/ErrorReport.h"
+#include "app/Roster.h"
+#include "app/Shell.h"
+#include "catalogue/Main.h"
+#include "collections/Favorite.h"
+#include "collections/ShowFavor.h"
+#include "core/Registry.h"
+#include "look/Theme.h"
+#include "player/Startup.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
+#include "viewer/ShowCourse.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_library;
+    TIniRegistry* m_registry = nullptr;
+    TShell m_shell;
+    QStringList m_errors;
+
+private slots:
+    void initTestCase() {
+        SetErrorReporter([this](const QString& m) { m_errors << m; });
+        m_registry = new TIniRegistry(m_library.filePath("registry.ini"));
+        TAppContext context;
+        context.ProgramFolder = m_library.path() + '/';
+        context.Registry = m_registry;
+        context.Shell = &m_shell;
+        CreateWindows(context);
+    }
+
+    void cleanupTestCase() {
+        DestroyWindows();
+        delete m_registry;
+        SetErrorReporter({});
+    }
+
+    // An empty library still starts, silently.
+    void everyWindowExistsWithItsCaption_data() {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("catalogue") << 0 << QString::fromUtf8("Проигрыватель учебных курсов");
+        QTest::newRow("viewer") << 1 << QString("Form1");
+        QTest::newRow("hint") << 2 << QString::fromUtf8("Подсказка");
+        QTest::newRow("test") << 3 << QString::fromUtf8("Тест");
+        QTest::newRow("collection editor") << 4 << QString::fromUtf8("Подборки");
+        QTest::newRow("presentation") << 5 << QString::fromUtf8("Подборка учебных материалов");
+    }
+    void everyWindowExistsWithItsCaption() {
+        QFETCH(int, order);
+        QFETCH(QString, caption);
+        const TRoster& r = Roster();
+        QWidget* windows[] = {r.MainForm, r.Form1,        r.ToolTipForm,
+                              r.TestForm, r.FavoriteForm, r.ShowFavorForm};
+        QWidget* w = windows[order];
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), caption);
+        // Own task-bar entry: a top-level window without a parent.
+        QVERIFY(w->isWindow());
+        QCOMPARE(w->parentWidget(), nullptr);
+        QVERIFY(!w->isVisible());
+        // The program's icon, on the task bar and in the title bar.
+        QVERIFY(!w->windowIcon().isNull());
+        QCOMPARE(w->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+        QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
+        QVERIFY(m_errors.isEmpty());
+    }
+
+    void closingASecondaryWindowOnlyHidesIt() {
+        QWidget* hint = Roster().ToolTipForm;
+        hint->show();
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->close());
+        QVERIFY(!hint->isVisible());
+        QVERIFY(Roster().ToolTipForm); // still there, to be shown again
+    }
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ApplyTheme(app);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_startup.moc"
