@@ -49,7 +49,7 @@ QByteArray Written(QPDF& pdf) {
 }
 
 // Lays form (a form XObject of pdf) over page, scaled to the page's trim box.
-void Overlay(QPDF& pdf, QPDFPageObjectHelper& page, QPDFObjectHandle form) {
+void Overlay(QPDF& pdf, QPDFPageObjectHelper& page, const QPDFObjectHandle& form) {
     QPDFObjectHandle resources = page.getAttribute("/Resources", true);
     if (!resources.isDictionary()) {
         resources = QPDFObjectHandle::newDictionary();

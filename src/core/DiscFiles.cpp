@@ -184,7 +184,7 @@ public:
         if (++m_tries > MaxTries)
             return false;
         const QString& name = m_names[i];
-        const QString exact = Join(folder, name);
+        QString exact = Join(folder, name);
         if (Exists(exact) && From(exact, i + 1, out))
             return true;
         if (name == u"..")
@@ -228,14 +228,14 @@ QString FindInKnownFolder(const QString& folderWritten, const QString& name) {
     if (!Cache().KnownFolder(folderWritten, name.toCaseFolded(), &folder, &names, &listed))
         return QString();
     if (!listed || names.contains(name)) {
-        const QString exact = Join(folder, name);
+        QString exact = Join(folder, name);
         if (Exists(exact))
             return exact;
     }
     for (const QString& candidate : std::as_const(names)) {
         if (candidate == name)
             continue;
-        const QString path = Join(folder, candidate);
+        QString path = Join(folder, candidate);
         if (Exists(path))
             return path;
     }
@@ -257,7 +257,7 @@ QString FindDiscFile(const QString& path) {
     const bool plainLeaf = absolute && slash > 0 && !leaf.isEmpty() && leaf != u"." && leaf != u"..";
     const QString folderWritten = plainLeaf ? normalized.left(slash) : QString();
     if (plainLeaf) {
-        const QString quick = FindInKnownFolder(folderWritten, leaf);
+        QString quick = FindInKnownFolder(folderWritten, leaf);
         if (!quick.isEmpty())
             return quick;
     }

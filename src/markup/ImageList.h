@@ -15,8 +15,10 @@ public:
     // A copy is a list of its own: holders of the original do not see it as theirs.
     TImageList(const TImageList& other) : m_size(other.m_size), m_images(other.m_images) {}
     TImageList& operator=(const TImageList& other) {
-        m_size = other.m_size;
-        m_images = other.m_images;
+        if (this != &other) {
+            m_size = other.m_size;
+            m_images = other.m_images;
+        }
         return *this;
     }
 
