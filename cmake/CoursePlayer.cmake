@@ -2,8 +2,10 @@
 
 option(CP_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 
+# Qt's headers come in as system headers, so -Wpedantic speaks of our own code only. The ci
+# preset turns every warning into an error.
 function(cp_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
 endfunction()
 
 # cp_add_library(name SOURCES ... DEPS ...): one static library per src/ folder.
@@ -30,6 +32,9 @@ function(cp_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 240)
+    endif()
+    if(name IN_LIST CP_SANITIZED_TESTS)
+        set_tests_properties(${name} PROPERTIES LABELS sanitize)
     endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${ARG_TIMEOUT}

@@ -3,9 +3,9 @@
 //   TVCHK03/04 and TVRAD03/04  the same in a smooth look with a 256-colour palette
 // Everything outside the glyph is transparent, so the glyphs sit on any background.
 //
-// Not part of the build; the pictures are checked in under src/resources/glyphs. To redraw them:
-//   g++ -std=c++20 -fPIC GlyphGen.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/glyphgen
-//   QT_QPA_PLATFORM=offscreen /tmp/glyphgen src/resources/glyphs
+// The pictures are checked in under src/resources/glyphs. To redraw them:
+//   cmake --build --preset release --target glyphgen
+//   QT_QPA_PLATFORM=offscreen build/release/bin/glyphgen src/resources/glyphs
 
 #include <QDir>
 #include <QGuiApplication>
