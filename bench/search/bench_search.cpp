@@ -10,6 +10,7 @@
 // `--pages=N` (or CP_BENCH_SEARCH_PAGES=N) makes a smaller library for a quick run.
 
 #include "bench/bench_ratio.h"
+#include "search/PageText.h"
 #include "search/SearchIndex.h"
 #include "search/SearchSource.h"
 

@@ -1,8 +1,10 @@
 #include "core/XmlDocument.h"
 
+#include "core/RegularFile.h"
+#include "core/XmlParsing.h"
+
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -12,10 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <iterator>
-#include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,26 +28,6 @@ xmlDocPtr D(void* p) {
 
 QString FromXml(const xmlChar* s) {
     return s ? QString::fromUtf8(reinterpret_cast<const char*>(s)) : QString();
-}
-
-// No file, DTD or entity outside the document is ever read.
-xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) {
-    return nullptr;
-}
-
-void SilentError(void*, const char*, ...) {
-}
-
-void SetUpLibxml() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        xmlSetExternalEntityLoader(RefuseExternal);
-        xmlSetGenericErrorFunc(nullptr, SilentError);
-        // Course outlines may nest deeper than libxml2's default of 256 levels; a higher bound
-        // keeps them loadable while the other limits that XML_PARSE_HUGE would lift stay on.
-        xmlParserMaxDepth = 2048;
-    });
 }
 
 bool IsBlank(const xmlChar* s) {
@@ -139,17 +118,14 @@ class TDocumentFile final {
 public:
     TDocumentFile(const QByteArray& nativeName, const QString& fileName, TXmlFileKind kind)
         : m_fileName(fileName), m_kind(kind), m_limit(XmlSizeLimit(kind)) {
-        m_fd = ::open(nativeName.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        m_fd = OpenRegularFile(nativeName, &m_size);
         if (m_fd < 0) {
             const int error = errno;
             throw error == ENOENT || error == ENOTDIR ? NotFound() : CannotRead(error);
         }
         // The size is judged before a byte is read.
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
-            Fail(NotFound());
-        if (st.st_size > m_limit)
-            Fail(TooLarge(st.st_size));
+        if (m_size > m_limit)
+            Fail(TooLarge(m_size));
     }
     ~TDocumentFile() {
         if (m_fd >= 0)
@@ -157,6 +133,8 @@ public:
     }
     TDocumentFile(const TDocumentFile&) = delete;
     TDocumentFile& operator=(const TDocumentFile&) = delete;
+
+    qint64 Size() const { return m_size; }
 
     // The parser's read callback.
     static int Read(void* context, char* buffer, int length) {
@@ -213,29 +191,11 @@ private:
     TXmlFileKind m_kind;
     qint64 m_limit;
     int m_fd = -1;
+    qint64 m_size = 0;
     qint64 m_done = 0;
     int m_error = 0;
     bool m_tooBig = false;
 };
-
-// Old discs hold descriptors and trees written in windows-1251 by tools that wrote no XML
-// declaration, or one without an encoding: read as UTF-8 they are malformed. Such bytes are
-// read as windows-1251 when nothing names their encoding: no byte-order mark, no encoding in
-// the declaration, and not valid UTF-8 (valid UTF-8 is read as before).
-bool ReadsAsWindows1251(const QByteArray& bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return false;
-    if (bytes.startsWith("<?xml")) {
-        const qsizetype end = bytes.indexOf("?>");
-        const QByteArray declaration = bytes.left(end < 0 ? bytes.size() : end);
-        if (declaration.contains("encoding"))
-            return false;
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes);
-    Q_UNUSED(text);
-    return utf8.hasError();
-}
 
 } // namespace
 

@@ -1,22 +1,30 @@
 #pragma once
 
-#include <QByteArray>
+// The visible text of item pages, for the search index, and how their bytes are decoded.
 
-// The pieces of page reading that do not need a file: how the bytes of a page are decoded. The
-// reading itself is ExtractPageText in SearchSource.h.
+#include "core/XmlParsing.h"
+#include "search/PageEncoding.h"
+
+#include <QByteArray>
+#include <QString>
 
 // Pages larger than this are refused: item pages are a few kilobytes, and a huge one is damaged
 // or not a page, and would stall the indexer.
 inline constexpr qint64 kPageSizeLimit = qint64(16) << 20; // 16 MB
 
-// Whether the bytes are well-formed UTF-8 (plain ASCII is).
-bool IsValidUtf8(const QByteArray& bytes);
+// The visible text of an item page: .xml pages through their xml-stylesheet (libxslt, no
+// network, nothing outside the library), .htm/.html without tags, scripts and styles, in
+// the page's encoding (declared, or windows-1251 unless valid UTF-8). Empty when unreadable.
+// Thread-safe (the indexer calls it from a worker thread), never hangs on bad content.
+// The library is the folder three levels above the page (library/course/section/page).
+QString ExtractPageText(const QString& pagePath);
 
-// The encoding to read an HTML page in, as a name libxml2 knows: a byte-order mark first, then
-// the charset its <meta> declares, then UTF-8 when the bytes are valid UTF-8, else windows-1251
-// (the code page of the old discs). bomLength receives the length of the byte-order mark.
-QByteArray HtmlPageEncoding(const QByteArray& bytes, int* bomLength = nullptr);
+// The same with the library folder named: stylesheets and the documents they read must lie
+// inside it.
+QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
+// The same as UTF-8, as the index takes it.
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder);
 
-// The encoding to force on an XML page, or empty to let the parser follow the byte-order mark
-// and the declaration: a page that declares none and is not valid UTF-8 is windows-1251.
-QByteArray XmlPageFallbackEncoding(const QByteArray& bytes);
+// The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
+// .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.
+QString RawPageText(const QString& pagePath);

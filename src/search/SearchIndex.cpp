@@ -1,5 +1,6 @@
 #include "search/SearchIndex.h"
 
+#include "search/PageText.h"
 #include "search/SearchDocument.h"
 #include "search/SearchQuery.h"
 #include "search/SearchShard.h"

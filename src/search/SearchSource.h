@@ -30,20 +30,3 @@ void ListSearchItems(const QString& libraryFolder,
 // The items of one course only (the viewer's "Поиск по курсу"). A course folder without a
 // descriptor is still walked, with an empty CourseName.
 std::vector<TSearchItem> ListCourseItems(const QString& libraryFolder, int course);
-
-// The visible text of an item page: .xml pages through their xml-stylesheet (libxslt, no
-// network, nothing outside the library), .htm/.html without tags, scripts and styles, in
-// the page's encoding (declared, or windows-1251 unless valid UTF-8). Empty when unreadable.
-// Thread-safe (the indexer calls it from a worker thread), never hangs on bad content.
-// The library is the folder three levels above the page (library/course/section/page).
-QString ExtractPageText(const QString& pagePath);
-
-// The same with the library folder named: stylesheets and the documents they read must lie
-// inside it.
-QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
-// The same as UTF-8, as the index takes it.
-QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder);
-
-// The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
-// .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.
-QString RawPageText(const QString& pagePath);
