@@ -108,7 +108,7 @@ bool HandOverDesktopDocument(const QUrl& url) {
     if (!IsDesktopDocument(url))
         return false;
     const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
-    if (g_documentShell && rules.Allows(url))
+    if (g_documentShell && rules.Serves(url))
         g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
     return true;
 }

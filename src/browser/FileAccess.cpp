@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace {
@@ -81,6 +82,19 @@ bool TFileAccessRules::Allows(const QUrl& url) const {
     return AllowsPath(url.path(QUrl::FullyDecoded));
 }
 
+bool TFileAccessRules::Serves(const QUrl& url) const {
+    if (!Allows(url))
+        return false;
+    if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
+        return true;
+    // stat follows the links and opens nothing: it never waits for a pipe's writer.
+    struct stat st;
+    const QByteArray path = QFile::encodeName(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+    if (::stat(path.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR;
+    return S_ISREG(st.st_mode);
+}
+
 std::optional<QUrl> TFileAccessRules::FoundOnDisc(const QUrl& url) const {
     if (!IsLocalFileUrl(url))
         return std::nullopt;
@@ -112,6 +126,6 @@ void TFileAccessInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
         info.redirect(*onDisc);
         return;
     }
-    if (!m_rules.Allows(info.requestUrl()))
+    if (!m_rules.Serves(info.requestUrl()))
         info.block(true);
 }

@@ -18,6 +18,10 @@ public:
     explicit TFileAccessRules(const QStringList& folders);
 
     bool Allows(const QUrl& url) const;
+    // Allows, and for a local file also that the browser may open it: an ordinary file (after
+    // its links), or nothing yet (the browser then reports it missing). A pipe, a socket or a
+    // device would keep the browser's reader waiting, or reading, for ever; a folder is listed.
+    bool Serves(const QUrl& url) const;
     // An absolute local path, resolved as the browser would open it.
     bool AllowsPath(const QString& path) const;
     // Where a file: URL written on Windows points on this disc, when the URL names nothing as it
@@ -36,9 +40,9 @@ private:
 // rest is appended as written (after the "..") so that a file about to be made still resolves.
 QString ResolvedLocalPath(const QString& absolutePath);
 
-// Refuses, on the profile, every file: request that the rules do not allow: navigations of
-// pages and frames, pictures, stylesheets, scripts, XHR and fetch. A request for a file that
-// exists only in another case or with backslashes is redirected to the file as it is on disc.
+// Refuses, on the profile, every file: request that the rules do not serve: navigations of
+// pages and frames, pictures, stylesheets, scripts, XHR and fetch. Nothing is opened to decide. A request for
+// a file that exists only in another case or with backslashes is redirected to the file as it is on disc.
 class TFileAccessInterceptor final : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:

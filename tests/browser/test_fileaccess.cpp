@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +62,7 @@ private slots:
     // lib #1/            the library: index.html, inside.txt, pic.png, page.xml + page.xsl, sub/
     // lib #1/link        -> outside/ (a linked folder)
     // lib #1/item.html   -> outside/secret.html (a linked page)
+    // lib #1/pipe.txt, pipe.html, and pipe-link.txt -> pipe.txt: pipes nobody writes to
     // lib #1x/           a neighbour whose name begins with the library's
     // outside/           secret.txt, secret.html, pic.png
     // stage/             the player's staged components
@@ -86,6 +90,10 @@ private slots:
         QVERIFY(QFile::link(m_root + QStringLiteral("outside"), m_library + QStringLiteral("link")));
         QVERIFY(QFile::link(m_root + QStringLiteral("outside/secret.html"),
                             m_library + QStringLiteral("item.html")));
+        for (const char* pipe : {"pipe.txt", "pipe.html"})
+            QCOMPARE(::mkfifo(QFile::encodeName(m_library + QString::fromUtf8(pipe)).constData(), 0600), 0);
+        QVERIFY(
+            QFile::link(m_library + QStringLiteral("pipe.txt"), m_library + QStringLiteral("pipe-link.txt")));
 
         SetAllowedFileRoots(
             {m_library, m_root + QStringLiteral("stage"), m_root + QStringLiteral("missing")});
@@ -94,6 +102,13 @@ private slots:
     }
 
     void cleanupTestCase() {
+        // A reader still waiting on a pipe (a fault) is let go, so that a failed run ends.
+        for (const char* pipe : {"pipe.txt", "pipe.html"}) {
+            const int fd = ::open(QFile::encodeName(m_library + QString::fromUtf8(pipe)).constData(),
+                                  O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
         delete m_browser;
         SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/browser")});
     }
@@ -153,6 +168,12 @@ private slots:
                                    << "refused";
         QTest::newRow("system file") << "file:///etc/passwd"
                                      << "refused";
+        QTest::newRow("a pipe") << "pipe.txt"
+                                << "refused";
+        QTest::newRow("a link to a pipe") << "pipe-link.txt"
+                                          << "refused";
+        QTest::newRow("a folder") << "sub/"
+                                  << "refused";
     }
 
     void pageReads() {
@@ -184,6 +205,7 @@ private slots:
         QTest::newRow("linked item page") << "lib #1/item.html";
         QTest::newRow("up and out") << "lib #1/../outside/secret.html";
         QTest::newRow("outside") << "outside/secret.html";
+        QTest::newRow("a pipe") << "lib #1/pipe.html";
     }
 
     void navigations() {
