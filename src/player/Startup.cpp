@@ -13,8 +13,6 @@
 #include "popups/CourseToolTip.h"
 #include "viewer/ShowCourse.h"
 
-#include <QCoreApplication>
-
 namespace {
 
 template <typename T> T* Create(const TAppContext& context) {
@@ -44,10 +42,11 @@ void ConnectCollections(TRoster& roster) {
 
 namespace {
 
-// Pages read local files only inside the library and beside the player, where the build stages
-// the player's own components.
+// Pages read local files only inside the library and the folder of the player's staged
+// components. The executable's own folder is no more than that: installed, it is /usr/bin; it is
+// the library when a disc runs in place.
 void AllowFilesOf(const QString& library) {
-    SetAllowedFileRoots({library, QCoreApplication::applicationDirPath(), StagedComponentsFolder()});
+    SetAllowedFileRoots({library, StagedComponentsFolder()});
 }
 
 } // namespace

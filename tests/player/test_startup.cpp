@@ -1,9 +1,11 @@
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "app/Shell.h"
+#include "browser/BrowserProfile.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
+#include "core/ComponentStaging.h"
 #include "core/Registry.h"
 #include "look/Theme.h"
 #include "player/Startup.h"
@@ -11,6 +13,7 @@
 #include "popups/CourseToolTip.h"
 #include "viewer/ShowCourse.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,6 +71,15 @@ private slots:
         QCOMPARE(w->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
         QVERIFY(w->windowIcon().availableSizes().contains(QSize(32, 32)));
         QVERIFY(m_errors.isEmpty());
+    }
+
+    // Pages read the library and the staged components; the executable's folder (installed:
+    // /usr/bin) is not theirs.
+    void pagesReadTheLibraryAndTheComponentsOnly() {
+        QStringList expected{QDir(m_library.path()).canonicalPath() + u'/'};
+        if (const QString staged = QDir(StagedComponentsFolder()).canonicalPath(); !staged.isEmpty())
+            expected << staged + u'/';
+        QCOMPARE(AllowedFileRoots(), expected);
     }
 
     void closingASecondaryWindowOnlyHidesIt() {
