@@ -3,6 +3,7 @@
 #include "browser/BrowserProfile.h"
 #include "browser/BrowserUrl.h"
 #include "browser/EmbeddedBrowser.h"
+#include "catalogue/LibraryChoice.h"
 #include "core/ComponentStaging.h"
 #include "core/DiscFiles.h"
 #include "tools/coursetool/Commands.h"
@@ -42,13 +43,21 @@ QString PageTarget(const QString& page) {
         return {};
     }
     // The page reads local files only inside its library and the player's staged components: an
-    // item page lies in LIBRARY/course/section/, so the library is at most two folders above the
-    // page's.
+    // item page lies in LIBRARY/course/section/, so the library is the page's folder or one of the
+    // two above it that holds course descriptors. A page of no library reads its own folder only.
     if (local) {
-        QDir library = QFileInfo(pagePath).dir();
-        for (int up = 0; up < 2 && !library.isRoot(); ++up)
-            library.cdUp();
-        SetAllowedFileRoots({library.absolutePath(), StagedComponentsFolder()});
+        const QString pageFolder = QFileInfo(pagePath).absolutePath();
+        QString allowed = pageFolder;
+        QDir folder(pageFolder);
+        for (int up = 0; up <= 2; ++up) {
+            if (HoldsCourseDescriptors(folder.absolutePath())) {
+                allowed = folder.absolutePath();
+                break;
+            }
+            if (folder.isRoot() || !folder.cdUp())
+                break;
+        }
+        SetAllowedFileRoots({allowed, StagedComponentsFolder()});
     }
     return local ? url.toString() : page;
 }
