@@ -160,6 +160,18 @@ void TWebBrowser::Stop() {
     stop();
 }
 
+void TWebBrowser::ClearHistory() {
+    history()->clear();
+    ReportCommandStates();
+}
+
+void ClearHistoryOf(QWidget* window) {
+    if (!window)
+        return;
+    for (TWebBrowser* browser : window->findChildren<TWebBrowser*>())
+        browser->ClearHistory();
+}
+
 void TWebBrowser::LoadBlankAndWait() {
     Navigate(QStringLiteral("about:blank"));
     WaitUntilComplete();

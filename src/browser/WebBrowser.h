@@ -12,6 +12,7 @@
 
 class TWebPage;
 class QPrinter;
+class QWidget;
 
 // The common base of the player's browsers: a QWebEngineView with the navigation events and
 // operations every window relies on. Handlers are plain std::function members, assigned and
@@ -53,6 +54,9 @@ public:
     void GoBack();
     void GoForward();
     void Stop();
+    // Forgets every page before and after the one shown, and reports Back and Forward as not
+    // possible: another course or library starts with no way back into the last one.
+    void ClearHistory();
     // Navigates to about:blank and pumps events until the load is complete; gives up only
     // when the application quits.
     void LoadBlankAndWait();
@@ -130,3 +134,7 @@ private:
     };
     std::shared_ptr<TPdfJob> m_pdfJob; // the printToPdf under way
 };
+
+// Clears the history of every browser in window (its page, the hidden browser of its pop-ups):
+// after a library switch the old library's pages are outside the folders pages may read.
+void ClearHistoryOf(QWidget* window);

@@ -5,6 +5,7 @@
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "browser/BrowserProfile.h"
+#include "browser/WebBrowser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
@@ -12,6 +13,8 @@
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
 #include "viewer/ShowCourse.h"
+
+#include <initializer_list>
 
 namespace {
 
@@ -110,6 +113,10 @@ void SwitchLibrary(const QString& folder) {
         roster.Form1->SetProgramFolder(folder);
     if (roster.MainForm)
         roster.MainForm->SetProgramFolder(folder);
+    // "Назад" into the old library would end on the browser's blocked-page notice.
+    for (QWidget* window : std::initializer_list<QWidget*>{roster.Form1, roster.ToolTipForm, roster.TestForm,
+                                                           roster.ShowFavorForm})
+        ClearHistoryOf(window);
     SearchLibraryChanged(folder);
 }
 

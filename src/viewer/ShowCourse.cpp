@@ -209,6 +209,8 @@ bool TForm1::OpenCourse(int courseNumber) {
     // A page still loading is stopped first, so that the wait sees the blank page's own load.
     wMain->Stop();
     wMain->LoadBlankAndWait();
+    // The last course's pages are no way back from this one; Back and Forward start grey.
+    wMain->ClearHistory();
     CourseNumber = courseNumber;
     if (start != 0) {
         NavigateToObject(start);
