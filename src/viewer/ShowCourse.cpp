@@ -15,6 +15,7 @@
 #include "popups/CourseToolTip.h"
 #include "popups/LinkRules.h"
 #include "popups/PopupBrowser.h"
+#include "popups/ResourceFailure.h"
 #include "viewer/CourseLayout.h"
 #include "viewer/TreeFilter.h"
 #include "viewer/TreeFilterBox.h"
@@ -160,9 +161,9 @@ void TForm1::Tell(const QString& message) {
         m_showMessage(message);
 }
 
-void TForm1::OpenPath(const QString& path) {
-    if (m_context.Shell)
-        m_context.Shell->Open(path);
+void TForm1::OpenPath(const QString& path, const QString& firstLine) {
+    if (m_context.Shell && !m_context.Shell->Open(path))
+        Tell(FailureMessage(firstLine, ShellFailureReason(path)));
 }
 
 QAction* TForm1::SectionAction(int sectionId) const {
@@ -341,8 +342,10 @@ void TForm1::ServeRequest(TViewerRoute route, const QString& url) {
         break;
     case TViewerRoute::RunInShell: {
         const std::optional<QString> target = ShellTargetOf(url, m_context.ProgramFolder);
-        if (!target || !m_context.Shell || !m_context.Shell->Open(*target))
-            Tell(QStringLiteral("Данный ресурс недоступен"));
+        if (!target)
+            Tell(FailureMessage(kResourceUnavailable, UnavailableReason(url, m_context.ProgramFolder)));
+        else
+            OpenPath(*target);
         break;
     }
     case TViewerRoute::Nothing:
@@ -449,10 +452,13 @@ void TForm1::ppRunExecute() {
 void TForm1::actShowManualExecute() {
     const QString path =
         FindDiscFile(m_context.ProgramFolder + QStringLiteral("Help/Руководство пользователя.doc"));
+    const QString unavailable = QStringLiteral("Справка недоступна");
     if (QFileInfo(path).isFile())
-        OpenPath(path);
+        OpenPath(path, unavailable);
     else
-        Tell(QStringLiteral("Справка недоступна"));
+        Tell(FailureMessage(
+            unavailable,
+            QStringLiteral("Нет файла «%1» в папке «Help» библиотеки.").arg(QFileInfo(path).fileName())));
 }
 
 void TForm1::actSaveAsPdfExecute() {

@@ -151,7 +151,8 @@ private:
     void FillActionToolBar();
     void FormCreate();
     void ConnectPopupWindows();
-    void OpenPath(const QString& path);
+    // Hands path to the desktop; on failure tells firstLine with the reason under it.
+    void OpenPath(const QString& path, const QString& firstLine = QStringLiteral("Данный ресурс недоступен"));
     void Tell(const QString& message);
 
     TAppContext m_context;

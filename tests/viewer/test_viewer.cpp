@@ -307,10 +307,10 @@ private slots:
                                    << "https://example.org/page";
         QTest::newRow("run missing file") << "lnRunMissing"
                                           << "message"
-                                          << "";
+                                          << "Нет файла «none.txt».";
         QTest::newRow("run outside the library") << "lnRunOutside"
                                                  << "message"
-                                                 << "";
+                                                 << "Файл «outside.txt» лежит вне библиотеки курсов.";
         QTest::newRow("other name") << "lnOther"
                                     << "main"
                                     << "/1/5/2.xml";
@@ -351,7 +351,8 @@ private slots:
             QVERIFY2(m_shell.Opened.first().endsWith(what), qPrintable(m_shell.Opened.first()));
             QVERIFY(m_messages.isEmpty());
         } else {
-            QTRY_COMPARE_WITH_TIMEOUT(m_messages, QStringList{"Данный ресурс недоступен"}, kWebTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(m_messages, QStringList{"Данный ресурс недоступен\n" + what},
+                                      kWebTimeout);
             QVERIFY(m_shell.Opened.isEmpty());
         }
         if (where != "main")
@@ -363,7 +364,10 @@ private slots:
         ShowLinksPage();
         m_shell.Result = false;
         QVERIFY(ClickElement(Viewer()->wMain, "lnRunShell"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_messages, QStringList{"Данный ресурс недоступен"}, kWebTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_messages,
+            QStringList{"Данный ресурс недоступен\nНет программы, которая открывает файлы вида «.txt»."},
+            kWebTimeout);
         m_shell.Result = true;
         QCOMPARE(m_shell.Opened.size(), 1);
     }
@@ -538,7 +542,10 @@ private slots:
         OpenCourseOne();
         TForm1* form = Viewer();
         form->actShowManual->trigger();
-        QCOMPARE(m_messages, QStringList{"Справка недоступна"});
+        QCOMPARE(
+            m_messages,
+            QStringList{
+                "Справка недоступна\nНет файла «Руководство пользователя.doc» в папке «Help» библиотеки."});
         QVERIFY(m_shell.Opened.isEmpty());
 
         const QString manual = m_library + "Help/Руководство пользователя.doc";

@@ -1,4 +1,5 @@
-// What a new user meets in the viewer: history that stays with its course and library.
+// What a new user meets in the viewer: history that stays with its course and library, and
+// failures that say why.
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
@@ -59,6 +60,7 @@ class TestViewerNewUser : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_player.Start(CP_TEST_DATA "/viewer/library"));
+        QVERIFY(QFile::copy(CP_TEST_DATA "/viewer/outside.txt", m_player.Dir.filePath("outside.txt")));
         QVERIFY(Viewer());
         Viewer()->SetMessagePresenter([this](const QString& message) { m_messages << message; });
     }
@@ -107,6 +109,42 @@ private slots:
         QVERIFY(!form->actBack->isEnabled());
         QVERIFY(!Roster().ToolTipForm->actBack->isEnabled());
         SwitchLibrary(m_player.Library);
+    }
+
+    // The first line stays "Данный ресурс недоступен" (or "Справка недоступна"); the second says why.
+    void failuresSayWhy_data() {
+        QTest::addColumn<QString>("command"); // a link of the page, or a command of the viewer
+        QTest::addColumn<bool>("shellWorks");
+        QTest::addColumn<QString>("message");
+        const QString unavailable = QStringLiteral("Данный ресурс недоступен\n");
+        QTest::newRow("missing file") << "lnRunMissing" << true << unavailable + "Нет файла «none.txt».";
+        QTest::newRow("file outside the library")
+            << "lnRunOutside" << true << unavailable + "Файл «outside.txt» лежит вне библиотеки курсов.";
+        QTest::newRow("no program for the kind")
+            << "lnRunShell" << false << unavailable + "Нет программы, которая открывает файлы вида «.txt».";
+        QTest::newRow("no web browser")
+            << "lnRunHttp" << false
+            << unavailable + "Не найден веб-браузер, чтобы открыть адрес «https://example.org/page».";
+        QTest::newRow("manual missing")
+            << "actShowManual" << true
+            << "Справка недоступна\nНет файла «Руководство пользователя.doc» в папке «Help» библиотеки.";
+        QTest::newRow("site without a browser")
+            << "actExamen" << false
+            << unavailable + "Не найден веб-браузер, чтобы открыть адрес «https://fipi.ru/».";
+    }
+    void failuresSayWhy() {
+        QFETCH(QString, command);
+        QFETCH(bool, shellWorks);
+        OpenCourse(1);
+        ShowItem(1, "/1/5/1.xml");
+        m_player.Shell.Result = shellWorks;
+        if (command.startsWith("act"))
+            Viewer()->findChild<QAction*>(command)->trigger();
+        else
+            QVERIFY(ClickElement(Viewer()->wMain, command));
+        QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWebTimeout);
+        m_player.Shell.Result = true;
+        QTEST(m_messages.constFirst(), "message");
     }
 };
 
