@@ -2,6 +2,7 @@
 
 #include "core/DiscFiles.h"
 #include "core/XmlDocument.h"
+#include "markup/Markup.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -78,4 +79,19 @@ int StartSection(const std::array<bool, SectionProbeOrder.size()>& available) {
         if (available[i])
             return SectionProbeOrder[i];
     return 0;
+}
+
+QString PdfFileName(const QString& pageTitle, const QString& itemCaption) {
+    constexpr int kLongest = 120;
+    QString name = pageTitle.simplified().isEmpty() ? StripMarkup(itemCaption) : pageTitle;
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = u' ';
+    name = name.simplified().left(kLongest);
+    // A name of dots only, or ending in one, is no good on the discs' own system either.
+    while (name.endsWith(u'.') || name.endsWith(u' '))
+        name.chop(1);
+    if (name.isEmpty())
+        name = QStringLiteral("Страница");
+    return name + QStringLiteral(".pdf");
 }

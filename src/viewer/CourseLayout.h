@@ -44,3 +44,8 @@ QString NoSectionReason(const QString& courseDir, const QString& lastFailure);
 
 // The first available section in probe order; 0 when there is none.
 int StartSection(const std::array<bool, SectionProbeOrder.size()>& available);
+
+// The file name "Сохранить как PDF" proposes for a page: its title, or the item's caption (markup
+// removed) when the page has none, with the characters file systems refuse replaced, spaces
+// folded and the length kept reasonable; "Страница.pdf" when both are empty.
+QString PdfFileName(const QString& pageTitle, const QString& itemCaption);

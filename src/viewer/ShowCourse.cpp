@@ -33,6 +33,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTreeWidgetItemIterator>
+#include <QUrl>
 #include <climits>
 
 namespace {
@@ -116,8 +117,7 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     };
     m_choosePdfFile = [this] {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как PDF"),
-                                            QDir::homePath() + u'/' + windowTitle().trimmed() +
-                                                QStringLiteral(".pdf"),
+                                            QDir::homePath() + u'/' + ProposedPdfName(),
                                             QStringLiteral("Документ PDF (*.pdf)"));
     };
     FormCreate();
@@ -154,6 +154,17 @@ void TForm1::SetMessagePresenter(std::function<void(const QString&)> presenter) 
 
 void TForm1::SetPdfFileChooser(std::function<QString()> chooser) {
     m_choosePdfFile = std::move(chooser);
+}
+
+QString TForm1::ProposedPdfName() const {
+    // A page without a title of its own reports its address as the title.
+    const QUrl url = wMain->url();
+    QString title = wMain->title();
+    if (title == url.toString() || title == url.toDisplayString() || title == url.fileName() ||
+        title.startsWith(QLatin1String("file:")) || title.startsWith(QLatin1String("about:")))
+        title.clear();
+    const TContent* content = m_treeNode ? TMarkupTreeView::NodeContent(m_treeNode) : nullptr;
+    return PdfFileName(title, content ? content->text : CourseTitle);
 }
 
 void TForm1::Tell(const QString& message) {

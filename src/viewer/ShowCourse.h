@@ -64,6 +64,9 @@ public:
 
     // Messages to the user ("Данный ресурс недоступен", "Справка недоступна"); tests replace it.
     void SetMessagePresenter(std::function<void(const QString&)> presenter);
+    // The name "Сохранить как PDF..." proposes for the page shown: the page's own title, or its
+    // item's caption when the page has none.
+    QString ProposedPdfName() const;
     // The file name "Сохранить как PDF..." asks for; tests replace the dialog.
     void SetPdfFileChooser(std::function<QString()> chooser);
 

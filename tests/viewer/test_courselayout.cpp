@@ -82,6 +82,40 @@ private slots:
         }
     }
 
+    // Each page proposes its own name, so one save does not overwrite the last.
+    void pdfFileNames_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("the page's title") << "Числовые выражения"
+                                          << "Выражения"
+                                          << "Числовые выражения.pdf";
+        QTest::newRow("no title: the caption without markup") << "  "
+                                                              << "<b>Глава 1.</b> <i>Выражения</i>"
+                                                              << "Глава 1. Выражения.pdf";
+        QTest::newRow("characters a file name cannot hold") << "Дроби: 1/2 * 3/4 \"или\" <больше>? | a\\b"
+                                                            << ""
+                                                            << "Дроби 1 2 3 4 или больше a b.pdf";
+        QTest::newRow("a line break and tabs") << "Урок\n5\tитог"
+                                               << ""
+                                               << "Урок 5 итог.pdf";
+        QTest::newRow("trailing dots") << "Итоги..."
+                                       << ""
+                                       << "Итоги.pdf";
+        QTest::newRow("nothing at all") << ""
+                                        << ""
+                                        << "Страница.pdf";
+        QTest::newRow("only refused characters") << "???"
+                                                 << ""
+                                                 << "Страница.pdf";
+        QTest::newRow("a very long title") << QString(300, u'я') << "" << QString(120, u'я') + ".pdf";
+    }
+    void pdfFileNames() {
+        QFETCH(QString, title);
+        QFETCH(QString, caption);
+        QTEST(PdfFileName(title, caption), "name");
+    }
+
     void captions_data() {
         QTest::addColumn<int>("section");
         QTest::addColumn<QString>("caption");

@@ -1,5 +1,5 @@
 // What a new user meets in the viewer: history that stays with its course and library, and
-// failures that say why.
+// failures that say why, the name "Сохранить как PDF" proposes.
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
@@ -145,6 +145,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, kWebTimeout);
         m_player.Shell.Result = true;
         QTEST(m_messages.constFirst(), "message");
+    }
+
+    // The file name proposed is the page's own title, not the window's, so pages do not
+    // overwrite one another.
+    void pdfNameIsThePagesTitle() {
+        OpenCourse(1);
+        ShowItem(1, "/1/5/1.xml");
+        QCOMPARE(Viewer()->ProposedPdfName(), QStringLiteral("Item 1.pdf"));
+        ShowItem(2, "/1/5/2.xml");
+        QCOMPARE(Viewer()->ProposedPdfName(), QStringLiteral("Item 2.pdf"));
     }
 };
 
