@@ -31,6 +31,8 @@ public:
 
     // A folder the user picked: the library becomes it when it holds courses.
     bool Choose(const QString& folder);
+    // "Открыть папку с курсами…": asks for a folder and chooses it.
+    void OpenFolder();
     // Looks at the mounted volumes again; the timer calls it every few seconds.
     void RefreshMounted();
 
@@ -45,7 +47,6 @@ signals:
 
 private:
     void RebuildMenu();
-    void OpenFolder();
     void UpdateButton();
 
     QWidget* m_parent;

@@ -3,6 +3,7 @@
 #include "catalogue/Banner.h"
 #include "catalogue/CourseButton.h"
 #include "catalogue/CourseScan.h"
+#include "catalogue/EmptyLibrary.h"
 #include "catalogue/HostSetup.h"
 #include "core/ComponentStaging.h"
 #include "look/FrameShape.h"
@@ -21,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -201,6 +203,67 @@ void TMainForm::BuildLayout() {
     QPalette footerPalette = Label3->palette();
     footerPalette.setColor(QPalette::WindowText, Qt::white);
     Label3->setPalette(footerPalette);
+    BuildEmptyPanel();
+}
+
+void TMainForm::BuildEmptyPanel() {
+    // Over the subjects and the course box, which have nothing to show.
+    EmptyPanel = new QWidget(GradientPanel2);
+    EmptyPanel->setObjectName(QStringLiteral("EmptyPanel"));
+    EmptyPanel->setGeometry(1, 299, 693, 221);
+    EmptyPanel->setAttribute(Qt::WA_StyledBackground, true);
+    EmptyPanel->setStyleSheet(
+        QStringLiteral("#EmptyPanel { background: %1; border: 2px solid %2; border-radius: 8px; }")
+            .arg(Theme::Paper.name(), Theme::Deep.name()));
+    auto* title = BoldLabel(QStringLiteral("В библиотеке нет курсов"), EmptyPanel);
+    title->setObjectName(QStringLiteral("EmptyTitle"));
+    QFont titleFont = title->font();
+    titleFont.setPointSize(titleFont.pointSize() + 3);
+    title->setFont(titleFont);
+    EmptyReasonLabel = new QLabel(EmptyPanel);
+    EmptyReasonLabel->setObjectName(QStringLiteral("EmptyReasonLabel"));
+    EmptyReasonLabel->setWordWrap(true);
+    EmptyReasonLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* hint =
+        new QLabel(QStringLiteral("Вставьте диск с курсами или откройте папку, в которой лежат описания "
+                                  "курсов (файлы *.xml) и папки курсов."),
+                   EmptyPanel);
+    hint->setWordWrap(true);
+    OpenLibraryButton = new QPushButton(QStringLiteral("Открыть папку с курсами…"), EmptyPanel);
+    OpenLibraryButton->setObjectName(QStringLiteral("OpenLibraryButton"));
+    OpenLibraryButton->setCursor(Qt::PointingHandCursor);
+    OpenLibraryButton->setVisible(false);
+    connect(OpenLibraryButton, &QPushButton::clicked, this, [this] {
+        if (m_openLibrary)
+            m_openLibrary();
+    });
+    for (QLabel* label : {title, EmptyReasonLabel, hint}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Theme::Deep);
+        label->setPalette(palette);
+    }
+    auto* column = new QVBoxLayout(EmptyPanel);
+    column->setContentsMargins(24, 18, 24, 18);
+    column->setSpacing(10);
+    column->addWidget(title);
+    column->addWidget(EmptyReasonLabel);
+    column->addWidget(hint);
+    column->addStretch(1);
+    column->addWidget(OpenLibraryButton, 0, Qt::AlignLeft);
+    EmptyPanel->hide();
+}
+
+void TMainForm::SetLibraryOpener(std::function<void()> opener) {
+    m_openLibrary = std::move(opener);
+    OpenLibraryButton->setVisible(bool(m_openLibrary));
+}
+
+void TMainForm::UpdateEmptyState() {
+    const QString reason = EmptyLibraryReason(m_context.ProgramFolder, m_model);
+    EmptyReasonLabel->setText(reason);
+    EmptyPanel->setVisible(!reason.isEmpty());
+    if (!reason.isEmpty())
+        EmptyPanel->raise();
 }
 
 void TMainForm::FormCreate() {
@@ -214,8 +277,11 @@ void TMainForm::FormCreate() {
 void TMainForm::LoadCourses() {
     // The page control follows the model once, at the end, instead of switching tabs at every
     // descriptor; nothing is on the screen while the scan runs.
-    const QScopedValueRollback scanning(m_scanning, true);
-    m_scan->LoadCourses(m_context.ProgramFolder);
+    {
+        const QScopedValueRollback scanning(m_scanning, true);
+        m_scan->LoadCourses(m_context.ProgramFolder);
+    }
+    UpdateEmptyState();
 }
 
 void TMainForm::SetProgramFolder(const QString& folder) {

@@ -50,6 +50,9 @@ public:
     // Asked before closing the catalogue ends the program; false keeps it running (the user
     // chose to stay, say, when asked about an unsaved collection).
     void SetQuitGuard(std::function<bool()> guard) { m_quitGuard = std::move(guard); }
+    // What "Открыть папку с курсами…" of the empty state does (the library button's own dialog);
+    // without it the empty state only says why the library is empty.
+    void SetLibraryOpener(std::function<void()> opener);
 
     // The scan of the library folder; run by the constructor, and again for another library.
     void LoadCourses();
@@ -90,6 +93,11 @@ public:
     // "Поиск по всем курсам" on the banner; start-up connects the command to the search window.
     QAction* actSearchAll = nullptr;
     QToolButton* SearchButton = nullptr;
+    // In place of the subjects and courses while the library shows none: which folder was
+    // expected, why it has no courses, and the way to another one.
+    QWidget* EmptyPanel = nullptr;
+    QLabel* EmptyReasonLabel = nullptr;
+    QPushButton* OpenLibraryButton = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,6 +106,8 @@ private:
     void BuildLayout();
     void FormCreate();
     void UpdateBoxExtent();
+    void BuildEmptyPanel();
+    void UpdateEmptyState();
 
     TAppContext m_context;
     TCommandImages m_largeImages;
@@ -105,6 +115,7 @@ private:
     std::unique_ptr<TCourseScan> m_scan;
     TCourseViewerLink m_viewer;
     std::function<bool()> m_quitGuard;
+    std::function<void()> m_openLibrary;
     QWidget* m_boxContent = nullptr;                  // the scrolled widget of CoursesBox
     int m_boxExtent = 0;                              // how far down CoursesBox scrolls
     int m_shownPage = -1;                             // the page whose buttons CoursesBox shows

@@ -10,6 +10,7 @@
 #include "browser/EngineSetup.h"
 #include "browser/PageZoom.h"
 #include "browser/WbPopup.h"
+#include "catalogue/EmptyLibrary.h"
 #include "catalogue/LibraryChoice.h"
 #include "catalogue/LibraryChooser.h"
 #include "core/CommandLine.h"
@@ -89,6 +90,15 @@ int main(int argc, char** argv) {
     auto* chooser = new TLibraryChooser(roster.MainForm->GradientPanel2, history);
     chooser->SetCurrent(library.Folder);
     QObject::connect(chooser, &TLibraryChooser::LibraryChosen, chooser, &SwitchLibrary);
+    roster.MainForm->SetLibraryOpener([chooser] { chooser->OpenFolder(); });
+    // A disc not inserted, a mistyped folder: said on the terminal too, for whoever started it there.
+    if (const QString empty = EmptyLibraryReason(library.Folder, roster.MainForm->Catalogue());
+        !empty.isEmpty())
+        std::fputs(QStringLiteral("courseplayer: в библиотеке нет курсов. %1\n")
+                       .arg(empty)
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
     roster.MainForm->show();
     if (!line.Collection.isEmpty())
         OpenCollection(line.Collection);

@@ -142,6 +142,7 @@ void EmptyLibrary(QTemporaryDir& dir) {
     auto* chooser =
         new TLibraryChooser(Roster().MainForm->GradientPanel2, TLibraryHistory(dir.filePath("settings.ini")));
     chooser->SetCurrent(Roster().MainForm->ProgramFolder());
+    Roster().MainForm->SetLibraryOpener([chooser] { chooser->OpenFolder(); });
     Roster().MainForm->show();
     Shot(Roster().MainForm, QStringLiteral("emptylib-catalogue"));
 }
