@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
@@ -143,6 +144,11 @@ void TSearchForm::BuildLayout() {
     ResultList->viewport()->setAttribute(Qt::WA_Hover);
     ResultList->setCursor(Qt::PointingHandCursor);
     ResultList->installEventFilter(this);
+    // More rows come as the list nears its end, by wheel, scroll bar or keys alike.
+    connect(ResultList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value >= ResultList->verticalScrollBar()->maximum() - ResultList->viewport()->height() / 2)
+            LoadMore();
+    });
     connect(ResultList, &QListView::clicked, this,
             [this](const QModelIndex& index) { OpenResult(index.row()); });
 
@@ -168,6 +174,7 @@ void TSearchForm::SetIndex(TSearchIndex* index) {
     // The rows of another index answer for another library.
     if (index != m_index) {
         m_searched.clear();
+        m_total = 0;
         Results->SetHits({});
         UpdateStatus();
     }
@@ -177,8 +184,8 @@ void TSearchForm::SetIndex(TSearchIndex* index) {
         ShowUpdating(false);
         return;
     }
-    m_backend.Search = [this](const QString& query, int course) {
-        return m_index ? m_index->Search(query, course) : std::vector<TSearchHit>();
+    m_backend.Search = [this](const QString& query, int course, int limit, int* total) {
+        return m_index ? m_index->Search(query, course, limit, total) : std::vector<TSearchHit>();
     };
     m_backend.IsUpdating = [this] { return m_index && m_index->IsUpdating(); };
     m_indexConnections << connect(index, &TSearchIndex::Progress, this, &TSearchForm::IndexProgress)
@@ -200,6 +207,7 @@ void TSearchForm::SetScope(int course, const QString& courseName) {
     // The rows of another scope would answer a question the user did not ask.
     if (changed) {
         m_searched.clear();
+        m_total = 0;
         Results->SetHits({});
         UpdateStatus();
     }
@@ -243,9 +251,13 @@ void TSearchForm::RunSearch() {
         current && query == m_searched
             ? std::optional(std::tuple(current->Course, current->Section, current->ID))
             : std::nullopt;
+    // The same query again (the index grew, say) keeps the rows loaded so far.
+    const int limit = query == m_searched ? qMax(PageSize, Results->rowCount()) : PageSize;
     std::vector<TSearchHit> hits;
+    int total = 0;
     if (!query.isEmpty() && m_backend.Search)
-        hits = m_backend.Search(query, m_course);
+        hits = m_backend.Search(query, m_course, limit, &total);
+    m_total = qMax(total, int(hits.size()));
     m_searched = query;
     Results->SetHits(std::move(hits));
     if (keep) {
@@ -256,11 +268,23 @@ void TSearchForm::RunSearch() {
     UpdateStatus();
 }
 
+void TSearchForm::LoadMore() {
+    const int shown = Results->rowCount();
+    if (m_searched.isEmpty() || !m_backend.Search || shown >= m_total)
+        return;
+    int total = 0;
+    std::vector<TSearchHit> hits = m_backend.Search(m_searched, m_course, shown + PageSize, &total);
+    m_total = qMax(total, int(hits.size()));
+    Results->ExtendHits(std::move(hits));
+    UpdateStatus();
+}
+
 void TSearchForm::UpdateStatus() {
     TSearchState state;
     state.HasQuery = !m_searched.isEmpty();
     state.Updating = m_updating;
     state.Found = Results->rowCount();
+    state.Total = m_total;
     StatusLabel->setText(SearchStatusText(state));
 }
 

@@ -21,7 +21,8 @@ class TSearchResultModel;
 // own functions.
 struct TSearchBackend {
     // course < 0: the whole library.
-    std::function<std::vector<TSearchHit>(const QString& query, int course)> Search;
+    // The best `limit` items; total receives how many match in all.
+    std::function<std::vector<TSearchHit>(const QString& query, int course, int limit, int* total)> Search;
     std::function<bool()> IsUpdating;
 };
 
@@ -37,6 +38,8 @@ public:
 
     // The pause after the last key before the query runs.
     static constexpr int TypingPauseMs = 350;
+    // Rows asked of the index at a time: the first ones at once, more as the list is scrolled.
+    static constexpr int PageSize = 50;
 
     // The index searched; its progress and updates show here. Not owned; nullptr: none. Another
     // index than before empties the rows (the query stays and runs when the index has updated).
@@ -50,6 +53,11 @@ public:
     void ShowSearch();
     // Runs the query of the query box now.
     void RunSearch();
+    // The next rows of the last search, when it found more than the list shows (the list calls
+    // it as it is scrolled to its end).
+    void LoadMore();
+    // How many items the last search found in all.
+    int Total() const { return m_total; }
     QString Query() const;
     QString StatusText() const;
 
@@ -96,5 +104,6 @@ private:
     int m_course = -1;
     QString m_courseName;
     QString m_searched; // the query the rows answer
+    int m_total = 0;    // how many items it found in all
     bool m_updating = false;
 };

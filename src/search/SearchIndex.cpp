@@ -346,18 +346,25 @@ void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& pr
 }
 
 std::vector<TSearchHit> RunQuery(std::vector<std::unique_ptr<TSearchShard>>& shards, const QString& query,
-                                 int course, int limit) {
+                                 int course, int limit, int* total) {
     const std::vector<TQueryPart> parts = ParseQuery(query);
     std::vector<TShardHit> found;
     // Pages with every word first; when no page has them all, pages with some of them.
     for (const bool any : {false, true}) {
+        int count = 0;
         for (const std::unique_ptr<TSearchShard>& shard : shards) {
             const std::string expression = shard->Expression(parts, any);
             if (expression.empty())
                 return {};
-            for (TShardHit& hit : shard->Search(expression, course, limit))
+            std::vector<TShardHit> hits = shard->Search(expression, course, limit);
+            // Counted only where the limit may have cut rows off: the rows are the count otherwise.
+            if (total)
+                count += int(hits.size()) < limit ? int(hits.size()) : shard->Count(expression, course);
+            for (TShardHit& hit : hits)
                 found.push_back(std::move(hit));
         }
+        if (total)
+            *total = count;
         if (!found.empty())
             break;
     }
@@ -440,7 +447,9 @@ bool TSearchIndex::IsUpdating() const {
     return m_state->Updating;
 }
 
-std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, int limit) const {
+std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, int limit, int* total) const {
+    if (total)
+        *total = 0;
     if (limit <= 0 || query.trimmed().isEmpty())
         return {};
     std::lock_guard lock(m_state->ReaderMutex);
@@ -459,7 +468,7 @@ std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, i
                 readers.push_back(std::make_unique<TSearchShard>(path, false));
             }
         }
-        return RunQuery(readers, query, course, limit);
+        return RunQuery(readers, query, course, limit, total);
     } catch (const TSqlError& e) {
         if (!e.IsNotBuilt())
             qWarning("Search failed: %s", e.what());

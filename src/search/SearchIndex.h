@@ -35,7 +35,9 @@ public:
     bool IsUpdating() const;
 
     // course < 0: the whole library. Russian as people type it: case, ё=е, stems, "phrases", prefix*.
-    std::vector<TSearchHit> Search(const QString& query, int course = -1, int limit = 50) const;
+    // total, when given, receives how many items match in all, beyond the limit too.
+    std::vector<TSearchHit> Search(const QString& query, int course = -1, int limit = 50,
+                                   int* total = nullptr) const;
     // The distinct words of `text` that the query matches (same folding and stemming), for
     // highlighting the hits in a shown page.
     QStringList MatchedWords(const QString& query, const QString& text) const;

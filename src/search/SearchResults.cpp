@@ -5,10 +5,27 @@
 #include "search/SearchSnippet.h"
 
 #include <algorithm>
+#include <iterator>
 
-void TSearchResultModel::SetHits(std::vector<TSearchHit> hits) {
+namespace {
+void BestFirst(std::vector<TSearchHit>& hits) {
     std::stable_sort(hits.begin(), hits.end(),
                      [](const TSearchHit& a, const TSearchHit& b) { return a.Relevance > b.Relevance; });
+}
+} // namespace
+
+void TSearchResultModel::ExtendHits(std::vector<TSearchHit> hits) {
+    BestFirst(hits);
+    if (hits.size() <= m_hits.size())
+        return;
+    beginInsertRows({}, int(m_hits.size()), int(hits.size()) - 1);
+    m_hits.insert(m_hits.end(), std::make_move_iterator(hits.begin() + std::ptrdiff_t(m_hits.size())),
+                  std::make_move_iterator(hits.end()));
+    endInsertRows();
+}
+
+void TSearchResultModel::SetHits(std::vector<TSearchHit> hits) {
+    BestFirst(hits);
     beginResetModel();
     m_hits = std::move(hits);
     endResetModel();

@@ -14,6 +14,9 @@ public:
 
     // Replaces the rows; hits are ordered by relevance, best first (equal ones keep their order).
     void SetHits(std::vector<TSearchHit> hits);
+    // A longer answer to the same search, ordered the same way: the rows beyond those shown are
+    // appended, the shown ones stay (with the row the user stands on).
+    void ExtendHits(std::vector<TSearchHit> hits);
     const std::vector<TSearchHit>& Hits() const { return m_hits; }
     // The hit of a row; nullptr outside the rows.
     const TSearchHit* Hit(int row) const;

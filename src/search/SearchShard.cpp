@@ -333,6 +333,16 @@ QString SnippetHtml(QString snippet) {
 
 } // namespace
 
+int TSearchShard::Count(const std::string& expression, int course) {
+    if (expression.empty())
+        return 0;
+    TStatement& s = Statement("SELECT count(*) FROM pages WHERE pages MATCH ?1");
+    s.Bind(1, course < 0 ? expression : "(" + expression + ") AND course : " + Quoted(CourseToken(course)));
+    const int count = s.Step() ? int(s.Int(0)) : 0;
+    s.Reset();
+    return count;
+}
+
 std::vector<TShardHit> TSearchShard::Search(const std::string& expression, int course, int limit) {
     std::vector<TShardHit> hits;
     if (expression.empty() || limit <= 0)

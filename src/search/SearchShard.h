@@ -75,6 +75,8 @@ public:
     std::string Expression(const std::vector<TQueryPart>& query, bool any);
     // The best `limit` items; `course` < 0: of every course.
     std::vector<TShardHit> Search(const std::string& expression, int course, int limit);
+    // How many items match, all of them; `course` < 0: of every course.
+    int Count(const std::string& expression, int course);
 
 private:
     class TStatement;

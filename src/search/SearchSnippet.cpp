@@ -93,7 +93,10 @@ QString SearchStatusText(const TSearchState& state) {
                    ? QStringLiteral("Индекс строится…")
                    : QStringLiteral("Введите слово, «фразу в кавычках» или начало слова со звёздочкой");
     if (state.Found > 0) {
-        const QString found = QStringLiteral("Найдено: %1").arg(state.Found);
+        const QString found =
+            state.Total > state.Found
+                ? QStringLiteral("Найдено: %1, показаны первые %2").arg(state.Total).arg(state.Found)
+                : QStringLiteral("Найдено: %1").arg(state.Found);
         return state.Updating ? found + QStringLiteral(" · индекс строится…") : found;
     }
     // While the index grows an empty result may only mean the pages are not read yet.

@@ -23,6 +23,7 @@ QString SnippetText(const QString& snippet);
 struct TSearchState {
     bool HasQuery = false; // the query holds something to look for
     bool Updating = false; // the index is being built or brought up to date
-    int Found = 0;         // results of the last search
+    int Found = 0;         // results of the last search shown
+    int Total = 0;         // results of the last search in all; more than Found: the rest load later
 };
 QString SearchStatusText(const TSearchState& state);

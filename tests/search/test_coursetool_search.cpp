@@ -67,7 +67,8 @@ private slots:
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(run.Out.toUtf8(), &error);
         QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(run.Out));
-        QCOMPARE(doc.object().keys(), QStringList{"results"});
+        QCOMPARE(doc.object().keys(), (QStringList{"results", "total"}));
+        QCOMPARE(doc.object().value("total").toInt(), keys.size());
         QStringList found;
         for (const QJsonValue& v : doc.object().value(QStringLiteral("results")).toArray()) {
             const QJsonObject r = v.toObject();
@@ -88,9 +89,30 @@ private slots:
         const TCoursetoolRun run = Search({Library(), QStringLiteral("цитата"), QStringLiteral("--json")});
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(run.Out,
-                 QStringLiteral("{\"results\":[{\"course\":4,\"section\":12,\"id\":1,"
+                 QStringLiteral("{\"total\":1,\"results\":[{\"course\":4,\"section\":12,\"id\":1,"
                                 "\"caption\":\"Теорема <B>Пифагора</B>\",\"snippet\":\"Квадрат "
                                 "гипотенузы равен сумме квадратов катетов. \\\"<b>Цитата</b>\\\"\"}]}\n"));
+    }
+
+    // --limit keeps the best rows; the total still counts every item found.
+    void limitAndTotal_data() {
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("header");
+        QTest::newRow("fewer than found") << "2" << 2 << "Найдено: 3, показаны первые 2";
+        QTest::newRow("as many as found") << "3" << 3 << "Найдено: 3";
+        QTest::newRow("more than found") << "50" << 3 << "Найдено: 3";
+    }
+    void limitAndTotal() {
+        QFETCH(QString, limit);
+        const QStringList args{Library(), QStringLiteral("гипотенуза"), QStringLiteral("--limit"), limit};
+        const TCoursetoolRun json = Search(args + QStringList{"--json"});
+        QCOMPARE(json.ExitCode, 0);
+        const QJsonObject doc = QJsonDocument::fromJson(json.Out.toUtf8()).object();
+        QCOMPARE(doc.value("total").toInt(), 3);
+        QTEST(int(doc.value("results").toArray().size()), "rows");
+        const TCoursetoolRun text = Search(args);
+        QTEST(text.Out.section(u'\n', 0, 0), "header");
     }
 
     void plainText() {
@@ -118,6 +140,7 @@ private slots:
         QTest::newRow("nothing") << QStringList{} << 2;
         QTest::newRow("unknown option") << QStringList{"LIB", "x", "--xml"} << 2;
         QTest::newRow("bad course") << QStringList{"LIB", "x", "--course", "x"} << 2;
+        QTest::newRow("bad limit") << QStringList{"LIB", "x", "--limit", "0"} << 2;
         QTest::newRow("three words") << QStringList{"LIB", "x", "y"} << 2;
         QTest::newRow("missing folder") << QStringList{"/nonexistent/library", "x"} << 1;
     }

@@ -16,6 +16,7 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -46,13 +47,18 @@ struct TFakeIndex {
     std::vector<TSearchHit> Answer;
     QStringList Queries;
     QList<int> Courses;
+    QList<int> Limits;
     bool Updating = false;
 
     TSearchBackend Backend() {
-        return {[this](const QString& query, int course) {
+        return {[this](const QString& query, int course, int limit, int* total) {
                     Queries << query;
                     Courses << course;
-                    return Answer;
+                    Limits << limit;
+                    *total = int(Answer.size());
+                    return std::vector<TSearchHit>(
+                        Answer.begin(),
+                        Answer.begin() + qMin(std::ptrdiff_t(limit), std::ptrdiff_t(Answer.size())));
                 },
                 [this] { return Updating; }};
     }
@@ -161,20 +167,56 @@ private slots:
         QTest::addColumn<bool>("hasQuery");
         QTest::addColumn<bool>("updating");
         QTest::addColumn<int>("found");
+        QTest::addColumn<int>("total");
         QTest::addColumn<QString>("text");
-        QTest::newRow("found") << true << false << 3 << "Найдено: 3";
-        QTest::newRow("nothing") << true << false << 0 << "Ничего не найдено";
-        QTest::newRow("nothing yet while building") << true << true << 0 << "Индекс строится…";
-        QTest::newRow("found while building") << true << true << 12 << "Найдено: 12 · индекс строится…";
-        QTest::newRow("no query while building") << false << true << 0 << "Индекс строится…";
-        QTest::newRow("no query") << false << false << 0
+        QTest::newRow("found") << true << false << 3 << 3 << "Найдено: 3";
+        QTest::newRow("nothing") << true << false << 0 << 0 << "Ничего не найдено";
+        QTest::newRow("nothing yet while building") << true << true << 0 << 0 << "Индекс строится…";
+        QTest::newRow("found while building") << true << true << 12 << 12 << "Найдено: 12 · индекс строится…";
+        QTest::newRow("more found than shown")
+            << true << false << 50 << 738 << "Найдено: 738, показаны первые 50";
+        QTest::newRow("more found while building")
+            << true << true << 50 << 60 << "Найдено: 60, показаны первые 50 · индекс строится…";
+        QTest::newRow("no query while building") << false << true << 0 << 0 << "Индекс строится…";
+        QTest::newRow("no query") << false << false << 0 << 0
                                   << "Введите слово, «фразу в кавычках» или начало слова со звёздочкой";
     }
     void statusLine() {
         QFETCH(bool, hasQuery);
         QFETCH(bool, updating);
         QFETCH(int, found);
-        QTEST(SearchStatusText({hasQuery, updating, found}), "text");
+        QFETCH(int, total);
+        QTEST(SearchStatusText({hasQuery, updating, found, total}), "text");
+    }
+
+    // 120 found: the first 50 show with the true count, more come as the list is scrolled to its
+    // end, and the row the user stands on stays when the index answers again.
+    void moreRowsAsTheListScrolls() {
+        m_index.Answer.clear();
+        for (int id = 1; id <= 120; ++id)
+            m_index.Answer.push_back(MakeHit(7, 5, id, QStringLiteral("Урок %1").arg(id), 200 - id));
+        m_form->QueryBox->setText(QStringLiteral("уравнение"));
+        m_form->RunSearch();
+        QCOMPARE(m_form->Results->rowCount(), TSearchForm::PageSize);
+        QCOMPARE(m_form->Total(), 120);
+        QCOMPARE(m_form->StatusText(), QStringLiteral("Найдено: 120, показаны первые 50"));
+        QScrollBar* bar = m_form->ResultList->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        QCOMPARE(m_form->Results->rowCount(), 100);
+        QCOMPARE(m_form->StatusText(), QStringLiteral("Найдено: 120, показаны первые 100"));
+        QCOMPARE(m_form->Results->Hit(99)->ID, 100);
+        m_form->ResultList->setCurrentIndex(m_form->Results->index(80));
+        QTRY_VERIFY(bar->maximum() > bar->value());
+        bar->setValue(bar->maximum());
+        QCOMPARE(m_form->Results->rowCount(), 120);
+        QCOMPARE(m_form->StatusText(), QStringLiteral("Найдено: 120"));
+        QCOMPARE(m_index.Limits, (QList<int>{50, 100, 150}));
+        // The index answers again (it grew): the rows loaded so far stay, and the chosen one.
+        m_form->IndexUpdated();
+        QCOMPARE(m_index.Limits.last(), 120);
+        QCOMPARE(m_form->Results->rowCount(), 120);
+        QCOMPARE(m_form->ResultList->currentIndex().row(), 80);
     }
 
     // Best first whatever order the index gave; equal relevance keeps the index's order.

@@ -1,4 +1,4 @@
-// coursetool search FOLDER QUERY [--course N] [--json]: the player's full-text search, headless.
+// coursetool search FOLDER QUERY [--course N] [--limit N] [--json]: the player's full-text search, headless.
 // The library's index (in the player's cache folder, never in the library) is built or brought up
 // to date first; then the results are printed best first.
 
@@ -12,9 +12,9 @@
 
 namespace {
 
-const char* const kUsage = "usage: coursetool search FOLDER QUERY [--course N] [--json]\n";
+const char* const kUsage = "usage: coursetool search FOLDER QUERY [--course N] [--limit N] [--json]\n";
 
-QString Json(const std::vector<TSearchHit>& hits) {
+QString Json(const std::vector<TSearchHit>& hits, int total) {
     QStringList results;
     for (const TSearchHit& hit : hits)
         results << QStringLiteral("{\"course\":%1,\"section\":%2,\"id\":%3,\"caption\":%4,\"snippet\":%5}")
@@ -22,7 +22,7 @@ QString Json(const std::vector<TSearchHit>& hits) {
                        .arg(hit.Section)
                        .arg(hit.ID)
                        .arg(JsonString(hit.Caption), JsonString(hit.Snippet));
-    return QStringLiteral("{\"results\":[%1]}\n").arg(results.join(u','));
+    return QStringLiteral("{\"total\":%1,\"results\":[%2]}\n").arg(total).arg(results.join(u','));
 }
 
 // The snippet as plain text, the hits in square brackets.
@@ -33,10 +33,12 @@ QString PlainSnippet(const QString& snippet) {
     return QTextDocumentFragment::fromHtml(marked).toPlainText();
 }
 
-QString Text(const std::vector<TSearchHit>& hits) {
+QString Text(const std::vector<TSearchHit>& hits, int total) {
     if (hits.empty())
         return QStringLiteral("Ничего не найдено.\n");
-    QString out;
+    QString out = int(hits.size()) < total
+                      ? QStringLiteral("Найдено: %1, показаны первые %2\n").arg(total).arg(hits.size())
+                      : QStringLiteral("Найдено: %1\n").arg(total);
     for (const TSearchHit& hit : hits) {
         out += QStringLiteral("%1/%2/%3  %4  (%5)\n")
                    .arg(hit.Course)
@@ -55,6 +57,7 @@ int RunSearch(const QStringList& args) {
     QString query;
     bool json = false;
     int course = -1;
+    int limit = 50;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--json")) {
@@ -63,6 +66,13 @@ int RunSearch(const QStringList& args) {
             bool ok = false;
             course = args.at(++i).toInt(&ok);
             if (!ok || course < 0) {
+                PrintErr(QString::fromLatin1(kUsage));
+                return 2;
+            }
+        } else if (a == QLatin1String("--limit") && i + 1 < args.size()) {
+            bool ok = false;
+            limit = args.at(++i).toInt(&ok);
+            if (!ok || limit <= 0) {
                 PrintErr(QString::fromLatin1(kUsage));
                 return 2;
             }
@@ -89,7 +99,8 @@ int RunSearch(const QStringList& args) {
     QCoreApplication::setApplicationName(QStringLiteral("Проигрыватель учебных курсов"));
     TSearchIndex index(folder);
     index.UpdateNow();
-    const std::vector<TSearchHit> hits = index.Search(query, course);
-    PrintOut(json ? Json(hits) : Text(hits));
+    int total = 0;
+    const std::vector<TSearchHit> hits = index.Search(query, course, limit, &total);
+    PrintOut(json ? Json(hits, total) : Text(hits, total));
     return 0;
 }
