@@ -14,15 +14,6 @@ namespace {
 
 constexpr int kPollMs = 2000;
 
-// A folder as the menu shows it: the home folder as "~".
-QString Shown(const QString& folder) {
-    QString path = QDir::toNativeSeparators(folder);
-    const QString home = QDir::homePath() + u'/';
-    if (path.startsWith(home))
-        path = QStringLiteral("~/") + path.mid(home.size());
-    return path;
-}
-
 } // namespace
 
 TLibraryChooser::TLibraryChooser(QWidget* parent, TLibraryHistory history)
@@ -96,6 +87,7 @@ void TLibraryChooser::RefreshMounted() {
     if (m_looked && points == m_mountPoints)
         return;
     m_mountPoints = points;
+    m_volumes = volumes;
     const QList<TMountedLibrary> before = m_mounted;
     m_mounted = MountedLibraries(volumes, HoldsCourseDescriptors, IsRemovable);
     // A disc that was there at start is only listed; one that comes later is announced.
@@ -110,26 +102,41 @@ void TLibraryChooser::RefreshMounted() {
 
 void TLibraryChooser::RebuildMenu() {
     m_menu->clear();
-    QAction* open =
-        m_menu->addAction(QStringLiteral("Открыть папку с курсами…"), this, &TLibraryChooser::OpenFolder);
-    open->setObjectName(QStringLiteral("actOpenLibrary"));
+    m_menu->setToolTipsVisible(true);
     auto addLibrary = [this](const QString& text, const QString& folder) {
         QAction* action = m_menu->addAction(text, this, [this, folder] { Choose(folder); });
         action->setCheckable(true);
         action->setChecked(folder == m_current);
         action->setToolTip(QDir::toNativeSeparators(folder));
         action->setData(folder);
+        return action;
     };
-    if (!m_mounted.isEmpty()) {
+    // The library in use heads the menu, whether it came from the command line, the program's
+    // folder or a choice.
+    if (!m_current.isEmpty()) {
+        m_menu->addSection(QStringLiteral("Открыта сейчас"));
+        addLibrary(LibraryName(m_current, m_volumes), m_current)
+            ->setObjectName(QStringLiteral("actCurrentLibrary"));
+        m_menu->addSeparator();
+    }
+    QAction* open =
+        m_menu->addAction(QStringLiteral("Открыть папку с курсами…"), this, &TLibraryChooser::OpenFolder);
+    open->setObjectName(QStringLiteral("actOpenLibrary"));
+    QList<TMountedLibrary> discs;
+    for (const TMountedLibrary& library : m_mounted)
+        if (library.Folder != m_current)
+            discs.append(library);
+    if (!discs.isEmpty()) {
         m_menu->addSection(QStringLiteral("Диски и флешки"));
-        for (const TMountedLibrary& library : m_mounted)
+        for (const TMountedLibrary& library : discs)
             addLibrary(library.Name, library.Folder);
     }
-    const QStringList recent = m_history.Recent();
+    QStringList recent = m_history.Recent();
+    recent.removeAll(m_current);
     if (!recent.isEmpty()) {
         m_menu->addSection(QStringLiteral("Недавние папки"));
         for (const QString& folder : recent)
-            addLibrary(Shown(folder), folder);
+            addLibrary(LibraryName(folder, m_volumes), folder);
     }
 }
 

@@ -12,8 +12,9 @@ class QTimer;
 class QToolButton;
 class QWidget;
 
-// The catalogue's library button: "Открыть папку с курсами…", the last five folders, and the
-// discs and USB sticks with courses that are mounted now, by their volume names. A folder
+// The catalogue's library button: the library open now (first, checked), "Открыть папку с
+// курсами…", the discs and USB sticks with courses that are mounted now and the last five
+// folders, each by its name (volume or folder name) with its full path as the hint. A folder
 // without course descriptors is refused with a message and the current library stays.
 class TLibraryChooser final : public QObject {
     Q_OBJECT
@@ -57,6 +58,7 @@ private:
     QString m_current;
     bool m_looked = false;            // the volumes were looked at once
     QSet<QString> m_mountPoints;      // the volumes seen at the last look
+    QList<TVolume> m_volumes;         // ... with their names
     QList<TMountedLibrary> m_mounted; // those of them that hold courses
     QString m_news;                   // a disc that came since the menu was last opened
 };

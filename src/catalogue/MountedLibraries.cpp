@@ -35,3 +35,12 @@ QList<TMountedLibrary> MountedLibraries(const QList<TVolume>& volumes, const THo
     }
     return libraries;
 }
+
+QString LibraryName(const QString& folder, const QList<TVolume>& volumes) {
+    const QString path = WithTrailingSlash(folder);
+    for (const TVolume& volume : volumes)
+        if (WithTrailingSlash(volume.RootPath) == path && !volume.Label.trimmed().isEmpty())
+            return volume.Label.trimmed();
+    const QString name = path.section(u'/', -2, -2);
+    return name.isEmpty() ? QStringLiteral("/") : name;
+}

@@ -31,3 +31,7 @@ QList<TVolume> MountedVolumes();
 QList<TMountedLibrary>
 MountedLibraries(const QList<TVolume>& volumes, const THoldsCourses& holdsCourses,
                  const std::function<bool(const QString&)>& isRemovable = IsRemovableMountPoint);
+
+// A library as the chooser names it: the volume name when the folder is the root of a labelled
+// volume (a disc, a USB stick), else the folder's own name ("/" for the root).
+QString LibraryName(const QString& folder, const QList<TVolume>& volumes);

@@ -165,6 +165,29 @@ private slots:
         QCOMPARE(history.Last(), QStringLiteral("/b/"));
     }
 
+    // The chooser names each library: a labelled volume by its label, a folder by its name.
+    void libraryNames_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a labelled disc") << "/media/cdrom"
+                                         << "АЛГЕБРА 7";
+        QTest::newRow("with its slash") << "/media/cdrom/"
+                                        << "АЛГЕБРА 7";
+        QTest::newRow("an unlabelled stick: its mount point") << "/media/usb"
+                                                              << "usb";
+        QTest::newRow("a folder on the disc") << "/media/cdrom/курсы/"
+                                              << "курсы";
+        QTest::newRow("a folder at home") << "/home/teacher/Курсы физики/"
+                                          << "Курсы физики";
+        QTest::newRow("the root") << "/"
+                                  << "/";
+    }
+    void libraryNames() {
+        QFETCH(QString, folder);
+        const QList<TVolume> volumes{{"/media/cdrom", " АЛГЕБРА 7 "}, {"/media/usb", ""}};
+        QTEST(LibraryName(folder, volumes), "name");
+    }
+
     void removableMountPoint_data() {
         QTest::addColumn<QString>("root");
         QTest::addColumn<bool>("removable");

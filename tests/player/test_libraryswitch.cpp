@@ -114,7 +114,7 @@ private slots:
             const QString path = folder.startsWith(u'/') ? folder : Folder(folder);
             m_chooser->AskFolder = [path] { return path; };
             QSignalSpy chosen(m_chooser, &TLibraryChooser::LibraryChosen);
-            m_chooser->Menu()->actions().first()->trigger(); // "Открыть папку с курсами…"
+            m_chooser->Menu()->findChild<QAction*>("actOpenLibrary")->trigger();
             QCOMPARE(chosen.size(), taken ? 1 : 0);
             QCOMPARE(m_warnings.size(), taken ? 0 : 1);
             QCOMPARE(form->ProgramFolder(), taken ? path : before);
@@ -147,12 +147,17 @@ private slots:
         QVERIFY(!Roster().Form1->OpenCourse(101)); // a demo course is not in this library
     }
 
+    // The library in use heads the menu, checked; each library shows by its name, its path in
+    // the hint, and the one in use is not repeated among the recent ones.
     void recentFoldersInTheMenu() {
         const QStringList texts = MenuTexts(m_chooser->Menu());
-        QCOMPARE(texts.first(), QStringLiteral("Открыть папку с курсами…"));
-        QVERIFY(texts.contains(QStringLiteral("|Недавние папки")));
-        QVERIFY(texts.contains(Folder("small")));
-        QVERIFY(!texts.contains(Folder("empty")));
+        QCOMPARE(texts.mid(0, 4), (QStringList{"|Открыта сейчас", "small", "|", "Открыть папку с курсами…"}));
+        QCOMPARE(texts.mid(4), (QStringList{"|Недавние папки", "content"}));
+        const QAction* current = m_chooser->Menu()->findChild<QAction*>("actCurrentLibrary");
+        QVERIFY(current && current->isChecked());
+        QCOMPARE(current->toolTip(), QDir::toNativeSeparators(Folder("small")));
+        QCOMPARE(m_chooser->Menu()->actions().last()->toolTip(), QDir::toNativeSeparators(kDemo));
+        QVERIFY(!m_chooser->Menu()->actions().last()->isChecked());
         QCOMPARE(m_chooser->History().Last(), Folder("small"));
     }
 
