@@ -4,6 +4,7 @@
 #include "browser/FileAccess.h"
 #include "browser/LegacyScripts.h"
 #include "browser/ModalDialog.h"
+#include "browser/UserLinks.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -60,6 +61,16 @@ TFileAccessInterceptor* Interceptor(QWebEngineProfile* profile) {
     return profile->findChild<TFileAccessInterceptor*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+TUserLinkWatch* LinkWatch(QWebEngineProfile* profile) {
+    return profile->findChild<TUserLinkWatch*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void OpenDesktopDocument(const QUrl& url) {
+    const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
+    if (g_documentShell && rules.Serves(url))
+        g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+}
+
 } // namespace
 
 QWebEngineProfile* SharedBrowserProfile() {
@@ -82,6 +93,7 @@ QWebEngineProfile* SharedBrowserProfile() {
     profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
     PrepareForOldDiscs(profile);
     new TModalDialogBroker(profile);
+    new TUserLinkWatch(profile, &OpenDesktopDocument);
     // A document reached without a navigation (a download link, a redirect) is never saved
     // behind the user's back; one inside the library opens with the desktop's program.
     QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
@@ -107,8 +119,12 @@ void SetDocumentShell(TShell* shell) {
 bool HandOverDesktopDocument(const QUrl& url) {
     if (!IsDesktopDocument(url))
         return false;
-    const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
-    if (g_documentShell && rules.Serves(url))
-        g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+    // Opened only when a user's click on its link comes with it: a page's script may not start
+    // a desktop program.
+    LinkWatch(SharedBrowserProfile())->Requested(url);
     return true;
+}
+
+bool TakeUserLinkReport(const QString& message) {
+    return LinkWatch(SharedBrowserProfile())->TakeReport(message);
 }

@@ -24,5 +24,8 @@ QStringList AllowedFileRoots();
 // silently. shell opens them; nullptr: they are only refused.
 void SetDocumentShell(TShell* shell);
 // True when url is such a document, which the browser must then not load; it is opened with the
-// shell only when it lies inside the allowed folders.
+// shell only when it lies inside the allowed folders and a user clicked its link.
 bool HandOverDesktopDocument(const QUrl& url);
+// A page's console message: true when it is the report of a user's click on a link (see
+// TUserLinkWatch), which the page must then not log as its own.
+bool TakeUserLinkReport(const QString& message);

@@ -25,6 +25,12 @@ bool TWebPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
     return m_browser->BeforeNavigate(url, std::nullopt) && !HandOverDesktopDocument(url);
 }
 
+void TWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                        int lineNumber, const QString& sourceID) {
+    if (!TakeUserLinkReport(message))
+        QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
+}
+
 QWebEnginePage* TWebPage::createWindow(WebWindowType) {
     if (!m_browser->OnNewWindow2)
         return nullptr;
