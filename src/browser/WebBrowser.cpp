@@ -6,6 +6,7 @@
 #include "browser/PrintComposer.h"
 #include "browser/PrintCups.h"
 #include "browser/PrintPipeline.h"
+#include "browser/RendererWatch.h"
 #include "browser/WebPage.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,13 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     // The view deletes its child page before the view itself goes, long before the profile.
     setPage(new TWebPage(SharedBrowserProfile(), this));
     ConnectPageSignals();
+    m_rendererWatch = new TRendererWatch(
+        page(), [this] { return m_readyState == ReadyLoading; },
+        [this](const QUrl& url) {
+            Load(url);
+            if (auto handler = OnNotResponding)
+                RunHandler([&] { handler(this); });
+        });
 }
 
 TWebBrowser::~TWebBrowser() {
@@ -144,6 +152,7 @@ void TWebBrowser::Load(const QUrl& url) {
         m_readyState = ReadyLoading;
     }
     load(url);
+    m_rendererWatch->Watch(url);
 }
 
 void TWebBrowser::GoBack() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class TRendererWatch;
 class TWebPage;
 class QPrinter;
 class QWidget;
@@ -44,6 +45,9 @@ public:
     std::function<void(TWebBrowser* sender, int command, bool enable)> OnCommandStateChange;
     // A navigation finished (successfully or not).
     std::function<void(TWebBrowser* sender)> OnNavigateComplete2;
+    // The page's renderer stopped answering while a navigation waited for it: it was ended and
+    // the navigation started again in a fresh one.
+    std::function<void(TWebBrowser* sender)> OnNotResponding;
 
     explicit TWebBrowser(QWidget* parent = nullptr);
     ~TWebBrowser() override;
@@ -116,6 +120,7 @@ private:
     void ReportCommandStates();
     void SetComplete();
 
+    TRendererWatch* m_rendererWatch = nullptr; // child of the page
     int m_readyState = ReadyUninitialized;
     bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
     bool m_pageLoading = false;    // between the page's loadStarted and loadFinished

@@ -111,6 +111,9 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     wMain->OnCommandStateChange = [this](TWebBrowser* sender, int command, bool enable) {
         wMainCommandStateChange(sender, command, enable);
     };
+    // The page that hung is gone and the chosen one shows: the reader learns why the old one
+    // went.
+    wMain->OnNotResponding = [this](TWebBrowser*) { Tell(QStringLiteral("Страница не отвечает")); };
 
     m_showMessage = [this](const QString& message) {
         QMessageBox::information(this, QApplication::applicationName(), message);

@@ -6,6 +6,7 @@
 #include "browser/PlainBrowser.h"
 
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -409,6 +410,29 @@ private slots:
         QCOMPARE(m_browser->contextMenuPolicy(), Qt::NoContextMenu);
         m_browser->SetContextMenuEnabled(true);
         QCOMPARE(m_browser->contextMenuPolicy(), Qt::DefaultContextMenu);
+    }
+
+    // Last, as a failure leaves the renderer stuck: the shown page's script never returns, and
+    // the next page must still show, in a fresh renderer, with the user told.
+    void pageWhoseRendererHangsGivesWay() {
+        int notResponding = 0;
+        m_browser->OnNotResponding = [&](TWebBrowser* sender) {
+            QCOMPARE(sender, m_browser);
+            ++notResponding;
+        };
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+        m_browser->page()->runJavaScript(QStringLiteral("for (;;) {}"));
+        QElapsedTimer shown;
+        shown.start();
+        m_browser->Navigate(Fixture(QStringLiteral("page2.html")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_browser->page()->title(), QStringLiteral("Second page"), kWebTimeout);
+        QVERIFY(WaitComplete(m_browser));
+        qInfo("the next page showed after %lld ms", shown.elapsed());
+        QCOMPARE(notResponding, 1);
+        QCOMPARE(RunScript(m_browser->page(), QStringLiteral("document.getElementById('next').textContent"))
+                     .toString(),
+                 QStringLiteral("next"));
+        m_browser->OnNotResponding = nullptr;
     }
 };
 
