@@ -459,7 +459,7 @@ void TXMLDocument::Parse(const QByteArray& bytes, const QString& origin, const c
     xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(Context());
     TakeResult(
         xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), nullptr, forcedEncoding, kParseOptions),
-        origin);
+        origin, bytes.size());
 }
 
 void TXMLDocument::ParseFile() {
@@ -476,7 +476,9 @@ void TXMLDocument::ParseFile() {
         throw;
     }
     try {
-        TakeResult(doc, m_fileName);
+        TakeResult(doc, m_fileName, file.Size());
+    } catch (const TXmlFileTooLarge&) {
+        throw;
     } catch (const TXmlError&) {
         // Only a document that failed is looked at again, so valid ones cost nothing more.
         const QByteArray bytes = ReadWholeFile();
@@ -500,7 +502,7 @@ QByteArray TXMLDocument::ReadWholeFile() const {
     return bytes;
 }
 
-void TXMLDocument::TakeResult(void* parsed, const QString& origin) {
+void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) {
     xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(m_ctxt);
     xmlDocPtr doc = static_cast<xmlDocPtr>(parsed);
     QString message;
@@ -521,6 +523,16 @@ void TXMLDocument::TakeResult(void* parsed, const QString& origin) {
     if (!xmlDocGetRootElement(doc)) {
         xmlFreeDoc(doc);
         throw TXmlError(QStringLiteral("Ошибка в XML (%1): нет корневого элемента").arg(origin));
+    }
+    // Checked once the document is parsed: references are kept as references until read, so
+    // parsing costs no more than the file, while reading them would make the text they stand for.
+    const qint64 budget = EntityExpansionBudget(size);
+    if (EntityExpansionSize(doc, budget) > budget) {
+        xmlFreeDoc(doc);
+        throw TXmlFileTooLarge(
+            QStringLiteral(
+                "Ошибка в XML (%1): объявленные в документе сущности разворачиваются в текст больше %2")
+                .arg(origin, DataSizeText(budget)));
     }
     m_doc = doc;
 }

@@ -133,7 +133,7 @@ private:
     void ParseFile();
     QByteArray ReadWholeFile() const;
     void* Context();
-    void TakeResult(void* doc, const QString& origin);
+    void TakeResult(void* doc, const QString& origin, qint64 size);
     void Release();
 
     QString m_fileName;

@@ -5,9 +5,11 @@
 
 #include "search/PageText.h"
 
+#include "browser/FileAccess.h"
 #include "core/DiscFiles.h"
 #include "core/RegularFile.h"
 #include "search/StylesheetCache.h"
+#include "search/TransformWatch.h"
 #include "search/VisibleText.h"
 #include "search/XsltSandbox.h"
 
@@ -137,7 +139,15 @@ std::optional<QByteArray> TransformedText(xmlDocPtr page, const QString& pagePat
         return std::nullopt;
     SandboxTransform(ctxt);
     TXmlDoc result;
-    result.Doc = xsltApplyStylesheetUser(style.get(), page, nullptr, nullptr, nullptr, ctxt);
+    {
+        const TTransformWatch watch(ctxt, CurrentLibraryScope()->Cancel);
+        result.Doc = xsltApplyStylesheetUser(style.get(), page, nullptr, nullptr, nullptr, ctxt);
+        // A stopped transformation may leave a partial result: the page's own text is read instead.
+        if (watch.Stopped() && result.Doc) {
+            xmlFreeDoc(result.Doc);
+            result.Doc = nullptr;
+        }
+    }
     xsltFreeTransformContext(ctxt);
     if (!result.Doc)
         return std::nullopt;
@@ -161,15 +171,21 @@ QByteArray XmlPageText(const QByteArray& bytes, const QString& url) {
     if (!parser.Ctxt)
         return {};
     TXmlDoc doc;
-    doc.Doc = ReadXml(parser.Ctxt, bytes, url, kXmlOptions | XML_PARSE_RECOVER);
+    bool tooMuch = false;
+    doc.Doc = ReadXml(parser.Ctxt, bytes, url, kXmlOptions | XML_PARSE_RECOVER, &tooMuch);
     if (!doc.Doc)
         return {};
+    // Entities that would make more text than the budget are left out, and the words the author
+    // wrote around them stay; the stylesheet would expand them again.
+    const xmlNodePtr root = xmlDocGetRootElement(doc.Doc);
+    const bool html = root && NameIs(root->name, "html");
+    if (tooMuch)
+        return DocumentText(doc.Doc, html);
     // A page whose stylesheet is missing or fails keeps the words its author wrote: they are
     // still what a reader looks for.
     if (std::optional<QByteArray> text = TransformedText(doc.Doc, url))
         return *text;
-    const xmlNodePtr root = xmlDocGetRootElement(doc.Doc);
-    return DocumentText(doc.Doc, root && NameIs(root->name, "html"));
+    return DocumentText(doc.Doc, html);
 }
 
 bool IsHtmlName(const QString& path) {
@@ -184,6 +200,18 @@ QString CanonicalFolder(const QString& folder) {
     if (!canonical.endsWith(u'/'))
         canonical += u'/';
     return canonical;
+}
+
+// The browser's rule for the library, made once per thread and library: pages that are links
+// out of the library are not read, as the browser would not show them.
+const TFileAccessRules& LibraryRules(const QString& root) {
+    thread_local QString rulesRoot;
+    thread_local TFileAccessRules rules;
+    if (root != rulesRoot) {
+        rules = TFileAccessRules({root});
+        rulesRoot = root;
+    }
+    return rules;
 }
 
 // The raw text of a parsed tree: every text node, nothing else.
@@ -214,23 +242,31 @@ QString ExtractPageText(const QString& pagePath, const QString& libraryFolder) {
     return QString::fromUtf8(ExtractPageTextUtf8(pagePath, libraryFolder));
 }
 
-QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder) {
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
+                               const std::atomic<bool>* cancel) {
     SetUpXslt();
     // The page as named first (the indexer hands over paths found on the disc), then whatever
     // the case of its names.
+    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
+    const TScopeGuard guard(scope);
+    // Without a library (a folder that does not exist, or the root) only the stylesheets are
+    // confined: there is nothing to confine the page to.
+    const auto allowed = [&scope](const QString& path) {
+        return scope.Root.size() < 2 || LibraryRules(scope.Root).AllowsPath(path);
+    };
     QString path = QDir::cleanPath(QFileInfo(pagePath).absoluteFilePath());
-    std::optional<QByteArray> bytes = ReadRegularFile(path, kPageSizeLimit);
+    std::optional<QByteArray> bytes;
+    if (allowed(path))
+        bytes = ReadRegularFile(path, kPageSizeLimit);
     if (!bytes) {
         const QString found = FindDiscFile(path);
-        if (found != path) {
+        if (found != path && allowed(found)) {
             path = found;
             bytes = ReadRegularFile(path, kPageSizeLimit);
         }
     }
     if (!bytes || bytes->isEmpty())
         return {};
-    const TLibraryScope scope{CanonicalFolder(libraryFolder)};
-    const TScopeGuard guard(scope);
     if (IsHtmlName(path))
         return HtmlText(*bytes, path);
     return XmlPageText(*bytes, path);

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 
 // Pages larger than this are refused: item pages are a few kilobytes, and a huge one is damaged
 // or not a page, and would stall the indexer.
@@ -22,8 +23,10 @@ QString ExtractPageText(const QString& pagePath);
 // The same with the library folder named: stylesheets and the documents they read must lie
 // inside it.
 QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
-// The same as UTF-8, as the index takes it.
-QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder);
+// The same as UTF-8, as the index takes it. A page whose stylesheet takes more than its time or
+// memory gives its own text; once *cancel is set, the stylesheet of the page stops at once.
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
+                               const std::atomic<bool>* cancel = nullptr);
 
 // The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
 // .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.

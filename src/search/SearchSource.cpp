@@ -1,5 +1,6 @@
 #include "search/SearchSource.h"
 
+#include "browser/FileAccess.h"
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
 #include "core/CourseSections.h"
@@ -89,11 +90,14 @@ std::vector<TCourseRef> LibraryCourses(const QString& libraryFolder) {
 // The items of one section's tree in document order, as the viewer's tree shows them: an item
 // whose id is missing or not a number ends the section there, since the viewer loads no item
 // after it either. A tree that does not parse gives none.
-void AddSectionItems(const TCourseRef& course, int section, const QString& sectionFolder,
-                     std::vector<TSearchItem>& items) {
+void AddSectionItems(const TFileAccessRules& library, const TCourseRef& course, int section,
+                     const QString& sectionFolder, std::vector<TSearchItem>& items) {
+    const QString treePath = DiscPath(sectionFolder, QStringLiteral("tree.xml"));
+    if (!library.AllowsPath(treePath))
+        return;
     TXMLDocument doc;
     try {
-        doc.LoadFromFile(DiscPath(sectionFolder, QStringLiteral("tree.xml")), TXmlFileKind::Tree);
+        doc.LoadFromFile(treePath, TXmlFileKind::Tree);
     } catch (const TXmlError&) {
         return;
     }
@@ -126,16 +130,20 @@ void AddSectionItems(const TCourseRef& course, int section, const QString& secti
     }
 }
 
+// Folders and trees that are links out of the library are not walked, by the rule the browser
+// confines pages with: what lies elsewhere on the machine is not the library's. Pages are
+// confined where they are read.
 void AddCourseItems(const QString& libraryFolder, const TCourseRef& course, std::vector<TSearchItem>& items) {
     if (course.Id < 0)
         return;
+    const TFileAccessRules library({libraryFolder});
     const QString courseFolder = DiscPath(libraryFolder, QString::number(course.Id));
-    if (!QFileInfo(courseFolder).isDir())
+    if (!QFileInfo(courseFolder).isDir() || !library.AllowsPath(courseFolder))
         return;
     for (const int section : SectionProbeOrder) {
         const QString sectionFolder = DiscPath(courseFolder, QString::number(section));
-        if (QFileInfo(sectionFolder).isDir())
-            AddSectionItems(course, section, sectionFolder, items);
+        if (QFileInfo(sectionFolder).isDir() && library.AllowsPath(sectionFolder))
+            AddSectionItems(library, course, section, sectionFolder, items);
     }
 }
 

@@ -148,11 +148,33 @@ bool CanonicalInsideLibrary(const QString& canonical) {
     return (canonical + u'/').startsWith(t_scope->Root);
 }
 
-xmlDocPtr ReadXml(xmlParserCtxtPtr ctxt, const QByteArray& bytes, const QString& url, int options) {
+xmlDocPtr ReadXml(xmlParserCtxtPtr ctxt, const QByteArray& bytes, const QString& url, int options,
+                  bool* tooMuch) {
     const char* encoding = ReadsAsWindows1251(bytes) ? "windows-1251" : nullptr;
     const QByteArray urlBytes = url.toUtf8();
-    return xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), urlBytes.constData(), encoding,
-                             options);
+    const auto read = [&](int parseOptions) {
+        return xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), urlBytes.constData(), encoding,
+                                 parseOptions);
+    };
+    if (tooMuch)
+        *tooMuch = false;
+    // Pages that declare no entity, nearly all, are parsed once, as they always were.
+    if (!(options & XML_PARSE_NOENT) || !MayDeclareEntities(bytes))
+        return read(options);
+    // References are counted on a parse that keeps them as references, which costs no more than
+    // the file does.
+    xmlDocPtr unexpanded = read(options & ~XML_PARSE_NOENT);
+    if (!unexpanded || EntitiesWithinBudget(unexpanded, bytes.size())) {
+        if (unexpanded)
+            xmlFreeDoc(unexpanded);
+        return read(options);
+    }
+    if (tooMuch) {
+        *tooMuch = true;
+        return unexpanded;
+    }
+    xmlFreeDoc(unexpanded);
+    return nullptr;
 }
 
 // libxslt's document loader, for the top stylesheet, its xsl:include and xsl:import, and

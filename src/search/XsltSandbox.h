@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <optional>
 
 #include <libxml/parser.h>
@@ -21,7 +22,8 @@ inline constexpr int kXmlOptions =
 // they read must lie inside it. libxslt's loader and security callbacks get no context of ours,
 // so it travels beside the call.
 struct TLibraryScope {
-    QString Root; // canonical path with a trailing '/'
+    QString Root;                              // canonical path with a trailing '/'
+    const std::atomic<bool>* Cancel = nullptr; // set when the extraction is to stop at once
 };
 
 // Makes scope the library of this thread's extraction while it lives.
@@ -53,7 +55,12 @@ QString MemoCanonicalPath(const QString& path);
 bool CanonicalInsideLibrary(const QString& canonical);
 
 // An XML page or document parsed with ctxt, windows-1251 when nothing names its encoding.
-xmlDocPtr ReadXml(xmlParserCtxtPtr ctxt, const QByteArray& bytes, const QString& url, int options);
+// Entities are expanded only when the text they make stays within the budget of the file's
+// size; otherwise the document is parsed without expanding them and *tooMuch is set: such a
+// document keeps its own words but must not be transformed, since reading its values would
+// expand them after all. Without tooMuch such a document is refused.
+xmlDocPtr ReadXml(xmlParserCtxtPtr ctxt, const QByteArray& bytes, const QString& url, int options,
+                  bool* tooMuch = nullptr);
 
 // libxslt's document loader (see there): also what compiles a top stylesheet.
 xmlDocPtr LibraryDocument(const xmlChar* uri, xmlDictPtr dict, int options, void*, xsltLoadType type);

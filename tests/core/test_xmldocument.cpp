@@ -247,6 +247,47 @@ private slots:
         QVERIFY(!root.AttributeText("a").contains("SECRET"));
     }
 
+    // An entity declared once and used many times expands without bound: a document whose
+    // references would add more text than a small multiple of its size (a few megabytes at most)
+    // is refused, its file named; documents that use entities as people do read as before.
+    void entityExpansionIsBounded_data() {
+        QTest::addColumn<int>("entityLength"); // letters of the entity's text
+        QTest::addColumn<int>("elements");     // elements, each with one attribute of references
+        QTest::addColumn<int>("references");   // references in each attribute
+        QTest::addColumn<bool>("inText");      // each element also holds one reference as text
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("a few short references") << 8 << 3 << 2 << false << false;
+        QTest::newRow("characters by name, many") << 1 << 20000 << 2 << false << false;
+        QTest::newRow("one entity in many attributes") << 2000 << 2000 << 10 << false << true;
+        QTest::newRow("one entity in one long attribute") << 2000 << 1 << 25000 << false << true;
+        QTest::newRow("one entity in many texts") << 4000 << 5000 << 0 << true << true;
+    }
+    void entityExpansionIsBounded() {
+        QFETCH(int, entityLength);
+        QFETCH(int, elements);
+        QFETCH(int, references);
+        QFETCH(bool, inText);
+        QFETCH(bool, refused);
+        QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE items [<!ENTITY e \"" +
+                         QString(entityLength, QChar(0x416)).toUtf8() + "\">]>\n<items>";
+        const QByteArray element = "<item Caption=\"" + QByteArray("&e;").repeated(references) + "\">" +
+                                   (inText ? "&e;" : "") + "</item>";
+        xml += element.repeated(elements) + "</items>\n";
+        const QString path = Write("entities.xml", xml);
+        TXMLDocument doc;
+        try {
+            doc.LoadFromFile(path, TXmlFileKind::Collection);
+        } catch (const TXmlError& e) {
+            QVERIFY2(refused, qPrintable(e.Message()));
+            QVERIFY2(e.Message().contains(path), qPrintable(e.Message()));
+            QVERIFY_THROWS_EXCEPTION(TXmlError, doc.LoadFromXML(xml));
+            return;
+        }
+        QVERIFY2(!refused, "a document whose entities expand without bound was read");
+        QCOMPARE(doc.DocumentElement().FirstChild().AttributeText("Caption").size(),
+                 qsizetype(entityLength) * references);
+    }
+
     void childNodesSkipBlanksCommentsAndInstructions() {
         TXMLDocument doc;
         doc.LoadFromXML(QStringLiteral("<?xml version=\"1.0\"?>\n<root>\n  <a id=\"1\"/>\n  <!-- note -->\n"

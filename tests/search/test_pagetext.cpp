@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -78,6 +79,13 @@ QByteArray Page(const QByteArray& href, const QByteArray& body = "<p>Текст 
 }
 
 using TFiles = QList<QPair<QString, QByteArray>>;
+
+// The largest the process has been, in kilobytes.
+long PeakMemoryKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 } // namespace
 
@@ -190,6 +198,60 @@ void TestPageText::extract_data() {
                                        "\"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">]>"
                                        "<page><p>Начало</p><p>&i;&i;&i;&i;&i;&i;&i;&i;&i;&i;</p></page>")}}
         << "lib/1/5/1.xml" << QStringList{"Начало"} << QStringList{QString(4000, QChar(0x0430))} << QString();
+    QTest::newRow("entity used in many attributes and texts: the page's own words")
+        << TFiles{{"lib/1/5/1.xml",
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE page [<!ENTITY a \"" +
+                       QString(2000, QChar(0x416)).toUtf8() + "\">]>\n<page><h>Слова автора</h>" +
+                       QByteArray("<p t=\"" + QByteArray("&a;").repeated(20) + "\">&a;</p>").repeated(200) +
+                       "</page>\n"}}
+        << "lib/1/5/1.xml" << QStringList{"Слова автора"} << QStringList{QString(100, QChar(0x416))}
+        << QString();
+    QTest::newRow("stylesheet that costs the square of the page: the page's own words")
+        << TFiles{{"lib/common/page.xsl",
+                   "<?xml version=\"1.0\"?>\n<xsl:stylesheet version=\"1.0\" "
+                   "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\"><html><body>"
+                   "<p>Вывод таблицы</p><xsl:for-each select=\"//b\"><xsl:value-of "
+                   "select=\"count(/page/body/t)\"/>"
+                   "</xsl:for-each></body></html></xsl:template></xsl:stylesheet>\n"},
+                  {"lib/1/5/1.xml", Page("../../common/page.xsl",
+                                         "<h>Слова автора</h>" + QByteArray("<b/><t/>").repeated(40000))}}
+        << "lib/1/5/1.xml" << QStringList{"Слова автора"} << QStringList{"Вывод таблицы"} << QString();
+    QTest::newRow("expression that costs the square of the page: the page's own words")
+        << TFiles{{"lib/common/page.xsl",
+                   "<?xml version=\"1.0\"?>\n<xsl:stylesheet version=\"1.0\" "
+                   "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\"><html><body>"
+                   "<p>Вывод таблицы</p><xsl:value-of select=\"count(//b[. = //t])\"/>"
+                   "</body></html></xsl:template></xsl:stylesheet>\n"},
+                  {"lib/1/5/1.xml",
+                   Page("../../common/page.xsl",
+                        "<h>Слова автора</h>" + QByteArray("<b>1</b><t>2</t>").repeated(40000))}}
+        << "lib/1/5/1.xml" << QStringList{"Слова автора"} << QStringList{"Вывод таблицы"} << QString();
+    QTest::newRow("string doubled forty times: the page's own words")
+        << TFiles{{"lib/common/page.xsl",
+                   Stylesheet(
+                       "<xsl:call-template name=\"double\"><xsl:with-param name=\"s\" select=\"@title\"/>"
+                       "<xsl:with-param name=\"n\" select=\"40\"/></xsl:call-template>",
+                       "<xsl:template name=\"double\"><xsl:param name=\"s\"/><xsl:param name=\"n\"/>"
+                       "<xsl:choose><xsl:when test=\"$n &gt; 0\"><xsl:call-template name=\"double\">"
+                       "<xsl:with-param name=\"s\" select=\"concat($s, $s)\"/><xsl:with-param name=\"n\" "
+                       "select=\"$n - 1\"/></xsl:call-template></xsl:when><xsl:otherwise>"
+                       "<xsl:value-of select=\"string-length($s)\"/></xsl:otherwise></xsl:choose>"
+                       "</xsl:template>")},
+                  {"lib/1/5/1.xml", Page("../../common/page.xsl")}}
+        << "lib/1/5/1.xml" << QStringList{"Текст страницы"} << QStringList{"Заголовок из атрибута"}
+        << QString();
+    QTest::newRow("page that is a link out of the library")
+        << TFiles{{"outside/secret.htm", U8("<html><body><p>СЕКРЕТНОЕСЛОВО</p></body></html>")},
+                  {"lib/1/5/1.xml", "->outside/secret.htm"}}
+        << "lib/1/5/1.xml" << QStringList{} << QStringList{"СЕКРЕТНОЕСЛОВО"} << QString();
+    QTest::newRow("section folder that is a link out of the library")
+        << TFiles{{"outside/5/1.xml", U8("<html><body><p>СЕКРЕТНОЕСЛОВО</p></body></html>")},
+                  {"lib/1/5", "->outside/5"}}
+        << "lib/1/5/1.xml" << QStringList{} << QStringList{"СЕКРЕТНОЕСЛОВО"} << "lib";
+    QTest::newRow("page that is a link inside the library")
+        << TFiles{{"lib/common/shared.htm", U8("<html><body><p>Общий текст</p></body></html>")},
+                  {"lib/1/5/1.xml", "->lib/common/shared.htm"}}
+        << "lib/1/5/1.xml" << QStringList{"Общий текст"} << QStringList{} << QString();
     QTest::newRow("missing stylesheet: the page's own text")
         << TFiles{{"lib/1/5/1.xml", Page("../../common/nowhere.xsl")}} << "lib/1/5/1.xml"
         << QStringList{"Текст страницы"} << QStringList{} << QString();
@@ -349,11 +411,27 @@ void TestPageText::extract() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const auto& [name, bytes] : files)
-        QVERIFY2(Write(dir.filePath(name), bytes), qPrintable(name));
+    for (const auto& [name, bytes] : files) {
+        // "->target": a symbolic link to the target, in the test's folder.
+        if (bytes.startsWith("->")) {
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()));
+            QVERIFY2(QFile::link(dir.filePath(QString::fromUtf8(bytes.mid(2))), dir.filePath(name)),
+                     qPrintable(name));
+        } else {
+            QVERIFY2(Write(dir.filePath(name), bytes), qPrintable(name));
+        }
+    }
 
+    // No page may hold the indexer for long or take much memory, whatever its stylesheet does.
+    QElapsedTimer timer;
+    timer.start();
+    const long peakBefore = PeakMemoryKb();
     const QString text = library.isEmpty() ? ExtractPageText(dir.filePath(page))
                                            : ExtractPageText(dir.filePath(page), dir.filePath(library));
+    QVERIFY2(timer.elapsed() < 15000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QVERIFY2(
+        PeakMemoryKb() - peakBefore < 512 * 1024,
+        qPrintable(QStringLiteral("peak memory grew by %1 MB").arg((PeakMemoryKb() - peakBefore) / 1024)));
     for (const QString& word : shown)
         QVERIFY2(text.contains(word), qPrintable(QStringLiteral("«%1» missing from: %2").arg(word, text)));
     for (const QString& word : hidden)

@@ -85,6 +85,8 @@ private slots:
     void noLibrary_data();
     void noLibrary();
     void demoLibrary();
+    void linksOutOfTheLibrary_data();
+    void linksOutOfTheLibrary();
 
 private:
     QTemporaryDir m_dir;
@@ -307,6 +309,38 @@ void TestSearchSource::demoLibrary() {
     QVERIFY(QFileInfo(hypotenuse->PagePath).isFile());
     for (const TSearchItem& item : items)
         QVERIFY2(item.PagePath.startsWith(QDir(demo).absolutePath() + u'/'), qPrintable(item.PagePath));
+}
+
+// Folders and trees that are links out of the library are not walked: what lies elsewhere on
+// the machine is not the library's, and its captions must not show in results. Links that stay
+// inside the library are followed, as the browser follows them.
+void TestSearchSource::linksOutOfTheLibrary_data() {
+    QTest::addColumn<QString>("link");     // in the library
+    QTest::addColumn<QString>("target");   // in the test's folder
+    QTest::addColumn<QStringList>("keys"); // the items of course 8 listed
+    QTest::newRow("course folder out") << "lib/8"
+                                       << "outside/8" << QStringList{};
+    QTest::newRow("section folder out") << "lib/8/5"
+                                        << "outside/8/5" << QStringList{};
+    QTest::newRow("tree out") << "lib/8/5/tree.xml"
+                              << "outside/8/5/tree.xml" << QStringList{};
+    QTest::newRow("section folder to another inside") << "lib/8/5"
+                                                      << "lib/shared/5" << QStringList{"8/5/1"};
+}
+
+void TestSearchSource::linksOutOfTheLibrary() {
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    QFETCH(QStringList, keys);
+    QTemporaryDir dir;
+    const QByteArray tree = Tree("<item id=\"1\" text=\"Снаружи\"/>");
+    QVERIFY(Write(dir.filePath("lib/course8.xml"), Descriptor(8, "Математика", "Ссылки")));
+    QVERIFY(Write(dir.filePath("outside/8/5/tree.xml"), tree));
+    QVERIFY(Write(dir.filePath("lib/shared/5/tree.xml"), tree));
+    QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(link)).path()));
+    QVERIFY(QFile::link(dir.filePath(target), dir.filePath(link)));
+    QCOMPARE(Keys(ListCourseItems(dir.filePath("lib"), 8)), keys);
+    QCOMPARE(Keys(ListSearchItems(dir.filePath("lib"))), keys);
 }
 
 QTEST_GUILESS_MAIN(TestSearchSource)
