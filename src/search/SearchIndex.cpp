@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -34,9 +35,18 @@ public:
     QString IndexFolder;
     std::atomic<bool> Stop{false};
     std::atomic<bool> Updating{false};
-    std::atomic<int> Generation{0};   // counts the times the index was wiped
-    std::atomic<bool> Damaged{false}; // a search found the files damaged: the next update rebuilds
+    std::atomic<int> Generation{0};     // counts the times the index was wiped
+    std::atomic<bool> Damaged{false};   // a search found the files damaged: the next update rebuilds
+    std::atomic<bool> Elsewhere{false}; // the last update found another program updating
     std::thread Worker;
+
+    // The shards an update writes, so that a cancelled update can interrupt what SQLite is doing.
+    std::mutex WritersMutex;
+    std::vector<TSearchShard*> Writers;
+    // Set when the worker thread is done, so that destroying the index can wait for it briefly.
+    std::mutex FinishedMutex;
+    std::condition_variable FinishedChanged;
+    bool Finished = true;
 
     std::mutex ReaderMutex; // Search may be called from any thread
     std::vector<std::unique_ptr<TSearchShard>> Readers;
@@ -75,19 +85,68 @@ QString ShardPath(const QString& indexFolder, size_t shard) {
     return indexFolder + u'/' + QString::number(shard) + QStringLiteral(".db");
 }
 
-// The folder is the index's own: a damaged or old index is removed with everything in it.
+// A search that finds the files damaged leaves this mark in the index folder, so that the next
+// update builds anew even in another run of the program (coursetool searches once and exits).
+QString DamageMark(const QString& indexFolder) {
+    return indexFolder + QStringLiteral("/damaged");
+}
+
+// The folder is the index's own: a damaged or old index is removed with everything in it, and
+// a file in its place too.
 void Wipe(const QString& folder, std::atomic<int>& generation) {
     ++generation;
-    QDir(folder).removeRecursively();
+    const QFileInfo info(folder);
+    if (info.isDir() && !info.isSymLink())
+        QDir(folder).removeRecursively();
+    else if (info.exists() || info.isSymLink())
+        QFile::remove(folder);
     QDir().mkpath(folder);
 }
+
+// Whether the index folder holds something that no update could open: the folder itself is a
+// file, a shard is a folder, or a search marked it damaged.
+bool Unusable(const QString& folder) {
+    const QFileInfo info(folder);
+    if ((info.exists() || info.isSymLink()) && !info.isDir())
+        return true;
+    for (size_t i = 0; i < kShards; ++i) {
+        const QFileInfo shard(ShardPath(folder, i));
+        if (shard.exists() && !shard.isFile())
+            return true;
+    }
+    return QFileInfo::exists(DamageMark(folder));
+}
+
+// The shards of an update are known to the index while they are open, so that destroying the
+// index can interrupt them.
+class TWritersGuard final {
+public:
+    TWritersGuard(TSearchIndexState& state, const std::vector<std::unique_ptr<TSearchShard>>& shards)
+        : m_state(state) {
+        std::lock_guard lock(m_state.WritersMutex);
+        for (const std::unique_ptr<TSearchShard>& shard : shards)
+            m_state.Writers.push_back(shard.get());
+        if (m_state.Stop)
+            for (TSearchShard* shard : m_state.Writers)
+                shard->Interrupt();
+    }
+    ~TWritersGuard() {
+        std::lock_guard lock(m_state.WritersMutex);
+        m_state.Writers.clear();
+    }
+    TWritersGuard(const TWritersGuard&) = delete;
+    TWritersGuard& operator=(const TWritersGuard&) = delete;
+
+private:
+    TSearchIndexState& m_state;
+};
 
 // Every shard for writing. An index of an older layout, or with a shard that is damaged or of
 // another format, is replaced by an empty one as a whole.
 std::vector<std::unique_ptr<TSearchShard>> OpenForUpdate(const QString& folder,
                                                          std::atomic<int>& generation) {
     // The shards of the first versions were folders "0" and "1".
-    if (QFileInfo(folder + QStringLiteral("/0")).isDir() ||
+    if (Unusable(folder) || QFileInfo(folder + QStringLiteral("/0")).isDir() ||
         QFileInfo::exists(folder + QStringLiteral("/iamglass")))
         Wipe(folder, generation);
     QDir().mkpath(folder);
@@ -178,8 +237,9 @@ void WriteShard(TSearchShard& shard, TShardWork& work, size_t held, const QStrin
     TWork w;
     while (!stop && work.Take(w)) {
         begin();
-        const QByteArray text =
-            SearchDocument::HasNoPage(w.Stamp) ? QByteArray() : ExtractPageTextUtf8(w.Item.PagePath, library);
+        const QByteArray text = SearchDocument::HasNoPage(w.Stamp)
+                                    ? QByteArray()
+                                    : ExtractPageTextUtf8(w.Item.PagePath, library, &stop);
         if (w.Row)
             shard.Remove(w.Row);
         shard.Add(w.Item, w.Stamp, text);
@@ -210,6 +270,7 @@ void WriteShard(TSearchShard& shard, TShardWork& work, size_t held, const QStrin
 // One pass over the library; returns false when it was stopped. Progress is called on this thread.
 bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
     std::vector<std::unique_ptr<TSearchShard>> shards = OpenForUpdate(state.IndexFolder, state.Generation);
+    const TWritersGuard writersGuard(state, shards);
 
     // What the index holds: one stamp per item key.
     struct TIndexed {
@@ -311,6 +372,7 @@ bool RunUpdatePass(TSearchIndexState& state, const std::function<void(int, int)>
 
 // A whole update: a damaged index found on the way is replaced and built again once.
 void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& progress) {
+    state.Elsewhere = false;
     // A library that is not there (a disc taken out) keeps its index as it is.
     if (!QFileInfo(state.LibraryFolder).isDir())
         return;
@@ -319,7 +381,7 @@ void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& pr
     QLockFile lock(state.IndexFolder + QStringLiteral(".lock"));
     if (!lock.tryLock(0)) {
         if (lock.error() == QLockFile::LockFailedError)
-            qWarning("Search index: another program is updating it");
+            state.Elsewhere = true; // the caller tells the user
         else
             qWarning("Search index: cannot write in %s", qPrintable(QFileInfo(state.IndexFolder).path()));
         return;
@@ -331,8 +393,10 @@ void RunUpdate(TSearchIndexState& state, const std::function<void(int, int)>& pr
             RunUpdatePass(state, progress);
             return;
         } catch (const TSqlError& e) {
+            if (state.Stop)
+                return; // cancelled: SQLite was interrupted, what was committed stays
             if (e.IsBusy()) {
-                qWarning("Search index: another program is updating it (%s)", e.what());
+                state.Elsewhere = true;
                 return;
             }
             if (!e.IsDamage()) {
@@ -404,9 +468,22 @@ TSearchIndex::TSearchIndex(const QString& libraryFolder, const QString& cacheFol
 }
 
 TSearchIndex::~TSearchIndex() {
-    m_state->Stop = true;
-    if (m_state->Worker.joinable())
-        m_state->Worker.join();
+    TSearchIndexState& state = *m_state;
+    state.Stop = true; // pages being read stop at once; the writers commit what they have
+    if (!state.Worker.joinable())
+        return;
+    // A commit or a merge of the segments may take seconds: it is interrupted when it does not end
+    // soon, and rolled back (the index is a cache; what was committed before stays).
+    {
+        std::unique_lock lock(state.FinishedMutex);
+        if (!state.FinishedChanged.wait_for(lock, std::chrono::milliseconds(300),
+                                            [&] { return state.Finished; })) {
+            std::lock_guard writers(state.WritersMutex);
+            for (TSearchShard* shard : state.Writers)
+                shard->Interrupt();
+        }
+    }
+    state.Worker.join();
 }
 
 void TSearchIndex::StartUpdate() {
@@ -416,6 +493,7 @@ void TSearchIndex::StartUpdate() {
         m_state->Worker.join();
     m_state->Updating = true;
     m_state->Stop = false;
+    m_state->Finished = false;
     m_state->Worker = std::thread([this, state = m_state] {
         // Signals reach the owner's thread through its event queue; the destructor joins this
         // thread first, so `this` outlives every call made here.
@@ -430,6 +508,9 @@ void TSearchIndex::StartUpdate() {
                 emit Updated();
             },
             Qt::QueuedConnection);
+        std::lock_guard lock(state->FinishedMutex);
+        state->Finished = true;
+        state->FinishedChanged.notify_all();
     });
 }
 
@@ -447,6 +528,10 @@ bool TSearchIndex::IsUpdating() const {
     return m_state->Updating;
 }
 
+bool TSearchIndex::UpdatedElsewhere() const {
+    return m_state->Elsewhere;
+}
+
 std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, int limit, int* total) const {
     if (total)
         *total = 0;
@@ -461,7 +546,7 @@ std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, i
             m_state->ReaderGeneration = m_state->Generation;
             for (size_t i = 0; i < kShards; ++i) {
                 const QString path = ShardPath(m_state->IndexFolder, i);
-                if (!QFileInfo::exists(path)) {
+                if (!QFileInfo(path).isFile()) {
                     readers.clear();
                     return {}; // not built yet
                 }
@@ -470,10 +555,15 @@ std::vector<TSearchHit> TSearchIndex::Search(const QString& query, int course, i
         }
         return RunQuery(readers, query, course, limit, total);
     } catch (const TSqlError& e) {
-        if (!e.IsNotBuilt())
+        // Damage is mended by the next update without a word.
+        if (!e.IsNotBuilt() && !e.IsDamage())
             qWarning("Search failed: %s", e.what());
-        if (e.IsDamage())
+        if (e.IsDamage()) {
             m_state->Damaged = true;
+            QFile mark(DamageMark(m_state->IndexFolder));
+            if (mark.open(QIODevice::WriteOnly))
+                mark.close();
+        }
         readers.clear();
     }
     return {};

@@ -23,6 +23,8 @@ class TSearchIndexState;
 // The full-text index of one library folder. It is a cache: it lives in the user's cache folder,
 // never inside the library (discs are read-only), and is rebuilt silently when it is damaged or of
 // an older format. Updates are incremental by the size and time of each page and of each tree.xml.
+// Destroying the index cancels its update: it returns within a fraction of a second whatever
+// page is being read.
 class TSearchIndex final : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +35,9 @@ public:
     void StartUpdate(); // builds or updates on a worker thread; searchable meanwhile
     void UpdateNow();   // the same, synchronously (coursetool, tests)
     bool IsUpdating() const;
+    // Whether the last update found another program updating the index and left it alone: what
+    // a search finds then may be only part of the library.
+    bool UpdatedElsewhere() const;
 
     // course < 0: the whole library. Russian as people type it: case, ё=е, stems, "phrases", prefix*.
     // total, when given, receives how many items match in all, beyond the limit too.

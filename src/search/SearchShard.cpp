@@ -193,6 +193,10 @@ TSearchShard::~TSearchShard() {
     sqlite3_close(m_db);
 }
 
+void TSearchShard::Interrupt() {
+    sqlite3_interrupt(m_db);
+}
+
 void TSearchShard::Exec(const char* sql) {
     char* error = nullptr;
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);

@@ -70,6 +70,9 @@ public:
     void Remove(std::int64_t row);
     void Add(const TSearchItem& item, const std::string& stamp, const QByteArray& pageText); // UTF-8
 
+    // Makes the statement running on this shard, from any thread, fail soon (SQLITE_INTERRUPT).
+    void Interrupt();
+
     // Reading. The full-text expression of a query over this shard's words; empty when the query
     // asks for nothing. `any`: pages with some of the words rather than all of them.
     std::string Expression(const std::vector<TQueryPart>& query, bool any);

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -131,6 +132,33 @@ private slots:
         QCOMPARE(FileCount(Library()), libraryFiles);
         QVERIFY(QFileInfo::exists(Cache() + QStringLiteral("/courseplayer")));
         QVERIFY(FileCount(Cache()) > 0);
+    }
+
+    // While another program updates the index, a search that finds nothing says so, in Russian,
+    // instead of claiming that the library holds nothing.
+    void anotherProgramUpdating() {
+        const QString library = m_dir.filePath(QStringLiteral("second"));
+        TSearchLibraryFixture lib(library);
+        lib.AddCourse(6, QStringLiteral("Химия"));
+        const QString searchFolder =
+            Cache() + QStringLiteral("/courseplayer/Проигрыватель учебных курсов/search");
+        const QStringList before = QDir(searchFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(Search({library, QStringLiteral("кислота")}).Out, QStringLiteral("Ничего не найдено.\n"));
+        QStringList made = QDir(searchFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString& old : before)
+            made.removeAll(old);
+        QCOMPARE(made.size(), 1); // the new library's index
+        lib.SetSection(6, 5, {{1, QStringLiteral("Кислоты"), QStringLiteral("Серная кислота.")}});
+        QLockFile other(searchFolder + u'/' + made.first() + QStringLiteral(".lock"));
+        QVERIFY(other.tryLock(0));
+        const TCoursetoolRun run = Search({library, QStringLiteral("кислота")});
+        QCOMPARE(run.ExitCode, 1);
+        QVERIFY2(run.Out.isEmpty(), qPrintable(run.Out));
+        QVERIFY2(run.Err.contains(QStringLiteral("Индекс обновляется другой программой, попробуйте позже")),
+                 qPrintable(run.Err));
+        QVERIFY2(!run.Err.contains(QLatin1String("index")), qPrintable(run.Err)); // no English warning
+        other.unlock();
+        QVERIFY(Search({library, QStringLiteral("кислота")}).Out.contains(QStringLiteral("6/5/1")));
     }
 
     void statuses_data() {

@@ -6,6 +6,7 @@
 #include "tests/search/SearchLibraryFixture.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -403,6 +404,92 @@ private slots:
         QVERIFY(index.Search(QStringLiteral("гаусса")).empty());
         index.UpdateNow();
         QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
+    }
+
+    // Quitting does not wait for a page that takes long to read: destroying the index cancels the
+    // page being transformed and the update, and the part written before stays usable.
+    void destroyedDuringALongPage() {
+        QTemporaryDir dir;
+        TSearchLibraryFixture lib(dir.filePath(QStringLiteral("library")));
+        lib.AddCourse(1, QStringLiteral("Курс"));
+        QList<TFixtureItem> items;
+        for (int i = 1; i <= 6; ++i)
+            items.append({i, QStringLiteral("Долгая страница %1").arg(i), QString()});
+        lib.SetSection(1, 5, items);
+        // Each page costs the square of its size: minutes without a bound, seconds with one.
+        lib.Write(QStringLiteral("1/5/slow.xsl"),
+                  QStringLiteral(
+                      "<?xml version=\"1.0\"?>\n<xsl:stylesheet version=\"1.0\" "
+                      "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template match=\"/\">"
+                      "<html><body><xsl:for-each select=\"//b\"><xsl:value-of select=\"count(/page/t)\"/>"
+                      "</xsl:for-each></body></html></xsl:template></xsl:stylesheet>\n"));
+        const QString page = QStringLiteral("<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/xsl\" "
+                                            "href=\"slow.xsl\"?>\n<page>") +
+                             QStringLiteral("<b/><t/>").repeated(60000) + QStringLiteral("</page>\n");
+        for (int i = 1; i <= 6; ++i)
+            lib.Write(QStringLiteral("1/5/%1.xml").arg(i), page);
+        auto index = std::make_unique<TSearchIndex>(lib.Folder(), dir.filePath(QStringLiteral("index")));
+        index->StartUpdate();
+        QTest::qWait(700); // the update is inside a page by now
+        QElapsedTimer timer;
+        timer.start();
+        index.reset();
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    }
+
+    // Damage that only a search meets, and files that no update can open, are mended by the next
+    // update, also in the next run of the program (coursetool searches once and exits).
+    void damageIsMendedByTheNextUpdate_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("a page of the postings zeroed") << "postings";
+        QTest::newRow("a shard replaced by a folder") << "shard folder";
+        QTest::newRow("the index folder replaced by a file") << "index file";
+    }
+    void damageIsMendedByTheNextUpdate() {
+        QFETCH(QString, damage);
+        TCorpusCopy copy;
+        const QString& indexFolder = copy.IndexFolder;
+        TSearchIndex(copy.Lib.Folder(), indexFolder).UpdateNow();
+        if (damage == QLatin1String("postings")) {
+            // The header and the table of tables stay whole; the update reads neither postings
+            // nor snippets of an unchanged library, so only a search meets the damage.
+            for (const QString& shard : {QStringLiteral("0.db"), QStringLiteral("1.db")}) {
+                const QByteArray path = QFile::encodeName(indexFolder + u'/' + shard);
+                sqlite3* db = nullptr;
+                QCOMPARE(sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+                sqlite3_stmt* root = nullptr;
+                QCOMPARE(sqlite3_prepare_v2(db,
+                                            "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM "
+                                            "sqlite_schema WHERE name = 'pages_data'",
+                                            -1, &root, nullptr),
+                         SQLITE_OK);
+                QCOMPARE(sqlite3_step(root), SQLITE_ROW);
+                const qint64 offset = (sqlite3_column_int64(root, 0) - 1) * sqlite3_column_int64(root, 1);
+                const qint64 pageSize = sqlite3_column_int64(root, 1);
+                sqlite3_finalize(root);
+                sqlite3_close(db);
+                QFile file(QFile::decodeName(path));
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                QVERIFY(file.seek(offset));
+                QCOMPARE(file.write(QByteArray(pageSize, '\0')), pageSize);
+            }
+            TSearchIndex damaged(copy.Lib.Folder(), indexFolder);
+            damaged.UpdateNow();
+            QVERIFY(damaged.Search(QStringLiteral("гаусса")).empty());
+        } else if (damage == QLatin1String("shard folder")) {
+            QVERIFY(QFile::remove(indexFolder + QStringLiteral("/1.db")));
+            QVERIFY(QDir().mkpath(indexFolder + QStringLiteral("/1.db/x")));
+        } else {
+            QVERIFY(QDir(indexFolder).removeRecursively());
+            QFile file(indexFolder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not an index");
+        }
+        // The next run of the program.
+        TSearchIndex index(copy.Lib.Folder(), indexFolder);
+        index.UpdateNow();
+        QCOMPARE(Keys(index.Search(QStringLiteral("гаусса"))), QStringList{"2/12/11"});
+        QCOMPARE(Keys(index.Search(QStringLiteral("уравнение"))), (QStringList{"1/5/2", "1/5/3"}));
     }
 
     // Indexes of other layouts and formats in the index folder are replaced as a whole.

@@ -101,6 +101,11 @@ int RunSearch(const QStringList& args) {
     index.UpdateNow();
     int total = 0;
     const std::vector<TSearchHit> hits = index.Search(query, course, limit, &total);
+    // While another program builds the index, finding nothing says nothing about the library.
+    if (hits.empty() && index.UpdatedElsewhere()) {
+        PrintErr(QStringLiteral("coursetool: Индекс обновляется другой программой, попробуйте позже\n"));
+        return 1;
+    }
     PrintOut(json ? Json(hits, total) : Text(hits, total));
     return 0;
 }
