@@ -17,3 +17,13 @@ void FuzzLinkRules(const QByteArray& data);
 // A name as old discs write them (any case, backslashes, "..") looked up in a small disc:
 // the answer is the name unchanged or an existing file or folder.
 void FuzzDiscNames(const QByteArray& data);
+
+// A query as people type it into the search window: it is read into parts, turned into the
+// full-text expression of a small index and run there, and its words are matched in a text. No
+// query may reach SQLite as syntax: the search answers or finds nothing, it never fails.
+void FuzzSearchQuery(const QByteArray& data);
+
+// An item page (the first byte chooses an HTML page, an XML page, or an XML page with the
+// stylesheet that follows the first NUL byte) read for the index: the text is valid UTF-8 with
+// single spaces between words and none around it, whatever the page and its stylesheet do.
+void FuzzPageText(const QByteArray& data);
