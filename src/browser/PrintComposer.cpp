@@ -1,11 +1,13 @@
 #include "browser/PrintComposer.h"
 
 #include "browser/PrintPipeline.h"
+#include "core/ErrorTexts.h"
 
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <cerrno>
 #include <exception>
 #include <memory>
 #include <qpdf/Buffer.hh>
@@ -163,8 +165,9 @@ int PdfPageCount(const QByteArray& pdf) {
 
 bool WriteFileAtomically(const QString& fileName, const QByteArray& data, QString* error) {
     QSaveFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        SetError(error, file.errorString());
+        SetError(error, FileErrorText(file, errno));
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "core/XmlDocument.h"
 
+#include "core/ErrorTexts.h"
 #include "core/RegularFile.h"
 #include "core/XmlParsing.h"
 
@@ -172,8 +173,8 @@ private:
     }
     TXmlError NotFound() const { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(m_fileName)); }
     TXmlError CannotRead(int error) const {
-        return TXmlError(QStringLiteral("Не удалось прочитать файл \"%1\": %2")
-                             .arg(m_fileName, QString::fromLocal8Bit(std::strerror(error))));
+        return TXmlError(
+            QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(m_fileName, SystemErrorText(error)));
     }
     TXmlFileTooLarge TooLarge(qint64 size) const {
         QString sizeText = DataSizeText(size);
@@ -508,8 +509,8 @@ void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) 
     QString message;
     if (!doc || !ctxt->wellFormed) {
         const xmlError* err = xmlCtxtGetLastError(ctxt);
-        QString reason = err && err->message ? QString::fromUtf8(err->message).trimmed()
-                                             : QStringLiteral("документ пуст или повреждён");
+        // libxml2's own texts are English: the reader gets the table's.
+        QString reason = err ? XmlErrorText(err->code) : QStringLiteral("документ пуст или повреждён");
         const int line = err ? err->line : 0;
         message = line > 0
                       ? QStringLiteral("Ошибка в XML (%1, строка %2): %3").arg(origin).arg(line).arg(reason)
@@ -555,7 +556,10 @@ void TXMLDocument::SaveToFile(const QString& fileName) const {
     const QByteArray bytes(reinterpret_cast<const char*>(buffer), size);
     xmlFree(buffer);
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const int error = errno;
         throw TXmlError(
-            QStringLiteral("Не удалось сохранить файл \"%1\": %2").arg(fileName, file.errorString()));
+            QStringLiteral("Не удалось сохранить файл \"%1\": %2").arg(fileName, FileErrorText(file, error)));
+    }
 }
