@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -184,9 +185,24 @@ void TFavoriteForm::BuildList() {
     FavorTree->OnDragDrop = [this](QObject*, QObject*, int X, int Y) { FavorTreeDragDrop(X, Y); };
     FavorTree->installEventFilter(this);
     addActions({actUp, actDown, actDelete});
+
+    EmptyHint = new QLabel(QStringLiteral("Подборка пуста.\n\nВыберите материалы в дереве курса и нажмите "
+                                          "«Добавить в подборку» или загрузите сохранённую подборку."),
+                           FavorTree->viewport());
+    EmptyHint->setObjectName(QStringLiteral("EmptyHint"));
+    EmptyHint->setAlignment(Qt::AlignCenter);
+    EmptyHint->setWordWrap(true);
+    EmptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette hintPalette = EmptyHint->palette();
+    hintPalette.setColor(QPalette::WindowText, Qt::darkGray);
+    EmptyHint->setPalette(hintPalette);
+    FavorTree->viewport()->installEventFilter(this);
+    UpdateEmptyHint();
 }
 
 bool TFavoriteForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FavorTree->viewport() && event->type() == QEvent::Resize)
+        EmptyHint->setGeometry(FavorTree->viewport()->rect().adjusted(24, 16, -24, -16));
     if (watched == FavorTree && event->type() == QEvent::FocusIn)
         FavorTreeEnter();
     return QMainWindow::eventFilter(watched, event);
@@ -244,6 +260,7 @@ void TFavoriteForm::SelectRow(int row) {
 void TFavoriteForm::AppendRow(const TFavor& favor) {
     m_rows.Append(favor);
     FavorTree->addTopLevelItem(NewRowItem(favor));
+    UpdateEmptyHint();
 }
 
 void TFavoriteForm::RemoveRow(int row) {
@@ -252,6 +269,7 @@ void TFavoriteForm::RemoveRow(int row) {
     const bool wasSelected = SelectedRow() == row;
     m_rows.Remove(row);
     delete FavorTree->takeTopLevelItem(row);
+    UpdateEmptyHint();
     // As in any list: the row that takes the deleted one's place becomes the selected one.
     if (wasSelected && m_rows.Count() > 0)
         SelectRow(qMin(row, m_rows.Count() - 1));
@@ -333,6 +351,10 @@ bool TFavoriteForm::CanQuit() {
     return saved;
 }
 
+void TFavoriteForm::UpdateEmptyHint() {
+    EmptyHint->setVisible(m_rows.IsEmpty());
+}
+
 void TFavoriteForm::SetShowTaskVisible(bool visible) {
     // The tasks button of the presentation window, which is created after the editor.
     if (TShowFavorForm* presentation = Roster().ShowFavorForm)
@@ -400,6 +422,7 @@ void TFavoriteForm::actDeleteExecute() {
 void TFavoriteForm::actClearExecute() {
     m_rows.Clear();
     FavorTree->clear();
+    UpdateEmptyHint();
 }
 
 void TFavoriteForm::actLoadExecute() {

@@ -9,6 +9,7 @@
 #include <functional>
 
 class QAction;
+class QLabel;
 class QToolBar;
 class TMarkupTreeList;
 
@@ -82,6 +83,7 @@ public:
 
     // --- components ---------------------------------------------------------------------------
     TMarkupTreeList* FavorTree = nullptr;
+    QLabel* EmptyHint = nullptr; // over the empty list: how to fill it
     QToolBar* MoveToolBar = nullptr;
     QToolBar* ActionToolBar = nullptr;
     TXMLDocument SffXML;
@@ -115,6 +117,7 @@ private:
     void ReplaceRows(const std::vector<TFavor>& records);
     bool SaveCollection(); // true when written
     void SetShowTaskVisible(bool visible);
+    void UpdateEmptyHint();
     void Tell(const QString& message);
 
     TAppContext m_context;

@@ -32,12 +32,14 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
 #include <climits>
 
 namespace {
 constexpr int TreeWidth = 370;
+constexpr int kStatusMs = 5000; // how long a status message stays
 } // namespace
 
 TForm1::TForm1(const TAppContext& context) : m_context(context) {
@@ -79,6 +81,7 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setSizes({TreeWidth, 1024 - TreeWidth});
     setCentralWidget(Splitter1);
+    BuildZoomMenu();
 
     se1 = new QSpinBox(this);
     se1->setObjectName(QStringLiteral("se1"));
@@ -413,21 +416,36 @@ void TForm1::actToFavorExecute() {
     TFavoriteForm* editor = Roster().FavoriteForm;
     if (!editor || !wMain->DocumentLoaded())
         return;
+    const int before = editor->Rows().Count();
+    int chosen = 0;
     for (QTreeWidgetItem* node : LeftTree->SelectedNodes()) {
         const TContent* content = TMarkupTreeView::NodeContent(node);
         if (!content)
             continue;
         // One item that cannot be added does not keep the others out.
+        ++chosen;
         try {
             editor->AddFavor(CourseNumber, CurrentSection(), content->id, content->text);
         } catch (const std::exception&) {
         }
     }
+    // The editor may be hidden: the status bar is the sign that something happened.
+    const int added = editor->Rows().Count() - before;
+    if (added > 0)
+        statusBar()->showMessage(QStringLiteral("Добавлено в подборку: %1").arg(added), kStatusMs);
+    else if (chosen > 0)
+        statusBar()->showMessage(QStringLiteral("Уже в подборке: %1").arg(chosen), kStatusMs);
 }
 
 void TForm1::actRemoveFavorExecute() {
-    if (TFavoriteForm* editor = Roster().FavoriteForm; editor && wMain->DocumentLoaded())
-        editor->RemoveFavorByURL(wMain->LocationURL());
+    TFavoriteForm* editor = Roster().FavoriteForm;
+    if (!editor || !wMain->DocumentLoaded())
+        return;
+    const int before = editor->Rows().Count();
+    editor->RemoveFavorByURL(wMain->LocationURL());
+    statusBar()->showMessage(editor->Rows().Count() < before ? QStringLiteral("Удалено из подборки")
+                                                             : QStringLiteral("Этой страницы нет в подборке"),
+                             kStatusMs);
 }
 
 void TForm1::actFavorExecute() {

@@ -97,6 +97,7 @@ public:
     QMenu* TreePopupMenu = nullptr;
     QMenu* menuFavor = nullptr; // "Подборки"
     QMenu* menuBtnSetup = nullptr;
+    QMenu* menuZoom = nullptr; // "Масштаб: 100 %"
 
     // --- commands -----------------------------------------------------------------------------
     QAction* actEduCourse = nullptr;
@@ -151,6 +152,8 @@ private:
     void BuildCommands();
     void BuildMenus();
     void BuildToolBars();
+    // "Масштаб" in the "Действия" menu: the page tools' zoom commands, the factor in its title.
+    void BuildZoomMenu();
     void FillActionToolBar();
     void FormCreate();
     void ConnectPopupWindows();

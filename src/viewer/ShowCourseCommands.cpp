@@ -5,6 +5,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "browser/EmbeddedBrowser.h"
+#include "browser/PageZoom.h"
 #include "catalogue/Main.h"
 #include "core/ComponentStaging.h"
 #include "core/DiscFiles.h"
@@ -192,6 +193,27 @@ void TForm1::BuildMenus() {
     TreePopupMenu->addActions({actToFavor, actRemoveFavor});
     TreePopupMenu->addSeparator();
     TreePopupMenu->addActions({ppOpen, ppRun});
+}
+
+void TForm1::BuildZoomMenu() {
+    if (!m_context.PageZoom)
+        return;
+    QMenu* actions = menuBar()->findChild<QMenu*>(QStringLiteral("menuActions"));
+    menuZoom = new QMenu(this);
+    menuZoom->setObjectName(QStringLiteral("menuZoom"));
+    for (const char* name : {"actZoomIn", "actZoomOut", "actZoomReset"})
+        if (QAction* action = findChild<QAction*>(QString::fromLatin1(name)))
+            menuZoom->addAction(action);
+    if (QAction* reset = findChild<QAction*>(QStringLiteral("actZoomReset")))
+        reset->setText(QStringLiteral("Обычный масштаб (100 %)"));
+    // Above "Закрыть", after printing.
+    const QList<QAction*> entries = actions->actions();
+    actions->insertMenu(entries.size() >= 2 ? entries.at(entries.size() - 2) : nullptr, menuZoom);
+    const auto showFactor = [this] {
+        menuZoom->setTitle(QStringLiteral("Масштаб: %1 %").arg(m_context.PageZoom->Percent()));
+    };
+    showFactor();
+    connect(m_context.PageZoom, &TPageZoom::FactorChanged, menuZoom, showFactor);
 }
 
 void TForm1::BuildToolBars() {

@@ -6,6 +6,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "browser/EmbeddedBrowser.h"
+#include "browser/PageZoom.h"
 #include "catalogue/LibraryChooser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
@@ -202,6 +203,8 @@ int main(int argc, char** argv) {
                                                                : QStringLiteral(CP_SOURCE_DIR "/content/");
     context.Registry = &registry;
     context.Shell = &shell;
+    TPageZoom zoom(dir.filePath(QStringLiteral("settings.ini")));
+    context.PageZoom = &zoom;
     if (scene == QLatin1String("search")) {
         Search(dir);
         return 0;

@@ -1,5 +1,5 @@
 // What a new user meets in the viewer: history that stays with its course and library, and
-// failures that say why, the name "Сохранить как PDF" proposes.
+// failures that say why, the name "Сохранить как PDF" proposes, and signs that commands worked.
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
@@ -14,6 +14,7 @@
 #include "viewer/ShowCourse.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -155,6 +156,48 @@ private slots:
         QCOMPARE(Viewer()->ProposedPdfName(), QStringLiteral("Item 1.pdf"));
         ShowItem(2, "/1/5/2.xml");
         QCOMPARE(Viewer()->ProposedPdfName(), QStringLiteral("Item 2.pdf"));
+    }
+
+    void collectingTellsInTheStatusBar() {
+        OpenCourse(1);
+        ShowItem(1, "/1/5/1.xml");
+        TForm1* form = Viewer();
+        TFavoriteForm* editor = Roster().FavoriteForm;
+        editor->actClearExecute();
+        QVERIFY(editor->EmptyHint->isVisibleTo(editor));
+        for (int id : {2, 3})
+            FindItem(form->LeftTree, id)->setSelected(true);
+        QTRY_VERIFY_WITH_TIMEOUT(form->wMain->DocumentLoaded(), kWebTimeout);
+        form->actToFavor->trigger();
+        QCOMPARE(editor->Rows().Count(), 3);
+        QVERIFY(!editor->EmptyHint->isVisibleTo(editor));
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Добавлено в подборку: 3"));
+        form->actToFavor->trigger();
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Уже в подборке: 3"));
+        form->actRemoveFavor->trigger();
+        QCOMPARE(editor->Rows().Count(), 2);
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Удалено из подборки"));
+        form->actRemoveFavor->trigger();
+        QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Этой страницы нет в подборке"));
+        editor->actClearExecute();
+        QVERIFY(editor->EmptyHint->isVisibleTo(editor));
+    }
+
+    // "Масштаб" in the menu: in, out and 100 %, its title showing the factor reached.
+    void zoomHasMenuEntries() {
+        TForm1* form = Viewer();
+        QMenu* zoom = form->findChild<QMenu*>("menuZoom");
+        QVERIFY(zoom);
+        QStringList names;
+        for (const QAction* action : zoom->actions())
+            names << action->objectName();
+        QCOMPARE(names, (QStringList{"actZoomIn", "actZoomOut", "actZoomReset"}));
+        m_player.Zoom->Reset();
+        QCOMPARE(zoom->title(), QStringLiteral("Масштаб: 100 %"));
+        zoom->actions().constFirst()->trigger();
+        QCOMPARE(zoom->title(), QStringLiteral("Масштаб: 110 %"));
+        zoom->actions().at(2)->trigger();
+        QCOMPARE(zoom->title(), QStringLiteral("Масштаб: 100 %"));
     }
 };
 
