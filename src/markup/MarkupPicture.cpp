@@ -30,7 +30,7 @@ int MulDivRound(long long a, long long b, long long c) {
 // the content's resources were case-insensitive, so when the exact name is missing the first
 // file of that folder whose name matches ignoring case is taken.
 QString ResourcePath(const QString& name) {
-    const QString exact = QStringLiteral(":/images/") + name;
+    QString exact = QStringLiteral(":/images/") + name;
     if (QFile::exists(exact))
         return exact;
     if (name.contains(QLatin1Char('/')))
