@@ -4,7 +4,9 @@
 
 #include "ViewerTestSupport.h"
 #include "app/Roster.h"
+#include "browser/BrowserProfile.h"
 #include "browser/EmbeddedBrowser.h"
+#include "browser/ModalDialog.h"
 #include "catalogue/Main.h"
 #include "core/ComponentStaging.h"
 #include "player/Startup.h"
@@ -114,11 +116,17 @@ private slots:
     void quitWithADialogOpen() {
         TForm1* form = Roster().Form1;
         TToolTipForm* hint = Roster().ToolTipForm;
+        // The hint window still shows the last dialog's page, whose text is the one awaited
+        // below: left there, the wait ended at once and the windows went at any step of the
+        // new dialog's opening (its request in flight, its page loading) instead of with the
+        // dialog open.
+        hint->wbToolTip->LoadBlankAndWait();
         QVERIFY(ClickElement(form->wMain, QStringLiteral("ask")));
         QTRY_VERIFY_WITH_TIMEOUT(hint->isVisible(), kWebTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(
             Text(hint->wbToolTip, QStringLiteral("document.getElementById('says').textContent")),
             QStringLiteral("Диалог ждёт закрытия"), kWebTimeout);
+        QVERIFY(TModalDialogBroker::Of(SharedBrowserProfile())->IsOpen());
     }
 };
 
