@@ -13,7 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolBar>
@@ -46,9 +48,36 @@ QWidget* DialogParent(QWidget* editor) {
     return editor->isVisible() ? editor : QApplication::activeWindow();
 }
 
+// Why a collection cannot be saved under fileName before trying: its folder is not there.
+QString SaveFolderProblem(const QString& fileName) {
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return {};
+    return QStringLiteral("Папки «%1» нет. Выберите существующую папку.")
+        .arg(QDir::toNativeSeparators(folder));
+}
+
+// The save dialog stays open on a file in a folder that does not exist, as the open dialog does
+// on a file that does not exist.
+class TCollectionFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && !files.isEmpty())
+            if (const QString problem = SaveFolderProblem(files.constFirst()); !problem.isEmpty()) {
+                QMessageBox::warning(this, windowTitle(), problem);
+                return;
+            }
+        QFileDialog::accept();
+    }
+};
+
 QString ChooseFile(QWidget* parent, bool save) {
-    QFileDialog dialog(parent,
-                       save ? QStringLiteral("Сохранение подборки") : QStringLiteral("Загрузка подборок"));
+    TCollectionFileDialog dialog(parent, save ? QStringLiteral("Сохранение подборки")
+                                              : QStringLiteral("Загрузка подборок"));
     dialog.setNameFilter(kFileFilter);
     dialog.setDefaultSuffix(kDefaultSuffix);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -197,7 +226,7 @@ void TFavoriteForm::BuildList() {
     hintPalette.setColor(QPalette::WindowText, Qt::darkGray);
     EmptyHint->setPalette(hintPalette);
     FavorTree->viewport()->installEventFilter(this);
-    UpdateEmptyHint();
+    RowsChanged();
 }
 
 bool TFavoriteForm::eventFilter(QObject* watched, QEvent* event) {
@@ -260,7 +289,7 @@ void TFavoriteForm::SelectRow(int row) {
 void TFavoriteForm::AppendRow(const TFavor& favor) {
     m_rows.Append(favor);
     FavorTree->addTopLevelItem(NewRowItem(favor));
-    UpdateEmptyHint();
+    RowsChanged();
 }
 
 void TFavoriteForm::RemoveRow(int row) {
@@ -269,7 +298,7 @@ void TFavoriteForm::RemoveRow(int row) {
     const bool wasSelected = SelectedRow() == row;
     m_rows.Remove(row);
     delete FavorTree->takeTopLevelItem(row);
-    UpdateEmptyHint();
+    RowsChanged();
     // As in any list: the row that takes the deleted one's place becomes the selected one.
     if (wasSelected && m_rows.Count() > 0)
         SelectRow(qMin(row, m_rows.Count() - 1));
@@ -281,6 +310,7 @@ void TFavoriteForm::MoveRow(int from, int to) {
     m_rows.Move(from, to);
     QTreeWidgetItem* item = FavorTree->takeTopLevelItem(from);
     FavorTree->insertTopLevelItem(to, item);
+    RowsChanged();
 }
 
 void TFavoriteForm::ReplaceRows(const std::vector<TFavor>& records) {
@@ -351,8 +381,14 @@ bool TFavoriteForm::CanQuit() {
     return saved;
 }
 
-void TFavoriteForm::UpdateEmptyHint() {
+void TFavoriteForm::RowsChanged() {
     EmptyHint->setVisible(m_rows.IsEmpty());
+    QString title = QStringLiteral("Подборки");
+    if (!m_fileName.isEmpty())
+        title += QStringLiteral(" — ") + QFileInfo(m_fileName).fileName();
+    if (IsModified())
+        title += QStringLiteral(" *");
+    setWindowTitle(title);
 }
 
 void TFavoriteForm::SetShowTaskVisible(bool visible) {
@@ -422,7 +458,7 @@ void TFavoriteForm::actDeleteExecute() {
 void TFavoriteForm::actClearExecute() {
     m_rows.Clear();
     FavorTree->clear();
-    UpdateEmptyHint();
+    RowsChanged();
 }
 
 void TFavoriteForm::actLoadExecute() {
@@ -433,6 +469,8 @@ void TFavoriteForm::actLoadExecute() {
     if (result.ReplacesList()) {
         ReplaceRows(result.Records);
         m_savedRows = result.Records;
+        m_fileName = fileName;
+        RowsChanged();
     }
     if (result.Failed())
         Tell(QString::fromUtf16(kFavorLoadError));
@@ -446,9 +484,16 @@ bool TFavoriteForm::SaveCollection() {
     const QString fileName = m_chooseSaveFile ? m_chooseSaveFile() : ChooseFile(DialogParent(this), true);
     if (fileName.isEmpty())
         return false;
+    // Refused before anything is written, as the load refuses a file that is not there.
+    if (const QString problem = SaveFolderProblem(fileName); !problem.isEmpty()) {
+        Tell(problem);
+        return false;
+    }
     std::vector<TFavor> records = m_rows.Records();
     SaveFavorFile(SffXML, records, fileName);
     m_savedRows = std::move(records);
+    m_fileName = fileName;
+    RowsChanged();
     return true;
 }
 

@@ -117,13 +117,16 @@ private:
     void ReplaceRows(const std::vector<TFavor>& records);
     bool SaveCollection(); // true when written
     void SetShowTaskVisible(bool visible);
-    void UpdateEmptyHint();
+    // After every change of the rows: the empty list's hint, and the title with the file's name
+    // and "*" while there are unsaved changes.
+    void RowsChanged();
     void Tell(const QString& message);
 
     TAppContext m_context;
     TFavorViewerLink m_viewer;
     TFavorRows m_rows;
     std::vector<TFavor> m_savedRows; // the rows as last saved or loaded
+    QString m_fileName;              // ... to or from this file
     TXMLDocument m_taskXml;
     std::function<QString()> m_chooseSaveFile;
     std::function<QString()> m_chooseOpenFile;

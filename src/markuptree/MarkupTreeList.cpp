@@ -531,6 +531,9 @@ bool TMarkupTreeList::ShowHint(QHelpEvent* event) {
 // The header's sections move with the columns.
 void TMarkupTreeList::HorizontalScrolled(int x) {
     m_header->setOffset(x);
+    // setOffset moves the pixels already drawn, but the last cell is drawn to the right edge,
+    // so a moved picture leaves a stale edge line behind: draw it all again.
+    m_header->viewport()->update();
 }
 
 // --- drag and drop -------------------------------------------------------------------------------

@@ -553,6 +553,33 @@ private slots:
         QVERIFY(ListMirrorsRows(second));
     }
 
+    // The title names the collection's file and marks unsaved changes.
+    void titleNamesTheFileAndMarksChanges() {
+        QCOMPARE(Form().windowTitle(), QStringLiteral("Подборки"));
+        Form().AddFavor(3, 12, 15, QStringLiteral("a"));
+        QCOMPARE(Form().windowTitle(), QStringLiteral("Подборки *"));
+        const QString path = m_dir.filePath(QStringLiteral("урок 5.sff"));
+        Form().SetSaveFileChooser([path] { return path; });
+        Form().actSave->trigger();
+        QCOMPARE(Form().windowTitle(), QStringLiteral("Подборки — урок 5.sff"));
+        Form().AddFavor(3, 12, 16, QStringLiteral("b"));
+        QCOMPARE(Form().windowTitle(), QStringLiteral("Подборки — урок 5.sff *"));
+        Form().DeleteFavor(3, 12, 16);
+        QCOMPARE(Form().windowTitle(), QStringLiteral("Подборки — урок 5.sff"));
+    }
+
+    // A file in a folder that is not there is refused before anything is written.
+    void saveRefusesAMissingFolder() {
+        Form().AddFavor(3, 12, 15, QStringLiteral("a"));
+        const QString path = m_dir.filePath(QStringLiteral("нет такой папки/урок.sff"));
+        Form().SetSaveFileChooser([path] { return path; });
+        Form().actSave->trigger();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith(QStringLiteral("Папки «")), qPrintable(m_messages.first()));
+        QVERIFY(m_errors.isEmpty());
+        QVERIFY(Form().IsModified());
+    }
+
     void failedSaveIsReportedAndKeepsRows() {
         Form().AddFavor(3, 12, 15, QStringLiteral("a"));
         const QString path = QStringLiteral("/proc/collection.sff");

@@ -12,6 +12,7 @@
 #include <QHelpEvent>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
@@ -580,6 +581,30 @@ private slots:
         const int height = f.Viewport()->height();
         QCOMPARE(CountColour(image, QRect(lineX, 0, 1, height), silver), height);
         QVERIFY(CountColour(image, QRect(lineX + 5, 0, 1, height), silver) < height);
+    }
+
+    // Scrolling sideways repaints the whole header: its last cell reaches the right edge, so the
+    // pixels setOffset moves would leave a stale edge line behind.
+    void headerRepaintsWholeWhenScrolled() {
+        TFixture f;
+        f.List->SetBounds(0, 0, 380, 200);
+        for (int i = 0; i < 3; ++i)
+            AddRow(*f.List, QStringLiteral("Строка %1").arg(i) + kSep + "Теория");
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Parent));
+        struct TPaintWatch : QObject {
+            QRegion Painted;
+            bool eventFilter(QObject*, QEvent* event) override {
+                if (event->type() == QEvent::Paint)
+                    Painted += static_cast<QPaintEvent*>(event)->region();
+                return false;
+            }
+        } watch;
+        QWidget* header = f.List->Header()->viewport();
+        header->installEventFilter(&watch);
+        f.List->horizontalScrollBar()->setValue(30);
+        QTRY_VERIFY(!watch.Painted.isEmpty());
+        QTest::qWait(50);
+        QCOMPARE(watch.Painted.boundingRect(), header->rect());
     }
 
     void cellsPainted() {
