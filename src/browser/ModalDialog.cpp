@@ -139,6 +139,10 @@ TModalDialogBroker::TModalDialogBroker(QWebEngineProfile* profile) : QWebEngineU
 
 TModalDialogBroker::~TModalDialogBroker() = default;
 
+bool TModalDialogBroker::Awaits(const QWebEnginePage* page) const {
+    return IsOpen() && page && m_opener.data() == page;
+}
+
 TModalDialogBroker* TModalDialogBroker::Of(QWebEngineProfile* profile) {
     return profile ? profile->findChild<TModalDialogBroker*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }

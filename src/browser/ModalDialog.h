@@ -73,6 +73,8 @@ public:
     // its page has loaded. No browser: every dialog returns undefined at once.
     void SetDialogWindow(TWebBrowser* browser, QWidget* window, int autoCloseMs = -1);
     bool IsOpen() const { return !m_job.isNull(); }
+    // page waits for its dialog to close: its renderer is blocked on purpose.
+    bool Awaits(const QWebEnginePage* page) const;
     // Closes the open dialog as the user would: the opener gets the page's returnValue.
     void CloseDialog();
 

@@ -3,6 +3,7 @@
 #include "app/ErrorReport.h"
 #include "browser/BrowserProfile.h"
 #include "browser/BrowserUrl.h"
+#include "browser/ModalDialog.h"
 #include "browser/PrintComposer.h"
 #include "browser/PrintCups.h"
 #include "browser/PrintPipeline.h"
@@ -49,7 +50,12 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     setPage(new TWebPage(SharedBrowserProfile(), this));
     ConnectPageSignals();
     m_rendererWatch = new TRendererWatch(
-        page(), [this] { return m_readyState == ReadyLoading; },
+        page(),
+        // A page waiting for its modal dialog does not answer either, on purpose.
+        [this] {
+            const TModalDialogBroker* dialogs = TModalDialogBroker::Of(page()->profile());
+            return m_readyState == ReadyLoading && !(dialogs && dialogs->Awaits(page()));
+        },
         [this](const QUrl& url) {
             Load(url);
             if (auto handler = OnNotResponding)

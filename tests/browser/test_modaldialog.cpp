@@ -7,9 +7,11 @@
 #include "browser/BrowserProfile.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/ModalDialog.h"
+#include "browser/RendererWatch.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
@@ -187,6 +189,20 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(RunScript(opener->page(), QString::fromLatin1(kOut)).toString(), result,
                                   kWebTimeout);
         QVERIFY(!m_dialogWindow->isVisible());
+    }
+
+    // A page waiting for its dialog does not answer, on purpose: another page asked of its
+    // browser waits for the dialog as well, and its renderer is never taken for a stuck one.
+    void waitingOpenerIsNotStuck() {
+        auto opener = OpenDialog(QStringLiteral("stay"));
+        QTRY_VERIFY_WITH_TIMEOUT(Broker()->IsOpen(), kWebTimeout);
+        QSignalSpy ended(opener->page(), &QWebEnginePage::renderProcessTerminated);
+        opener->Navigate(QUrl::fromLocalFile(Page(QStringLiteral("modal-opener.htm"))).toString());
+        QTest::qWait(2 * TRendererWatch::kAnswerMs + 1000);
+        QCOMPARE(ended.size(), 0);
+        QVERIFY(Broker()->IsOpen());
+        m_dialogWindow->hide();
+        QTRY_VERIFY_WITH_TIMEOUT(!Broker()->IsOpen(), kWebTimeout);
     }
 
     // The opener's page goes while it waits: the dialog is forgotten, nothing hangs.
