@@ -20,6 +20,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxslt/transform.h>
+#include <libxslt/xsltutils.h>
 
 #include <cctype>
 #include <optional>
@@ -120,40 +121,51 @@ std::optional<QString> StylesheetPath(xmlDocPtr doc, const QString& pagePath) {
     return std::nullopt;
 }
 
+// The result of a page's stylesheet, with the stylesheet that says how to write it out.
+struct TTransformed {
+    TXmlDoc Result;
+    TStylesheet Style;
+};
+
 // The page transformed by its stylesheet, as the browser would show it; nothing when it has none
 // or the stylesheet cannot be used.
-std::optional<QByteArray> TransformedText(xmlDocPtr page, const QString& pagePath) {
+bool TransformPage(xmlDocPtr page, const QString& pagePath, TTransformed& out) {
     const std::optional<QString> stylesheet = StylesheetPath(page, pagePath);
     if (!stylesheet)
-        return std::nullopt;
+        return false;
     QString canonical = MemoCanonicalPath(*stylesheet);
     if (canonical.isEmpty()) // named in another case than the disc's, or with backslashes
         canonical = MemoCanonicalPath(FindDiscFile(*stylesheet));
     if (!CanonicalInsideLibrary(canonical))
-        return std::nullopt;
-    const TStylesheet style = CachedStylesheet(canonical);
-    if (!style)
-        return std::nullopt;
-    xsltTransformContextPtr ctxt = xsltNewTransformContext(style.get(), page);
+        return false;
+    out.Style = CachedStylesheet(canonical);
+    if (!out.Style)
+        return false;
+    xsltTransformContextPtr ctxt = xsltNewTransformContext(out.Style.get(), page);
     if (!ctxt)
-        return std::nullopt;
+        return false;
     SandboxTransform(ctxt);
-    TXmlDoc result;
     {
         const TTransformWatch watch(ctxt, CurrentLibraryScope()->Cancel);
-        result.Doc = xsltApplyStylesheetUser(style.get(), page, nullptr, nullptr, nullptr, ctxt);
+        out.Result.Doc = xsltApplyStylesheetUser(out.Style.get(), page, nullptr, nullptr, nullptr, ctxt);
         // A stopped transformation may leave a partial result: the page's own text is read instead.
-        if (watch.Stopped() && result.Doc) {
-            xmlFreeDoc(result.Doc);
-            result.Doc = nullptr;
+        if (watch.Stopped() && out.Result.Doc) {
+            xmlFreeDoc(out.Result.Doc);
+            out.Result.Doc = nullptr;
         }
     }
     xsltFreeTransformContext(ctxt);
-    if (!result.Doc)
+    return out.Result.Doc != nullptr;
+}
+
+std::optional<QByteArray> TransformedText(xmlDocPtr page, const QString& pagePath) {
+    TTransformed transformed;
+    if (!TransformPage(page, pagePath, transformed))
         return std::nullopt;
-    const xmlNodePtr root = xmlDocGetRootElement(result.Doc);
-    const bool html = result.Doc->type == XML_HTML_DOCUMENT_NODE || (root && NameIs(root->name, "html"));
-    return DocumentText(result.Doc, html);
+    xmlDocPtr result = transformed.Result.Doc;
+    const xmlNodePtr root = xmlDocGetRootElement(result);
+    const bool html = result->type == XML_HTML_DOCUMENT_NODE || (root && NameIs(root->name, "html"));
+    return DocumentText(result, html);
 }
 
 QByteArray XmlPageText(const QByteArray& bytes, const QString& url) {
@@ -242,19 +254,16 @@ QString ExtractPageText(const QString& pagePath, const QString& libraryFolder) {
     return QString::fromUtf8(ExtractPageTextUtf8(pagePath, libraryFolder));
 }
 
-QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
-                               const std::atomic<bool>* cancel) {
-    SetUpXslt();
-    // The page as named first (the indexer hands over paths found on the disc), then whatever
-    // the case of its names.
-    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
-    const TScopeGuard guard(scope);
-    // Without a library (a folder that does not exist, or the root) only the stylesheets are
-    // confined: there is nothing to confine the page to.
-    const auto allowed = [&scope](const QString& path) {
-        return scope.Root.size() < 2 || LibraryRules(scope.Root).AllowsPath(path);
+namespace {
+
+// The page's bytes as named first (the indexer hands over paths found on the disc), then whatever
+// the case of its names; path becomes the name read. Without a library (a folder that does not
+// exist, or the root) only the stylesheets are confined: there is nothing to confine the page to.
+std::optional<QByteArray> ReadLibraryPage(const TLibraryScope& scope, QString& path) {
+    const auto allowed = [&scope](const QString& p) {
+        return scope.Root.size() < 2 || LibraryRules(scope.Root).AllowsPath(p);
     };
-    QString path = QDir::cleanPath(QFileInfo(pagePath).absoluteFilePath());
+    path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     std::optional<QByteArray> bytes;
     if (allowed(path))
         bytes = ReadRegularFile(path, kPageSizeLimit);
@@ -266,10 +275,53 @@ QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFo
         }
     }
     if (!bytes || bytes->isEmpty())
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
+                               const std::atomic<bool>* cancel) {
+    SetUpXslt();
+    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
+    const TScopeGuard guard(scope);
+    QString path = pagePath;
+    const std::optional<QByteArray> bytes = ReadLibraryPage(scope, path);
+    if (!bytes)
         return {};
     if (IsHtmlName(path))
         return HtmlText(*bytes, path);
     return XmlPageText(*bytes, path);
+}
+
+std::optional<QByteArray> TransformPageToHtml(const QString& pagePath, const QString& libraryFolder,
+                                              const std::atomic<bool>* cancel) {
+    SetUpXslt();
+    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
+    const TScopeGuard guard(scope);
+    QString path = pagePath;
+    const std::optional<QByteArray> bytes = ReadLibraryPage(scope, path);
+    if (!bytes || IsHtmlName(path) ||
+        (LooksLikeHtml(*bytes) && !bytes->left(4096).contains("<?xml-stylesheet")))
+        return std::nullopt;
+    TXmlDoc doc;
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt)
+        return std::nullopt;
+    bool tooMuch = false;
+    doc.Doc = ReadXml(ctxt, *bytes, path, kXmlOptions | XML_PARSE_RECOVER, &tooMuch);
+    xmlFreeParserCtxt(ctxt);
+    TTransformed transformed;
+    if (!doc.Doc || tooMuch || !TransformPage(doc.Doc, path, transformed))
+        return std::nullopt;
+    xmlChar* text = nullptr;
+    int length = 0;
+    if (xsltSaveResultToString(&text, &length, transformed.Result.Doc, transformed.Style.get()) != 0 || !text)
+        return std::nullopt;
+    QByteArray html(reinterpret_cast<const char*>(text), length);
+    xmlFree(text);
+    return html;
 }
 
 QString RawPageText(const QString& pagePath) {

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <optional>
 
 // Pages larger than this are refused: item pages are a few kilobytes, and a huge one is damaged
 // or not a page, and would stall the indexer.
@@ -27,6 +28,12 @@ QString ExtractPageText(const QString& pagePath, const QString& libraryFolder);
 // memory gives its own text; once *cancel is set, the stylesheet of the page stops at once.
 QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
                                const std::atomic<bool>* cancel = nullptr);
+
+// The page as its stylesheet turns it into HTML, under the same confinement and budgets, written
+// out as the stylesheet's output element says; nothing for a page without a usable stylesheet
+// (HTML pages among them) or one whose transformation is stopped.
+std::optional<QByteArray> TransformPageToHtml(const QString& pagePath, const QString& libraryFolder,
+                                              const std::atomic<bool>* cancel = nullptr);
 
 // The floor that extraction is measured against: the page parsed by libxml2 (HTML parser for
 // .htm/.html) and its text nodes joined, without stylesheets or any care for what is visible.

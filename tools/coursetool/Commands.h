@@ -11,6 +11,7 @@ int RunCollection(const QStringList& args);
 int RunPdf(const QStringList& args);
 int RunPage(const QStringList& args);
 int RunSearch(const QStringList& args);
+int RunExport(const QStringList& args);
 
 // Prints text to standard output exactly as given (UTF-8, no newline translation).
 void PrintOut(const QString& text);

@@ -1,0 +1,89 @@
+// The style sheet and script shared by the site's pages.
+#include "publish/SitePages.h"
+
+QString SiteStyleSheet() {
+    return QStringLiteral(R"css(body { font: 14px Tahoma, Verdana, sans-serif; margin: 0; color: #000; }
+header { background: #d4d0c8; padding: 6px 12px; border-bottom: 1px solid #808080; }
+h1 { font-size: 18px; margin: 4px 0; }
+.catalogue main { padding: 8px 16px; }
+.subject h2 { font-size: 16px; border-bottom: 1px solid #c0c0c0; }
+.courses { list-style: none; padding: 0; }
+.course { margin: 6px 0; }
+.course p { margin: 2px 0 0 16px; color: #404040; }
+#sections a { margin-right: 12px; }
+#sections a.current { font-weight: bold; }
+.course main { display: flex; height: calc(100vh - 80px); }
+#trees { width: 30%; min-width: 200px; overflow: auto; border-right: 1px solid #808080; padding: 4px; }
+#page { flex: 1; border: 0; height: 100%; }
+.tree, .tree ul { list-style: none; padding-left: 16px; margin: 0; }
+.tree { padding-left: 0; }
+.item { cursor: pointer; white-space: pre-wrap; display: inline-block; padding: 1px 3px; }
+.item.current { outline: 1px dotted #000; background: #e0e8ff; }
+.mk-blink { animation: mk-blink 1s step-end infinite; }
+@keyframes mk-blink { 50% { visibility: hidden; } }
+.panel { width: 70vw; height: 70vh; padding: 4px; }
+.panel iframe { width: 100%; height: calc(100% - 32px); border: 0; }
+.panel form { text-align: right; }
+)css");
+}
+
+QString CourseScript() {
+    return QStringLiteral(R"js((function () {
+  'use strict';
+  var frame = document.getElementById('page');
+  function state() {
+    var h = new URLSearchParams(location.hash.slice(1));
+    return { s: h.get('s'), i: h.get('i') };
+  }
+  // #s=<section>&i=<item>: that section's tree, that item chosen and its page beside it.
+  function show() {
+    var p = state();
+    var trees = Array.prototype.slice.call(document.querySelectorAll('.tree'));
+    var s = trees.some(function (t) { return t.dataset.s === p.s; }) ? p.s : (trees.length ? trees[0].dataset.s : null);
+    trees.forEach(function (t) { t.hidden = t.dataset.s !== s; });
+    document.querySelectorAll('#sections a').forEach(function (a) { a.classList.toggle('current', a.dataset.s === s); });
+    document.querySelectorAll('.item.current').forEach(function (e) { e.classList.remove('current'); });
+    if (p.i === null || s === null) return;
+    var item = document.querySelector('#tree-' + s + ' .item[data-i="' + CSS.escape(p.i) + '"]');
+    if (!item) return;
+    item.classList.add('current');
+    item.scrollIntoView({ block: 'nearest' });
+    if (item.dataset.page && frame.getAttribute('src') !== item.dataset.page) frame.src = item.dataset.page;
+  }
+  function choose(item) {
+    location.hash = 's=' + item.closest('.tree').dataset.s + '&i=' + item.dataset.i;
+  }
+  document.addEventListener('click', function (e) {
+    var item = e.target.closest('.item');
+    if (item && !e.target.closest('a')) choose(item);
+  });
+  document.addEventListener('keydown', function (e) {
+    if (e.key === 'Enter' && e.target.classList.contains('item')) choose(e.target);
+  });
+  // A page loaded into the hint or test frame opens its panel, as the player opens its windows.
+  document.querySelectorAll('.panel iframe').forEach(function (f) {
+    f.addEventListener('load', function () {
+      var blank = false;
+      try { blank = f.contentWindow.location.href === 'about:blank'; } catch (x) { blank = false; }
+      var d = f.closest('dialog');
+      if (!blank && !d.open) d.show();
+    });
+  });
+  // "run" links: pages of the course run in the page frame, anything else in a new tab.
+  frame.addEventListener('load', function () {
+    var doc;
+    try { doc = frame.contentDocument; } catch (x) { return; }
+    if (!doc) return;
+    doc.addEventListener('click', function (e) {
+      var a = e.target.closest && e.target.closest('a[target="run"]');
+      if (!a) return;
+      e.preventDefault();
+      if (a.href.indexOf('_Content') >= 0) frame.src = a.href;
+      else window.open(a.href, '_blank', 'noopener');
+    }, true);
+  });
+  window.addEventListener('hashchange', show);
+  show();
+})();
+)js");
+}

@@ -1,0 +1,267 @@
+#include "publish/SiteExport.h"
+
+#include "catalogue/CatalogueModel.h"
+#include "catalogue/CourseScan.h"
+#include "publish/SiteFiles.h"
+#include "publish/SitePages.h"
+#include "search/PageText.h"
+#include "viewer/CourseLayout.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// Marks a folder as a site this program wrote, so that a later export may replace it; any other
+// folder that is not empty is never replaced.
+const QString SiteMarker = QStringLiteral(".courseplayer-site");
+
+bool Cancelled(const TExportOptions& options) {
+    return options.Cancel && options.Cancel->load();
+}
+
+bool WriteText(const QString& path, const QString& text) {
+    QFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// The canonical form of a path that may not exist yet: its nearest existing folder resolved.
+QString CanonicalOrPlanned(const QString& path) {
+    QString existing = path;
+    QString rest;
+    while (!existing.isEmpty() && !QFileInfo::exists(existing)) {
+        rest = existing.mid(existing.lastIndexOf(u'/')) + rest;
+        existing = existing.left(existing.lastIndexOf(u'/'));
+    }
+    return QFileInfo(existing.isEmpty() ? QStringLiteral("/") : existing).canonicalFilePath() + rest;
+}
+
+bool Within(const QString& path, const QString& folder) {
+    return (path + u'/').startsWith(folder + u'/');
+}
+
+// Every XML page of the staged course (stylesheets and trees aside) that its stylesheet turns
+// into HTML is written beside it as <name>.html, unless the course has a file of that name.
+QSet<QString> TransformCourse(const QString& sourceDir, const QString& stagedDir, const QString& library,
+                              const TSiteCopy& copy, TExportResult& result) {
+    QSet<QString> written;
+    QDirIterator it(stagedDir, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString staged = it.next();
+        if (copy.Cancel && copy.Cancel->load())
+            break;
+        if (!staged.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ||
+            it.fileName().compare(QLatin1String("tree.xml"), Qt::CaseInsensitive) == 0)
+            continue;
+        const QString relative = QDir(stagedDir).relativeFilePath(staged);
+        const QString htmlName = relative.left(relative.size() - 4) + QStringLiteral(".html");
+        if (QFileInfo::exists(stagedDir + u'/' + htmlName))
+            continue;
+        const QString source = sourceDir + relative;
+        const std::optional<QByteArray> html = TransformPageToHtml(source, library, copy.Cancel);
+        if (!html)
+            continue;
+        QFile file(stagedDir + u'/' + htmlName);
+        const QByteArray bytes = PublishedPage(*html, source, true, copy);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            result.Problems << QStringLiteral("%1: не удалось записать").arg(htmlName);
+            continue;
+        }
+        written.insert(relative);
+        ++result.TransformedPages;
+    }
+    return written;
+}
+
+int CountPages(const std::vector<TSiteItem>& items) {
+    int n = 0;
+    for (const TSiteItem& item : items)
+        n += (item.Page.isEmpty() ? 0 : 1) + CountPages(item.Children);
+    return n;
+}
+
+// Puts the staged site where OUT is, keeping OUT as it was when that fails.
+QString MoveInPlace(const QString& staging, const QString& out) {
+    const QString old = out + QStringLiteral(".old-%1").arg(QCoreApplication::applicationPid());
+    const bool replacing = QFileInfo::exists(out);
+    if (replacing && !QDir().rename(out, old))
+        return QStringLiteral("Не удалось убрать прежний сайт «%1»").arg(out);
+    if (!QDir().rename(staging, out)) {
+        if (replacing)
+            QDir().rename(old, out);
+        return QStringLiteral("Не удалось переместить сайт в «%1»").arg(out);
+    }
+    if (replacing)
+        QDir(old).removeRecursively();
+    return QString();
+}
+
+} // namespace
+
+TExportResult ExportSite(const TExportOptions& options) {
+    TExportResult result;
+    const QFileInfo libraryInfo(options.Library);
+    const QString library = libraryInfo.canonicalFilePath();
+    if (library.isEmpty() || !libraryInfo.isDir()) {
+        result.Error = QStringLiteral("Папка библиотеки «%1» не найдена").arg(options.Library);
+        return result;
+    }
+    TCatalogueModel model;
+    TCourseScan(model).LoadCourses(library);
+    std::vector<TSiteCourse> courses;
+    std::vector<TSiteSubject> subjects;
+    QSet<int> seen;
+    for (const TCataloguePage& page : model.Pages()) {
+        for (const TCatalogueCourse& c : page.Courses) {
+            if (seen.contains(c.Id) || (!options.Courses.isEmpty() && !options.Courses.contains(c.Id)))
+                continue;
+            seen.insert(c.Id);
+            TSiteCourse course;
+            course.Id = c.Id;
+            course.Name = c.Name;
+            course.Description = c.Description;
+            courses.push_back(course);
+        }
+    }
+    for (const int id : options.Courses)
+        if (!seen.contains(id)) {
+            result.Error = QStringLiteral("Курса %1 нет в каталоге библиотеки «%2»").arg(id).arg(library);
+            return result;
+        }
+    if (courses.empty()) {
+        result.Error = QStringLiteral("В библиотеке «%1» нет ни одного курса").arg(library);
+        return result;
+    }
+
+    const QString out = QDir::cleanPath(QFileInfo(options.Out).absoluteFilePath());
+    const QFileInfo outInfo(out);
+    if (outInfo.exists() && !outInfo.isDir()) {
+        result.Error = QStringLiteral("«%1» - не папка").arg(out);
+        return result;
+    }
+    if (outInfo.isDir() && !QDir(out).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) &&
+        !QFileInfo::exists(out + u'/' + SiteMarker)) {
+        result.Error =
+            QStringLiteral("Папка «%1» не пуста и не была написана этой программой: она не будет заменена")
+                .arg(out);
+        return result;
+    }
+    const QString plannedOut = CanonicalOrPlanned(out);
+    if (Within(plannedOut, library) || Within(library, plannedOut)) {
+        result.Error =
+            QStringLiteral("Сайт нельзя записать в папку библиотеки или в папку, в которой она лежит");
+        return result;
+    }
+    const QString parent = QFileInfo(out).absolutePath();
+    const QString staging = out + QStringLiteral(".partial-%1").arg(QCoreApplication::applicationPid());
+    QDir(staging).removeRecursively();
+    if (!QDir().mkpath(staging)) {
+        result.Error = QStringLiteral("Не удалось создать папку «%1»").arg(staging);
+        return result;
+    }
+    const auto fail = [&](const QString& error) {
+        QDir(staging).removeRecursively();
+        result.Error = error;
+        result.Ok = false;
+        return result;
+    };
+
+    TSiteCopy copy;
+    copy.LibraryRoot = library + u'/';
+    copy.Cancel = options.Cancel;
+    // Files the courses share (pictures, scripts, plugins) lie beside the course folders; folders
+    // of courses left out are not copied.
+    QSet<QString> courseFolders;
+    for (const TCataloguePage& page : model.Pages())
+        for (const TCatalogueCourse& c : page.Courses)
+            courseFolders.insert(QDir(CourseFolder(library + u'/', c.Id)).absolutePath());
+    const QFileInfoList top = QDir(library).entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& entry : top) {
+        if (courseFolders.contains(entry.absoluteFilePath()))
+            continue;
+        if (entry.isSymLink() && !Within(entry.canonicalFilePath(), library)) {
+            copy.SkippedLinks << entry.fileName();
+            continue;
+        }
+        if (entry.isDir()) {
+            if (!CopySiteFolder(entry.absoluteFilePath(), staging + u'/' + entry.fileName(), copy))
+                return fail(Cancelled(options) ? QStringLiteral("Публикация прервана")
+                                               : copy.Failures.value(0));
+        } else if (entry.isFile() &&
+                   !QFile::copy(entry.canonicalFilePath(), staging + u'/' + entry.fileName())) {
+            copy.Failures << QStringLiteral("%1: не удалось записать").arg(entry.fileName());
+        }
+    }
+
+    int done = 0;
+    for (TSiteCourse& course : courses) {
+        if (options.Progress)
+            options.Progress(done, int(courses.size()));
+        const QString courseDir = CourseFolder(library + u'/', course.Id);
+        const QString stagedDir = staging + u'/' + QString::number(course.Id);
+        const QString canonicalCourse = QFileInfo(courseDir).canonicalFilePath();
+        if (!QFileInfo(courseDir).isDir() || !Within(canonicalCourse, library)) {
+            if (QFileInfo(courseDir).isSymLink())
+                copy.SkippedLinks << QString::number(course.Id);
+            course.Problem = QStringLiteral("Папка курса «%1» не найдена в библиотеке").arg(courseDir);
+            QDir().mkpath(stagedDir);
+        } else {
+            if (!CopySiteFolder(courseDir, stagedDir, copy))
+                return fail(Cancelled(options) ? QStringLiteral("Публикация прервана")
+                                               : copy.Failures.value(0));
+            const TSiteCourse read = ReadSiteCourse(courseDir);
+            course.Sections = read.Sections;
+            course.Problem = read.Problem;
+        }
+        const QSet<QString> transformed = TransformCourse(courseDir, stagedDir, library, copy, result);
+        if (Cancelled(options))
+            return fail(QStringLiteral("Публикация прервана"));
+        const auto shown = [&transformed](const QString& page) {
+            return transformed.contains(page) ? page.left(page.size() - 4) + QStringLiteral(".html") : page;
+        };
+        const QString title = options.Title.isEmpty() ? QStringLiteral("Учебные курсы") : options.Title;
+        if (!WriteText(stagedDir + QStringLiteral("/index.html"), CoursePage(course, title, shown)))
+            return fail(QStringLiteral("Не удалось записать страницу курса %1").arg(course.Id));
+        for (const TSiteSection& section : course.Sections)
+            result.Pages += CountPages(section.Items);
+        ++done;
+    }
+    if (options.Progress)
+        options.Progress(done, int(courses.size()));
+
+    for (const TCataloguePage& page : model.Pages()) {
+        TSiteSubject subject{page.Caption, {}};
+        for (const TCatalogueCourse& c : page.Courses)
+            for (const TSiteCourse& course : courses)
+                if (course.Id == c.Id && std::find(subject.Courses.begin(), subject.Courses.end(), &course) ==
+                                             subject.Courses.end())
+                    subject.Courses.push_back(&course);
+        if (!subject.Courses.empty())
+            subjects.push_back(std::move(subject));
+    }
+    const QString title = options.Title.isEmpty() ? QStringLiteral("Учебные курсы") : options.Title;
+    if (!QDir().mkpath(staging + QStringLiteral("/_site")) ||
+        !WriteText(staging + QStringLiteral("/_site/site.css"), SiteStyleSheet()) ||
+        !WriteText(staging + QStringLiteral("/_site/course.js"), CourseScript()) ||
+        !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects)) ||
+        !WriteText(staging + u'/' + SiteMarker, QString()))
+        return fail(QStringLiteral("Не удалось записать страницы сайта в «%1»").arg(parent));
+    if (Cancelled(options))
+        return fail(QStringLiteral("Публикация прервана"));
+    if (const QString error = MoveInPlace(staging, out); !error.isEmpty())
+        return fail(error);
+
+    result.Ok = true;
+    result.Courses = int(courses.size());
+    result.Files = copy.Files;
+    result.Bytes = copy.Bytes;
+    result.SkippedLinks = copy.SkippedLinks;
+    result.Problems += copy.Failures;
+    return result;
+}

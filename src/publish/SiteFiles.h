@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+
+// The files of a library as the published site holds them: copied as they are, except pages
+// (HTML, XML, stylesheets), which are read as the player reads them: a page that declares no
+// charset and is not UTF-8 becomes UTF-8 (a browser reading it from a web server would not take
+// it for windows-1251), and links written for a Windows disc (another case, backslashes) name
+// the files as they are on disc.
+
+struct TSiteCopy {
+    QString LibraryRoot;                       // canonical, ending with '/'
+    const std::atomic<bool>* Cancel = nullptr; // stops the copy between files
+    QStringList SkippedLinks;                  // links leading out of the library, relative names
+    QStringList Failures;                      // files that could not be written, with the reason
+    qint64 Files = 0;
+    qint64 Bytes = 0;
+};
+
+// Copies the folder from (inside the library) to the new folder to, recursively. Symbolic links
+// are followed only while they stay inside the library (and never round in a loop); those that
+// lead out are skipped and listed. Pipes, devices and sockets are skipped. False when cancelled
+// or when a folder could not be made.
+bool CopySiteFolder(const QString& from, const QString& to, TSiteCopy& copy);
+
+// A page's bytes as the site holds them (see above). pagePath is where it lies in the library,
+// for resolving its links; html says whether it is read as HTML (else as XML).
+QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool html, const TSiteCopy& copy);
+
+// Windows-1251 bytes as text, as the browser decodes them.
+QString DecodeWindows1251(const QByteArray& bytes);
+
+// Whether the file name is one of a page or stylesheet whose links the site rewrites.
+bool IsSitePage(const QString& fileName, bool* html = nullptr);

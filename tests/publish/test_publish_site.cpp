@@ -1,0 +1,234 @@
+// coursetool export on a copy of the demo library with an old-disc page and links out of it
+// added: one export serves the checks of its files and of what a browser shows from a web server.
+#include "tests/CoursetoolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray Read(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPublishSite final : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_library;
+    QString m_site;
+    TCoursetoolRun m_export;
+    QProcess m_server;
+    int m_port = 0;
+
+    QString Export(const QStringList& args) {
+        m_export = RunCoursetool(QStringLiteral(CP_COURSETOOL), QStringList{QStringLiteral("export")} + args);
+        // Qt's note about a missing runtime folder is not the command's.
+        return m_export.Err.remove(QRegularExpression(QStringLiteral("QStandardPaths:[^\n]*\n")));
+    }
+
+    // The page as headless chromium has it after its scripts ran.
+    QString BrowserDom(const QString& path) {
+        QProcess chromium;
+        chromium.start(QStandardPaths::findExecutable(QStringLiteral("chromium")),
+                       {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                        QStringLiteral("--disable-gpu"), QStringLiteral("--disable-dev-shm-usage"),
+                        QStringLiteral("--no-first-run"),
+                        QStringLiteral("--user-data-dir=") + m_dir.filePath(QStringLiteral("profile")),
+                        QStringLiteral("--virtual-time-budget=3000"), QStringLiteral("--dump-dom"),
+                        QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path)});
+        if (!chromium.waitForFinished(120000))
+            chromium.kill();
+        return QString::fromUtf8(chromium.readAllStandardOutput());
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_library = m_dir.filePath(QStringLiteral("lib"));
+        m_site = m_dir.filePath(QStringLiteral("site"));
+        QCOMPARE(QProcess::execute(QStringLiteral("cp"),
+                                   {QStringLiteral("-r"), QStringLiteral(CP_CONTENT), m_library}),
+                 0);
+        // An old-disc page: windows-1251 without a charset, links in another case and with backslashes.
+        const QString section = m_library + QStringLiteral("/101/5/");
+        Write(section + QStringLiteral("OLD.HTM"),
+              QByteArray("<html><head><title>old</title></head><body><p>")
+                  .append("\xd1\xf2\xe0\xf0\xfb\xe9 \xe4\xe8\xf1\xea")
+                  .append("</p><a href=\"Sub\\Page.HTM#top\">next</a>"
+                          "<img src=\"PIC.GIF\"><a href=\"http://x/Y\">w</a>"
+                          "</body></html>"));
+        Write(section + QStringLiteral("sub/page.htm"), "<p>page</p>");
+        Write(section + QStringLiteral("pic.gif"), "GIF89a");
+        // Links out of the library, and one inside it.
+        Write(m_dir.filePath(QStringLiteral("secret/passwords.txt")), "secret");
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("secret")), section + QStringLiteral("outside")));
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("secret/passwords.txt")),
+                            section + QStringLiteral("p.htm")));
+        QVERIFY(QFile::link(section + QStringLiteral("1.xml"), section + QStringLiteral("inside.xml")));
+        QVERIFY(QFile::link(section, section + QStringLiteral("loop")));
+
+        QCOMPARE(Export({m_library, m_site}), QString());
+        QCOMPARE(m_export.ExitCode, 0);
+    }
+
+    void SkippedLinksAreListed() {
+        for (const char* name : {"101/5/outside", "101/5/p.htm", "101/5/loop"})
+            QVERIFY2(m_export.Out.contains(QString::fromLatin1(name)), qPrintable(m_export.Out));
+        QVERIFY(!m_export.Out.contains(QLatin1String("inside.xml")));
+    }
+
+    void Files_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("contains"); // empty: the file must not exist
+        QTest::addColumn<QString>("lacks");
+        const auto row = [](const char* file, const char* contains, const char* lacks = "") {
+            QTest::newRow(file) << QString::fromUtf8(file) << QString::fromUtf8(contains)
+                                << QString::fromUtf8(lacks);
+        };
+        row("index.html", "<a href=\"101/index.html\">Алгебра, 7 класс</a>");
+        row("101/index.html", "<span style=\"font-weight:bold\">Глава 1.</span> Выражения", "&lt;b&gt;");
+        row("101/5/1.html", "Запись, составленная из чисел");
+        row("101/5/1.xml", "<?xml-stylesheet");
+        row("101/5/OLD.HTM", "<head><meta charset=\"utf-8\"><title>old</title>");
+        row("101/5/inside.xml", "Числовые выражения");
+        row("101/5/outside", "");
+        row("101/5/p.htm", "");
+        row("101/5/loop", "");
+        row(".courseplayer-site", "");
+    }
+    void Files() {
+        QFETCH(QString, file);
+        QFETCH(QString, contains);
+        QFETCH(QString, lacks);
+        const QString path = m_site + u'/' + file;
+        if (file.startsWith(u'.')) { // the marker: there, and empty
+            QVERIFY(QFileInfo(path).isFile());
+            return;
+        }
+        if (contains.isEmpty()) {
+            QVERIFY2(!QFileInfo::exists(path) && !QFileInfo(path).isSymLink(), qPrintable(path));
+            return;
+        }
+        const QString text = QString::fromUtf8(Read(path));
+        QVERIFY2(text.contains(contains), qPrintable(text.left(400)));
+        if (!lacks.isEmpty())
+            QVERIFY(!text.contains(lacks));
+    }
+
+    void OldDiscLinksNameTheFilesOnDisc() {
+        const QString page = QString::fromUtf8(Read(m_site + QStringLiteral("/101/5/OLD.HTM")));
+        QVERIFY2(page.contains(QLatin1String("href=\"sub/page.htm#top\"")), qPrintable(page));
+        QVERIFY(page.contains(QLatin1String("src=\"pic.gif\"")));
+        QVERIFY(page.contains(QLatin1String("href=\"http://x/Y\"")));
+        QVERIFY(page.contains(QString::fromUtf8("Старый диск")));
+        QVERIFY(QFileInfo::exists(m_site + QStringLiteral("/101/5/sub/page.htm")));
+    }
+
+    // Nothing half-written is left beside the site, and the library is as it was.
+    void NothingLeftBeside() {
+        const QStringList beside =
+            QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QCOMPARE(beside, QStringList({"lib", "secret", "site"}));
+        QVERIFY(!QFileInfo::exists(m_library + QStringLiteral("/101/5/1.html")));
+    }
+
+    // A folder the program did not write is never replaced; its own site is, whole.
+    void ReplacesOnlyItsOwnSite() {
+        const QString foreign = m_dir.filePath(QStringLiteral("foreign"));
+        Write(foreign + QStringLiteral("/keep.txt"), "mine");
+        QVERIFY(Export({m_library, foreign}).contains(QString::fromUtf8("не будет заменена")));
+        QCOMPARE(m_export.ExitCode, 1);
+        QCOMPARE(Read(foreign + QStringLiteral("/keep.txt")), QByteArray("mine"));
+        QVERIFY(!Export({m_library, m_library + QStringLiteral("/site")}).isEmpty());
+        QCOMPARE(m_export.ExitCode, 1);
+        QVERIFY(!QFileInfo::exists(m_library + QStringLiteral("/site")));
+
+        const QString again = m_dir.filePath(QStringLiteral("again"));
+        QCOMPARE(Export({m_library, again, QStringLiteral("--course"), QStringLiteral("102")}), QString());
+        QCOMPARE(Export({m_library, again, QStringLiteral("--course"), QStringLiteral("201"),
+                         QStringLiteral("--title"), QStringLiteral("Школа <1>")}),
+                 QString());
+        const QString index = QString::fromUtf8(Read(again + QStringLiteral("/index.html")));
+        QVERIFY(index.contains(QLatin1String("201/index.html")));
+        QVERIFY(index.contains(QString::fromUtf8("<h1>Школа &lt;1&gt;</h1>")));
+        QVERIFY(!index.contains(QLatin1String("102/index.html")));
+        QVERIFY(!QFileInfo::exists(again + QStringLiteral("/102")));
+        QVERIFY(Export({m_library, again, QStringLiteral("--course"), QStringLiteral("999")})
+                    .contains(QLatin1String("999")));
+        QVERIFY(QFileInfo::exists(again + QStringLiteral("/201/index.html")));
+    }
+
+    void Browser_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("contains");
+        QTest::addColumn<QString>("lacks");
+        QTest::newRow("catalogue") << "index.html"
+                                   << QStringList{"Алгебра, 7 класс", "Геометрия, 8 класс",
+                                                  "href=\"101/index.html\""}
+                                   << "";
+        QTest::newRow("item by its link")
+            << "101/index.html#s=5&i=3"
+            << QStringList{"<span style=\"font-weight:bold\">Глава 1.</span>",
+                           "<span style=\"color:#a03000\">тождественные преобразования</span>",
+                           "class=\"item current\" tabindex=\"0\" data-i=\"3\"", "src=\"5/3.html\""}
+            << "&lt;b&gt;";
+        QTest::newRow("other section")
+            << "101/index.html#s=2010&i=31"
+            << QStringList{"<ul class=\"tree\" data-s=\"5\" id=\"tree-5\" hidden=\"\">", "src=\"2010/31"}
+            << "";
+        QTest::newRow("stylesheet page as HTML")
+            << "101/5/1.html" << QStringList{"Запись, составленная из чисел"} << "";
+        QTest::newRow("old disc page") << "101/5/OLD.HTM" << QStringList{"Старый диск"} << "";
+    }
+    void Browser() {
+        if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
+            QSKIP("chromium is not installed (scripts/install-deps installs it)");
+        if (m_port == 0) {
+            m_server.setProcessChannelMode(QProcess::MergedChannels);
+            m_server.start(QStringLiteral("python3"),
+                           {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
+                            QStringLiteral("0"), QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                            QStringLiteral("--directory"), m_site});
+            static const QRegularExpression port(QStringLiteral("port (\\d+)"));
+            QString said;
+            while (m_port == 0 && m_server.waitForReadyRead(20000)) {
+                said += QString::fromUtf8(m_server.readAll());
+                m_port = port.match(said).captured(1).toInt();
+            }
+            QVERIFY2(m_port > 0, qPrintable(said));
+        }
+        QFETCH(QString, path);
+        QFETCH(QStringList, contains);
+        QFETCH(QString, lacks);
+        const QString dom = BrowserDom(path);
+        for (const QString& text : contains)
+            QVERIFY2(dom.contains(text), qPrintable(text + QStringLiteral(" not in: ") + dom.left(1500)));
+        if (!lacks.isEmpty())
+            QVERIFY(!dom.contains(lacks));
+    }
+
+    void cleanupTestCase() {
+        if (m_server.state() != QProcess::NotRunning) {
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublishSite)
+#include "test_publish_site.moc"
