@@ -24,6 +24,7 @@ h1 { font-size: 18px; margin: 4px 0; }
 .panel { width: 70vw; height: 70vh; padding: 4px; }
 .panel iframe { width: 100%; height: calc(100% - 32px); border: 0; }
 .panel form { text-align: right; }
+.scorm .home { display: none; }
 )css");
 }
 
@@ -31,6 +32,7 @@ QString CourseScript() {
     return QStringLiteral(R"js((function () {
   'use strict';
   var frame = document.getElementById('page');
+  var lms = startLms();
   function state() {
     var h = new URLSearchParams(location.hash.slice(1));
     return { s: h.get('s'), i: h.get('i') };
@@ -49,6 +51,57 @@ QString CourseScript() {
     item.classList.add('current');
     item.scrollIntoView({ block: 'nearest' });
     if (item.dataset.page && frame.getAttribute('src') !== item.dataset.page) frame.src = item.dataset.page;
+    if (item.dataset.page) opened(item);
+  }
+  // A learning platform's SCORM 1.2 API, when the course runs inside one: "incomplete" on start,
+  // "completed" once every item page outside the tasks section was opened (kept across sessions
+  // in suspend_data), and the session's time when the course is left. Without one, nothing.
+  function findApi(w) {
+    for (var n = 0; w && n < 10; n++) {
+      try { if (w.API) return w.API; } catch (x) { return null; }
+      if (w.parent === w) break;
+      w = w.parent;
+    }
+    return null;
+  }
+  function startLms() {
+    var api = (window.parent !== window && findApi(window.parent)) || (window.opener && findApi(window.opener));
+    if (!api || String(api.LMSInitialize('')) !== 'true') return null;
+    var state = { api: api, started: Date.now(), opened: {}, done: false, finished: false };
+    String(api.LMSGetValue('cmi.suspend_data') || '').split(',').forEach(function (k) { if (k) state.opened[k] = true; });
+    var status = String(api.LMSGetValue('cmi.core.lesson_status') || '');
+    state.done = status === 'completed' || status === 'passed';
+    if (!state.done) api.LMSSetValue('cmi.core.lesson_status', 'incomplete');
+    api.LMSCommit('');
+    document.body.classList.add('scorm');
+    window.addEventListener('pagehide', finish);
+    window.addEventListener('beforeunload', finish);
+    return state;
+  }
+  function key(item) { return item.closest('.tree').dataset.s + ':' + item.dataset.i; }
+  function opened(item) {
+    if (!lms || lms.finished) return;
+    lms.opened[key(item)] = true;
+    var kept = Object.keys(lms.opened).join(',');
+    if (kept.length <= 4096) lms.api.LMSSetValue('cmi.suspend_data', kept);
+    var theory = document.querySelectorAll('.tree:not([data-s="2010"]) .item[data-page]');
+    var all = Array.prototype.every.call(theory, function (t) { return lms.opened[key(t)]; });
+    if (!lms.done && all) {
+      lms.done = true;
+      lms.api.LMSSetValue('cmi.core.lesson_status', 'completed');
+    }
+    lms.api.LMSCommit('');
+  }
+  function pad(n, width) { n = String(n); while (n.length < width) n = '0' + n; return n; }
+  function finish() {
+    if (!lms || lms.finished) return;
+    lms.finished = true;
+    var s = Math.round((Date.now() - lms.started) / 1000);
+    lms.api.LMSSetValue('cmi.core.session_time', pad(Math.min(9999, Math.floor(s / 3600)), 4) + ':' +
+                        pad(Math.floor(s / 60) % 60, 2) + ':' + pad(s % 60, 2));
+    lms.api.LMSSetValue('cmi.core.exit', lms.done ? '' : 'suspend');
+    lms.api.LMSCommit('');
+    lms.api.LMSFinish('');
   }
   function choose(item) {
     location.hash = 's=' + item.closest('.tree').dataset.s + '&i=' + item.dataset.i;

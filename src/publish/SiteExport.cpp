@@ -4,6 +4,7 @@
 #include "catalogue/CourseScan.h"
 #include "publish/SiteFiles.h"
 #include "publish/SitePages.h"
+#include "publish/SiteScorm.h"
 #include "search/PageText.h"
 #include "viewer/CourseLayout.h"
 
@@ -182,9 +183,11 @@ TExportResult ExportSite(const TExportOptions& options) {
             courseFolders.insert(QDir(CourseFolder(library + u'/', c.Id)).absolutePath());
     const QFileInfoList top = QDir(library).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    QStringList shared;
     for (const QFileInfo& entry : top) {
         if (courseFolders.contains(entry.absoluteFilePath()))
             continue;
+        shared << entry.fileName();
         if (entry.isSymLink() && !Within(entry.canonicalFilePath(), library)) {
             copy.SkippedLinks << entry.fileName();
             continue;
@@ -252,6 +255,16 @@ TExportResult ExportSite(const TExportOptions& options) {
         !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects)) ||
         !WriteText(staging + u'/' + SiteMarker, QString()))
         return fail(QStringLiteral("Не удалось записать страницы сайта в «%1»").arg(parent));
+    if (options.Scorm) {
+        QDir().mkpath(staging + QStringLiteral("/scorm"));
+        for (const TSiteCourse& course : courses) {
+            if (Cancelled(options))
+                break;
+            const QString zip = staging + QStringLiteral("/scorm/%1.zip").arg(course.Id);
+            if (const QString error = WriteScormPackage(staging, course, shared, zip); !error.isEmpty())
+                return fail(error);
+        }
+    }
     if (Cancelled(options))
         return fail(QStringLiteral("Публикация прервана"));
     if (const QString error = MoveInPlace(staging, out); !error.isEmpty())

@@ -9,13 +9,15 @@
 // A library published as a static web site: OUT/index.html (the catalogue), OUT/<course>/ (every
 // file of the course, its pages read as the player reads them, and index.html, the course
 // viewer), OUT/_site/ (the shared style and script). The site is built in a folder beside OUT and
-// moved in place at the end, so that an export that fails or is cancelled leaves OUT as it was.
+// moved in place at the end (with --scorm, OUT/scorm/ too), so that an export that fails or is cancelled
+// leaves OUT as it was.
 
 struct TExportOptions {
     QString Library;
     QString Out;
     QList<int> Courses; // empty: every course of the catalogue
     QString Title;      // empty: "Учебные курсы"
+    bool Scorm = false; // also OUT/scorm/<course>.zip, a SCORM 1.2 package per course
     const std::atomic<bool>* Cancel = nullptr;
     std::function<void(int done, int total)> Progress; // courses
 };

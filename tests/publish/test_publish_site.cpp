@@ -56,6 +56,26 @@ class TestPublishSite final : public QObject {
         return QString::fromUtf8(chromium.readAllStandardOutput());
     }
 
+    // Python's web server on the site, started once for the checks that need a browser.
+    void StartServer() {
+        if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
+            QSKIP("chromium is not installed (scripts/install-deps installs it)");
+        if (m_port != 0)
+            return;
+        m_server.setProcessChannelMode(QProcess::MergedChannels);
+        m_server.start(QStringLiteral("python3"),
+                       {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
+                        QStringLiteral("0"), QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                        QStringLiteral("--directory"), m_site});
+        static const QRegularExpression port(QStringLiteral("port (\\d+)"));
+        QString said;
+        while (m_port == 0 && m_server.waitForReadyRead(20000)) {
+            said += QString::fromUtf8(m_server.readAll());
+            m_port = port.match(said).captured(1).toInt();
+        }
+        QVERIFY2(m_port > 0, qPrintable(said));
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -82,7 +102,7 @@ private slots:
         QVERIFY(QFile::link(section + QStringLiteral("1.xml"), section + QStringLiteral("inside.xml")));
         QVERIFY(QFile::link(section, section + QStringLiteral("loop")));
 
-        QCOMPARE(Export({m_library, m_site}), QString());
+        QCOMPARE(Export({m_library, m_site, QStringLiteral("--scorm")}), QString());
         QCOMPARE(m_export.ExitCode, 0);
     }
 
@@ -196,22 +216,7 @@ private slots:
         QTest::newRow("old disc page") << "101/5/OLD.HTM" << QStringList{"Старый диск"} << "";
     }
     void Browser() {
-        if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
-            QSKIP("chromium is not installed (scripts/install-deps installs it)");
-        if (m_port == 0) {
-            m_server.setProcessChannelMode(QProcess::MergedChannels);
-            m_server.start(QStringLiteral("python3"),
-                           {QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"),
-                            QStringLiteral("0"), QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
-                            QStringLiteral("--directory"), m_site});
-            static const QRegularExpression port(QStringLiteral("port (\\d+)"));
-            QString said;
-            while (m_port == 0 && m_server.waitForReadyRead(20000)) {
-                said += QString::fromUtf8(m_server.readAll());
-                m_port = port.match(said).captured(1).toInt();
-            }
-            QVERIFY2(m_port > 0, qPrintable(said));
-        }
+        StartServer();
         QFETCH(QString, path);
         QFETCH(QStringList, contains);
         QFETCH(QString, lacks);
@@ -220,6 +225,60 @@ private slots:
             QVERIFY2(dom.contains(text), qPrintable(text + QStringLiteral(" not in: ") + dom.left(1500)));
         if (!lacks.isEmpty())
             QVERIFY(!dom.contains(lacks));
+    }
+
+    // The package of a course, unpacked by another zip reader, in a SCORM 1.2 runtime: the course
+    // says "incomplete" on start, "completed" once every item outside the tasks was opened, and
+    // its session time when it is left.
+    void ScormPackage() {
+        const QString lms = m_site + QStringLiteral("/lms");
+        QCOMPARE(QProcess::execute(QStringLiteral("python3"),
+                                   {QStringLiteral("-m"), QStringLiteral("zipfile"), QStringLiteral("-e"),
+                                    m_site + QStringLiteral("/scorm/101.zip"), lms}),
+                 0);
+        const QString manifest = QString::fromUtf8(Read(lms + QStringLiteral("/imsmanifest.xml")));
+        for (const char* text :
+             {"<schemaversion>1.2</schemaversion>", "adlcp:scormtype=\"sco\" href=\"101/index.html\"",
+              "<file href=\"101/5/1.html\"/>", "<file href=\"common/course.css\"/>"})
+            QVERIFY2(manifest.contains(QString::fromUtf8(text)), text);
+        QVERIFY(!QFileInfo::exists(lms + QStringLiteral("/102")));
+        QVERIFY(QFile::copy(QStringLiteral(CP_SCORM_RUNTIME), lms + QStringLiteral("/scorm12.js")));
+        Write(lms + QStringLiteral("/run.html"), R"(<!DOCTYPE html><html><body><pre id="log"></pre>
+<script src="scorm12.js"></script><script>
+window.API = new Scorm12API({autocommit: false, logLevel: 5});
+var log = [];
+var set = API.LMSSetValue.bind(API);
+API.LMSSetValue = function (k, v) { if (k !== 'cmi.suspend_data') log.push(k + '=' + v); return set(k, v); };
+function show(text) { document.getElementById('log').textContent += text + '\n'; }
+</script><iframe id="sco" src="101/index.html"></iframe><script>
+var frame = document.getElementById('sco');
+frame.onload = function () {
+  frame.onload = null;
+  var w = frame.contentWindow;
+  show('start ' + API.LMSGetValue('cmi.core.lesson_status'));
+  var items = w.document.querySelectorAll('.tree:not([data-s="2010"]) .item[data-page]');
+  var i = 0;
+  (function next() {
+    if (i < items.length) {
+      var item = items[i++];
+      if (i === items.length) show('before last ' + API.LMSGetValue('cmi.core.lesson_status'));
+      w.location.hash = 's=' + item.closest('.tree').dataset.s + '&i=' + item.dataset.i;
+      setTimeout(next, 20);
+      return;
+    }
+    show('end ' + API.LMSGetValue('cmi.core.lesson_status'));
+    frame.src = 'about:blank';
+    setTimeout(function () { show(log.join('\n')); }, 200);
+  })();
+};
+</script></body></html>)");
+        StartServer();
+        const QString dom = BrowserDom(QStringLiteral("lms/run.html"));
+        for (const char* text :
+             {"start incomplete", "before last incomplete", "end completed",
+              "cmi.core.lesson_status=completed", "cmi.core.session_time=0000:00:", "cmi.core.exit="})
+            QVERIFY2(dom.contains(QString::fromUtf8(text)),
+                     qPrintable(QString::fromUtf8(text) + QStringLiteral(" not in: ") + dom.left(3000)));
     }
 
     void cleanupTestCase() {

@@ -1,4 +1,4 @@
-// coursetool export LIBRARY OUT [--course N]... [--title T]: the library as a static web site
+// coursetool export LIBRARY OUT [--course N]... [--title T] [--scorm]: the library as a static web site
 // that any web server can serve (see src/publish). Prints what it wrote and what it left out.
 
 #include "publish/SiteExport.h"
@@ -6,7 +6,8 @@
 
 namespace {
 
-const QString Usage = QStringLiteral("usage: coursetool export LIBRARY OUT [--course N]... [--title T]\n");
+const QString Usage =
+    QStringLiteral("usage: coursetool export LIBRARY OUT [--course N]... [--title T] [--scorm]\n");
 
 } // namespace
 
@@ -27,6 +28,8 @@ int RunExport(const QStringList& args) {
             options.Courses << n;
         } else if (a == QLatin1String("--title") && i + 1 < args.size()) {
             options.Title = args[++i];
+        } else if (a == QLatin1String("--scorm")) {
+            options.Scorm = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             PrintErr(Usage);
             return 2;
@@ -53,6 +56,8 @@ int RunExport(const QStringList& args) {
                  .arg(result.TransformedPages)
                  .arg(result.Files)
                  .arg((result.Bytes + 1023) / 1024));
+    if (options.Scorm)
+        PrintOut(QStringLiteral("Пакеты SCORM 1.2: %1/scorm/<курс>.zip\n").arg(options.Out));
     for (const QString& link : result.SkippedLinks)
         PrintOut(QStringLiteral("Пропущена ссылка за пределы библиотеки: %1\n").arg(link));
     for (const QString& problem : result.Problems)

@@ -33,7 +33,7 @@ const TCommand kCommands[] = {
      "видимый текст страницы в браузере проигрывателя, со сценариями для старых дисков"},
     {"search", "search FOLDER QUERY [--course N] [--json]", RunSearch,
      "поиск по тексту материалов библиотеки (индекс строится или обновляется в папке кэша)"},
-    {"export", "export LIBRARY OUT [--course N]... [--title T]", RunExport,
+    {"export", "export LIBRARY OUT [--course N]... [--title T] [--scorm]", RunExport,
      "библиотека как сайт из обычных файлов для браузеров учеников (в библиотеку ничего не пишет)"},
 };
 
