@@ -3,8 +3,11 @@
 #include "markup/Markup.h"
 #include "markuptree/MarkupTreeView.h"
 
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QHash>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -103,7 +106,24 @@ private:
     TTreeFilter& m_filter;
 };
 
-TTreeFilter::TTreeFilter(QTreeWidget* tree) : QObject(tree), m_tree(tree) {
+// The work one turn of the event loop may take.
+struct TTreeFilter::TSlice {
+    int work = 0;
+    int items;
+    int ms;
+    QElapsedTimer clock;
+    bool Tired() const { return work >= items && clock.elapsed() >= ms; }
+};
+
+namespace {
+constexpr char kShown = 1, kOpened = 2, kMatch = 4;
+}
+
+TTreeFilter::TTreeFilter(QTreeWidget* tree) : QObject(tree), m_tree(tree), m_slicer(new QTimer(this)) {
+    m_slicer->setSingleShot(true);
+    m_slicer->setInterval(0);
+    connect(m_slicer, &QTimer::timeout, this, &TTreeFilter::RunSlice);
+    tree->installEventFilter(this);
     QAbstractItemModel* model = tree->model();
     const auto stale = [this] { m_stale = true; };
     connect(model, &QAbstractItemModel::rowsInserted, this, stale);
@@ -128,6 +148,29 @@ TTreeFilter::TTreeFilter(QTreeWidget* tree) : QObject(tree), m_tree(tree) {
             });
 }
 
+TTreeFilter::~TTreeFilter() = default;
+
+void TTreeFilter::SetSlice(int items, int budgetMs) {
+    m_sliceItems = qMax(1, items);
+    m_sliceMs = qMax(0, budgetMs);
+}
+
+bool TTreeFilter::eventFilter(QObject* watched, QEvent* event) {
+    // The tree lays out all its shown rows at every turn of the event loop after a row was
+    // hidden; while the filter changes rows in slices, that waits for the last slice.
+    if (m_holding && watched == m_tree && event->type() == QEvent::Timer)
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+void TTreeFilter::Hold(bool on) {
+    if (m_holding == on)
+        return;
+    m_holding = on;
+    // Half-filtered rows are not worth painting.
+    m_tree->viewport()->setUpdatesEnabled(!on);
+}
+
 void TTreeFilter::DeferLayout() {
     // Hiding a row only asks for one layout of all rows later, and while that is pending Qt
     // merely notes each expansion. Without it every single expansion lays out and measures
@@ -137,27 +180,251 @@ void TTreeFilter::DeferLayout() {
 }
 
 void TTreeFilter::SetQuery(const QString& typed) {
-    const TFilterQuery query(typed);
-    if (query.IsEmpty()) {
-        if (m_active)
-            Restore();
+    TFilterQuery query(typed);
+    if (!m_active) {
+        if (query.IsEmpty())
+            return;
+        m_selection = SelectedInOrder();
+        m_current = QPersistentModelIndex(m_tree->currentIndex());
+        m_scroll = QPoint(m_tree->horizontalScrollBar()->value(), m_tree->verticalScrollBar()->value());
+        m_userChose = false;
+        m_userSelection.clear();
+        m_userCurrent = QPersistentModelIndex();
+        m_active = true;
+    }
+    if (query.IsEmpty() && !m_touched) {
+        // Cleared before anything was changed: nothing to put back.
+        Reset();
+        emit Filtered();
         return;
     }
-    if (!m_active)
-        Begin();
-    else if (m_stale)
-        Collect();
-    Apply(query);
+    m_target = std::move(query);
+    // The nodes and their texts do not depend on the text: collecting them goes on.
+    if (m_stale || (!m_collected && m_step != TStep::Collect))
+        Start(TStep::Collect);
+    else if (m_collected)
+        Start(m_target.IsEmpty() ? TStep::Show : TStep::Match);
+    RunSlice();
+}
+
+void TTreeFilter::Start(TStep step) {
+    m_step = step;
+    m_cursor = 0;
+    if (step != TStep::Collect)
+        return;
+    m_nodes.clear();
+    m_position.clear();
+    m_collected = false;
+    m_stale = false;
+    if (!m_touched) {
+        // Nothing changed by the filter yet: the expansion seen while collecting is the user's.
+        m_expanded.clear();
+        m_expandedKnown = false;
+    }
+    m_walk = std::make_unique<QTreeWidgetItemIterator>(m_tree);
+}
+
+void TTreeFilter::RunSlice() {
+    m_slicer->stop();
+    TSlice slice{0, m_sliceItems, m_sliceMs, {}};
+    slice.clock.start();
+    {
+        const TApplying applying(*this);
+        while (m_step != TStep::Idle && m_step != TStep::Finish && !slice.Tired()) {
+            if (m_stale && m_step != TStep::Collect)
+                Start(TStep::Collect);
+            switch (m_step) {
+            case TStep::Collect:
+                if (CollectSome(slice))
+                    Start(m_target.IsEmpty() ? TStep::Show : TStep::Match);
+                break;
+            case TStep::Match:
+                if (MatchSome(slice))
+                    Start(TStep::Show);
+                break;
+            case TStep::Show:
+                if (ShowSome(slice))
+                    Start(m_target.IsEmpty() ? TStep::Select : TStep::Finish);
+                break;
+            case TStep::Select:
+                // The selection first: a shown view scrolls to its new current node and opens
+                // the branches on the way, which the expansion put back next then closes again.
+                if (m_userChose)
+                    SelectOnly(m_userSelection, m_userCurrent);
+                else
+                    SelectOnly(m_selection, m_current);
+                Start(TStep::Expand);
+                break;
+            case TStep::Expand:
+                if (ExpandSome(slice))
+                    Start(TStep::Finish);
+                break;
+            case TStep::Idle:
+            case TStep::Finish:
+                break;
+            }
+        }
+    }
+    if (m_step == TStep::Finish) {
+        m_step = TStep::Idle;
+        Hold(false);
+        if (m_target.IsEmpty())
+            FinishRestore();
+        else
+            FinishQuery();
+    } else if (m_step != TStep::Idle) {
+        m_slicer->start();
+    }
+}
+
+bool TTreeFilter::CollectSome(TSlice& slice) {
+    for (; **m_walk; ++*m_walk, ++slice.work) {
+        if (slice.Tired())
+            return false;
+        QTreeWidgetItem* item = **m_walk;
+        TNode node;
+        node.index = QPersistentModelIndex(m_tree->indexFromItem(item));
+        node.parent = item->parent() ? m_position.value(item->parent(), -1) : -1;
+        node.text = FilterCaptionText(item->text(0));
+        if (!m_expandedKnown && item->isExpanded())
+            m_expanded.insert(node.index);
+        m_position.insert(item, static_cast<int>(m_nodes.size()));
+        m_nodes.push_back(std::move(node));
+    }
+    m_walk.reset();
+    m_collected = true;
+    m_expandedKnown = true;
+    return true;
+}
+
+bool TTreeFilter::MatchSome(TSlice& slice) {
+    const std::size_t count = m_nodes.size();
+    if (m_cursor == 0)
+        m_want.assign(count, 0);
+    for (; m_cursor < count; ++m_cursor, ++slice.work) {
+        if (slice.Tired())
+            return false;
+        if (m_target.Matches(m_nodes[m_cursor].text))
+            m_want[m_cursor] = kShown | kMatch;
+    }
+    // Parents come before their children, so one walk backwards carries a match up to the top.
+    for (std::size_t i = count; i-- > 0;)
+        if ((m_want[i] & kShown) && m_nodes[i].parent >= 0)
+            m_want[m_nodes[i].parent] |= kShown | kOpened;
+    return true;
+}
+
+bool TTreeFilter::WillShow(const QPersistentModelIndex& index) const {
+    const int position = m_position.value(index.isValid() ? m_tree->itemFromIndex(index) : nullptr, -1);
+    return position >= 0 && (m_want[position] & kShown);
+}
+
+bool TTreeFilter::ShowSome(TSlice& slice) {
+    const bool restoring = m_target.IsEmpty();
+    if (m_cursor == 0) {
+        m_touched = true;
+        Hold(true);
+        if (!restoring) {
+            // What is about to be hidden leaves the selection before it goes.
+            QList<QPersistentModelIndex> kept;
+            for (const QPersistentModelIndex& index : SelectedInOrder())
+                if (WillShow(index))
+                    kept.append(index);
+            const QPersistentModelIndex current(m_tree->currentIndex());
+            SelectOnly(kept, WillShow(current) ? current : QPersistentModelIndex());
+        }
+    }
+    DeferLayout();
+    for (; m_cursor < m_nodes.size(); ++m_cursor, ++slice.work) {
+        if (slice.Tired())
+            return false;
+        QTreeWidgetItem* item = m_tree->itemFromIndex(m_nodes[m_cursor].index);
+        if (!item)
+            continue;
+        if (restoring) {
+            if (item->isHidden())
+                item->setHidden(false);
+            continue;
+        }
+        const bool shown = m_want[m_cursor] & kShown;
+        const bool opened = m_want[m_cursor] & kOpened;
+        if (item->isHidden() == shown)
+            item->setHidden(!shown);
+        // Shown nodes are open exactly when something below them is shown, so that an arrow
+        // never opens onto nothing.
+        if (shown && item->isExpanded() != opened)
+            item->setExpanded(opened);
+    }
+    return true;
+}
+
+bool TTreeFilter::ExpandSome(TSlice& slice) {
+    DeferLayout();
+    for (; m_cursor < m_nodes.size(); ++m_cursor, ++slice.work) {
+        if (slice.Tired())
+            return false;
+        const TNode& node = m_nodes[m_cursor];
+        QTreeWidgetItem* item = m_tree->itemFromIndex(node.index);
+        if (const bool expanded = m_expanded.contains(node.index); item && item->isExpanded() != expanded)
+            item->setExpanded(expanded);
+    }
+    return true;
+}
+
+void TTreeFilter::FinishQuery() {
+    {
+        const TApplying applying(*this);
+        m_matches = 0;
+        for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+            m_nodes[i].match = m_want[i] & kMatch;
+            m_matches += m_nodes[i].match ? 1 : 0;
+        }
+        // Only what can be seen stays selected.
+        const QList<QPersistentModelIndex>& wanted = m_userChose ? m_userSelection : m_selection;
+        const QPersistentModelIndex& current = m_userChose ? m_userCurrent : m_current;
+        const auto visible = [this](const QPersistentModelIndex& index) {
+            const QTreeWidgetItem* item = index.isValid() ? m_tree->itemFromIndex(index) : nullptr;
+            return item && !item->isHidden();
+        };
+        QList<QPersistentModelIndex> selection;
+        for (const QPersistentModelIndex& index : wanted)
+            if (visible(index))
+                selection.append(index);
+        SelectOnly(selection, visible(current) ? current : QPersistentModelIndex());
+        // The node the user is on stays in view; without one the matches are read from the top.
+        if (QTreeWidgetItem* item = m_tree->currentItem())
+            m_tree->scrollToItem(item);
+        else
+            m_tree->scrollToTop();
+    }
+    emit Filtered();
+}
+
+void TTreeFilter::FinishRestore() {
+    {
+        const TApplying applying(*this);
+        if (m_userChose) {
+            RevealChoice();
+        } else {
+            // The rows are laid out anew first, so that the old position is within range again.
+            m_tree->doItemsLayout();
+            m_tree->horizontalScrollBar()->setValue(m_scroll.x());
+            m_tree->verticalScrollBar()->setValue(m_scroll.y());
+        }
+    }
+    Reset();
+    emit Filtered();
 }
 
 void TTreeFilter::Forget() {
     if (!m_active)
         return;
     {
+        // Every node, not only those collected: a collection may be half done.
         const TApplying applying(*this);
-        for (const TNode& node : m_nodes)
-            if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && item->isHidden())
-                item->setHidden(false);
+        Hold(false);
+        for (QTreeWidgetItemIterator it(m_tree, QTreeWidgetItemIterator::Hidden); *it; ++it)
+            (*it)->setHidden(false);
     }
     Reset();
     emit Filtered();
@@ -171,121 +438,6 @@ QTreeWidgetItem* TTreeFilter::FirstMatch() const {
             if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && !item->isHidden())
                 return item;
     return nullptr;
-}
-
-void TTreeFilter::Begin() {
-    m_expanded.clear();
-    for (QTreeWidgetItemIterator it(m_tree); *it; ++it)
-        if ((*it)->isExpanded())
-            m_expanded.insert(QPersistentModelIndex(m_tree->indexFromItem(*it)));
-    m_selection = SelectedInOrder();
-    m_current = QPersistentModelIndex(m_tree->currentIndex());
-    m_scroll = QPoint(m_tree->horizontalScrollBar()->value(), m_tree->verticalScrollBar()->value());
-    m_userChose = false;
-    m_userSelection.clear();
-    m_userCurrent = QPersistentModelIndex();
-    Collect();
-    m_active = true;
-}
-
-void TTreeFilter::Collect() {
-    m_nodes.clear();
-    QHash<const QTreeWidgetItem*, int> position;
-    for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
-        QTreeWidgetItem* item = *it;
-        TNode node;
-        node.index = QPersistentModelIndex(m_tree->indexFromItem(item));
-        node.parent = item->parent() ? position.value(item->parent(), -1) : -1;
-        node.text = FilterCaptionText(item->text(0));
-        position.insert(item, static_cast<int>(m_nodes.size()));
-        m_nodes.push_back(std::move(node));
-    }
-    m_stale = false;
-}
-
-void TTreeFilter::Apply(const TFilterQuery& query) {
-    const TApplying applying(*this);
-    const std::size_t count = m_nodes.size();
-    std::vector<char> shown(count, 0);
-    std::vector<char> opened(count, 0);
-    m_matches = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        m_nodes[i].match = query.Matches(m_nodes[i].text);
-        if (m_nodes[i].match) {
-            shown[i] = 1;
-            ++m_matches;
-        }
-    }
-    // Parents come before their children, so one walk backwards carries a match up to the top.
-    for (std::size_t i = count; i-- > 0;)
-        if (shown[i] && m_nodes[i].parent >= 0) {
-            shown[m_nodes[i].parent] = 1;
-            opened[m_nodes[i].parent] = 1;
-        }
-    DeferLayout();
-    for (std::size_t i = 0; i < count; ++i) {
-        QTreeWidgetItem* item = m_tree->itemFromIndex(m_nodes[i].index);
-        if (!item)
-            continue;
-        if (item->isHidden() == bool(shown[i]))
-            item->setHidden(!shown[i]);
-        // Shown nodes are open exactly when something below them is shown, so that an arrow
-        // never opens onto nothing.
-        if (shown[i] && item->isExpanded() != bool(opened[i]))
-            item->setExpanded(opened[i]);
-    }
-
-    // Only what can be seen stays selected.
-    const QList<QPersistentModelIndex>& wanted = m_userChose ? m_userSelection : m_selection;
-    const QPersistentModelIndex& current = m_userChose ? m_userCurrent : m_current;
-    const auto visible = [this](const QPersistentModelIndex& index) {
-        const QTreeWidgetItem* item = index.isValid() ? m_tree->itemFromIndex(index) : nullptr;
-        return item && !item->isHidden();
-    };
-    QList<QPersistentModelIndex> selection;
-    for (const QPersistentModelIndex& index : wanted)
-        if (visible(index))
-            selection.append(index);
-    SelectOnly(selection, visible(current) ? current : QPersistentModelIndex());
-    // The node the user is on stays in view; without one the matches are read from the top.
-    if (QTreeWidgetItem* item = m_tree->currentItem())
-        m_tree->scrollToItem(item);
-    else
-        m_tree->scrollToTop();
-    emit Filtered();
-}
-
-void TTreeFilter::Restore() {
-    {
-        const TApplying applying(*this);
-        if (m_stale)
-            Collect();
-        for (const TNode& node : m_nodes)
-            if (QTreeWidgetItem* item = m_tree->itemFromIndex(node.index); item && item->isHidden())
-                item->setHidden(false);
-        // The selection first: a shown view scrolls to its new current node and opens the
-        // branches on the way, which the expansion put back below then closes again.
-        if (m_userChose)
-            SelectOnly(m_userSelection, m_userCurrent);
-        else
-            SelectOnly(m_selection, m_current);
-        DeferLayout();
-        for (const TNode& node : m_nodes) {
-            QTreeWidgetItem* item = m_tree->itemFromIndex(node.index);
-            if (const bool expanded = m_expanded.contains(node.index); item && item->isExpanded() != expanded)
-                item->setExpanded(expanded);
-        }
-        if (m_userChose) {
-            RevealChoice();
-        } else {
-            // The rows are laid out anew first, so that the old position is within range again.
-            m_tree->doItemsLayout();
-            m_tree->horizontalScrollBar()->setValue(m_scroll.x());
-            m_tree->verticalScrollBar()->setValue(m_scroll.y());
-        }
-    }
-    Reset();
-    emit Filtered();
 }
 
 void TTreeFilter::RevealChoice() {
@@ -304,6 +456,16 @@ void TTreeFilter::RevealChoice() {
 }
 
 void TTreeFilter::Reset() {
+    m_slicer->stop();
+    Hold(false);
+    m_step = TStep::Idle;
+    m_target = TFilterQuery(QString());
+    m_walk.reset();
+    m_want.clear();
+    m_position.clear();
+    m_collected = false;
+    m_expandedKnown = false;
+    m_touched = false;
     m_active = false;
     m_stale = false;
     m_matches = 0;
@@ -359,7 +521,7 @@ void TTreeFilter::SelectionChangedByOthers() {
         if (const QTreeWidgetItem* item = m_tree->itemFromIndex(index); item && item->isHidden())
             hiddenChosen = true;
     if (hiddenChosen) {
-        Restore();
+        SetQuery(QString());
         emit Ended();
     }
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QPoint>
 #include <QSet>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QTreeWidgetItemIterator;
 
 // Text as the filter compares it: lower case, "ё" read as "е", stress marks and soft hyphens
 // dropped, every blank a plain space, typographic dashes a hyphen. People type "елка" for
@@ -44,12 +48,18 @@ private:
 // the one from before. Every change the filter makes to the selection or the current node
 // happens while Applying() is true, so that the window can tell them from the user's.
 //
+// The work is done in slices between turns of the event loop, so that a huge tree never freezes
+// the window: a small tree is done at once, within SetQuery; a large one goes on afterwards
+// (Busy() says so), Filtered() telling when it is done. A newer text drops the work for an
+// older one at the next slice, keeping only what does not depend on the text.
+//
 // The filter forgets everything, restoring nothing, when the tree is cleared or replaced (a
 // new section): the remembered nodes are gone.
 class TTreeFilter final : public QObject {
     Q_OBJECT
 public:
     explicit TTreeFilter(QTreeWidget* tree);
+    ~TTreeFilter() override;
 
     // Filters by typed; empty or blank text ends the filter and restores the tree.
     void SetQuery(const QString& typed);
@@ -59,6 +69,10 @@ public:
     void Forget();
 
     bool IsActive() const { return m_active; }
+    // Work for the last text is still to be done in later slices.
+    bool Busy() const { return m_step != TStep::Idle; }
+    // A slice does at least items nodes' worth of work, then goes on while budgetMs lasts.
+    void SetSlice(int items, int budgetMs);
     // Nodes that match the current query (their ancestors not counted); 0 when not active.
     int MatchCount() const { return m_matches; }
     // True while the filter itself changes the tree (visibility, expansion, selection).
@@ -75,25 +89,37 @@ signals:
     // The set of shown nodes changed (MatchCount and IsActive tell the new state).
     void Filtered();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct TNode {
         QPersistentModelIndex index;
         int parent = -1;    // position of the parent in m_nodes; -1 for a top-level node
         QString text;       // FilterCaptionText of the caption
-        bool match = false; // matches the current query
+        bool match = false; // matches the query last applied
     };
+    // What is left to do for the current target, in this order.
+    enum class TStep { Idle, Collect, Match, Show, Select, Expand, Finish };
     class TApplying;
+    struct TSlice;
 
+    void Start(TStep step);
+    void RunSlice();
+    bool CollectSome(TSlice& slice);
+    bool MatchSome(TSlice& slice);
+    bool ShowSome(TSlice& slice);
+    bool ExpandSome(TSlice& slice);
+    void FinishQuery();
+    void FinishRestore();
+    void Hold(bool on);
     void DeferLayout();
-    void Begin();
-    void Collect();
-    void Apply(const TFilterQuery& query);
-    void Restore();
     void Reset();
     void SelectOnly(const QList<QPersistentModelIndex>& nodes, const QPersistentModelIndex& current);
     QList<QPersistentModelIndex> SelectedInOrder() const;
     void SelectionChangedByOthers();
     void RevealChoice();
+    bool WillShow(const QPersistentModelIndex& index) const;
 
     QTreeWidget* m_tree;
     bool m_active = false;
@@ -101,6 +127,21 @@ private:
     bool m_stale = false; // rows came or went while filtering: collect the nodes again
     int m_matches = 0;
     std::vector<TNode> m_nodes; // every node in tree order, parents before children
+
+    // The work in progress: the text it is for (no words: restoring), the step and where in it.
+    TFilterQuery m_target{QString()};
+    TStep m_step = TStep::Idle;
+    std::size_t m_cursor = 0;
+    std::vector<char> m_want;     // per node: kShown, kOpened, kMatch for the target
+    bool m_collected = false;     // m_nodes holds every node of the tree
+    bool m_expandedKnown = false; // m_expanded holds the expansion from before the filter
+    bool m_touched = false;       // the filter has changed the tree since it began
+    bool m_holding = false;       // the tree's layout and painting wait for the filter
+    std::unique_ptr<QTreeWidgetItemIterator> m_walk;
+    QHash<const QTreeWidgetItem*, int> m_position; // of each node in m_nodes
+    QTimer* m_slicer;
+    int m_sliceItems = 1024;
+    int m_sliceMs = 15;
 
     // The tree as it was before the filter began.
     QSet<QPersistentModelIndex> m_expanded;

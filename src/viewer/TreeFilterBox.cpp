@@ -62,10 +62,13 @@ TTreeFilterBox::TTreeFilterBox(QTreeWidget* tree, QWidget* parent)
     m_emptyHint->hide();
     tree->viewport()->installEventFilter(this);
 
-    connect(this, &QLineEdit::textChanged, m_filter, &TTreeFilter::SetQuery);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_enterWhenDone = false; // typing on: the move into the tree waited for older text
+        m_filter->SetQuery(text);
+    });
     connect(m_filter, &TTreeFilter::Filtered, this, &TTreeFilterBox::ShowState);
     // The filter ended by itself: the text that asked for it goes too (the filter is already
-    // off, so emptying the box restores nothing).
+    // off or putting the tree back, so emptying the box adds nothing).
     connect(m_filter, &TTreeFilter::Ended, this, [this] { clear(); });
 }
 
@@ -75,6 +78,10 @@ void TTreeFilterBox::Forget() {
 }
 
 void TTreeFilterBox::EnterTree() {
+    // A huge tree is still being filtered: the move follows once the matches are known.
+    m_enterWhenDone = m_filter->Busy();
+    if (m_enterWhenDone)
+        return;
     QTreeWidgetItem* current = m_tree->currentItem();
     const bool onCurrent = current && current->isSelected() && !current->isHidden();
     if (!onCurrent && m_filter->IsActive()) {
@@ -113,6 +120,8 @@ bool TTreeFilterBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTreeFilterBox::ShowState() {
+    if (m_enterWhenDone && !m_filter->Busy())
+        EnterTree();
     const bool empty = m_filter->IsActive() && m_filter->MatchCount() == 0;
     if (empty)
         PlaceEmptyHint();

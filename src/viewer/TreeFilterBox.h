@@ -39,6 +39,7 @@ private:
     TTreeFilter* m_filter;
     QAction* m_focusAction;
     QLabel* m_emptyHint;
+    bool m_enterWhenDone = false;
 };
 
 // The tree with its filter box above it, as one pane of a window.

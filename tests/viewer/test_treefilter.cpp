@@ -433,6 +433,64 @@ private slots:
         QCOMPARE(Selected(tree), TIds{});
     }
 
+    // On a huge tree the work goes on between turns of the event loop, and a newer text drops
+    // the work for older ones wherever it was: the end state is the one of the last text alone.
+    void quickChangesEndAsTheLastTextAlone_data() {
+        QTest::addColumn<QStringList>("texts"); // "" clears
+        QTest::addColumn<TIds>("turns");        // of the event loop after each text
+        QTest::newRow("typed at once") << QStringList{"г", "ге", "гео"} << TIds{0, 0, 0};
+        QTest::newRow("changed while collecting") << QStringList{"ежи", "числа"} << TIds{3, 0};
+        QTest::newRow("changed while showing") << QStringList{"а", "пифагора"} << TIds{22, 0};
+        QTest::newRow("emptied while showing") << QStringList{"а", ""} << TIds{22, 0};
+        QTest::newRow("emptied, then typed") << QStringList{"а", "", "ежи"} << TIds{22, 2, 0};
+        QTest::newRow("typed while restoring") << QStringList{"ежи", "", "ответы"} << TIds{99, 12, 0};
+        QTest::newRow("restoring interrupted twice") << QStringList{"а", "", "ежи", ""} << TIds{99, 5, 20, 0};
+    }
+    void quickChangesEndAsTheLastTextAlone() {
+        QFETCH(QStringList, texts);
+        QFETCH(TIds, turns);
+        struct TState {
+            TIds visible, expanded, selected;
+            int current, matches;
+            bool active;
+            bool operator==(const TState&) const = default;
+        };
+        const auto run = [&](const QStringList& typed, const TIds& waits, bool sliced) {
+            TMarkupTreeView tree;
+            Fill(tree);
+            Node(tree, 5)->setExpanded(true);
+            SelectInOrder(tree, {6, 3});
+            TTreeFilter filter(&tree);
+            if (sliced)
+                filter.SetSlice(1, 0);
+            for (qsizetype i = 0; i < typed.size(); ++i) {
+                filter.SetQuery(typed[i]);
+                if (sliced && i == 0)
+                    [&] { QVERIFY(filter.Busy()); }();
+                for (int n = 0; n < waits.value(i); ++n)
+                    QCoreApplication::processEvents();
+            }
+            [&] { QTRY_VERIFY(!filter.Busy()); }();
+            TIds expanded;
+            for (int id : Expanded(tree))
+                if (Visible(tree).contains(id))
+                    expanded << id;
+            TState filtered{Visible(tree),       expanded,         Selected(tree), Id(tree.currentItem()),
+                            filter.MatchCount(), filter.IsActive()};
+            filter.Clear();
+            [&] { QTRY_VERIFY(!filter.Busy()); }();
+            const TState restored{Visible(tree), Expanded(tree), Selected(tree), Id(tree.currentItem()), 0,
+                                  false};
+            return std::pair(filtered, restored);
+        };
+        const auto [filtered, restored] = run(texts, turns, true);
+        const auto [expectedFiltered, expectedRestored] = run({texts.last()}, {}, false);
+        QCOMPARE(filtered.visible, expectedFiltered.visible);
+        QVERIFY(filtered == expectedFiltered);
+        QCOMPARE(restored.expanded, expectedRestored.expanded);
+        QVERIFY(restored == expectedRestored);
+    }
+
     // --- the box --------------------------------------------------------------------------------
 
     void boxKeys_data() {
