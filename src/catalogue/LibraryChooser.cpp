@@ -78,6 +78,11 @@ void TLibraryChooser::OpenFolder() {
     Choose(AskFolder());
 }
 
+void TLibraryChooser::SetPublisher(std::function<void(const QString& library)> publish) {
+    m_publish = std::move(publish);
+    RebuildMenu();
+}
+
 void TLibraryChooser::RefreshMounted() {
     // Probing a disc reads its descriptors, so only when the set of volumes changes.
     const QList<TVolume> volumes = Volumes();
@@ -122,6 +127,12 @@ void TLibraryChooser::RebuildMenu() {
     QAction* open =
         m_menu->addAction(QStringLiteral("Открыть папку с курсами…"), this, &TLibraryChooser::OpenFolder);
     open->setObjectName(QStringLiteral("actOpenLibrary"));
+    if (m_publish && !m_current.isEmpty()) {
+        QAction* publish = m_menu->addAction(QStringLiteral("Опубликовать для браузера…"), this,
+                                             [this] { m_publish(m_current); });
+        publish->setObjectName(QStringLiteral("actPublishLibrary"));
+        publish->setToolTip(QStringLiteral("Записать открытую библиотеку как сайт для браузеров учеников"));
+    }
     QList<TMountedLibrary> discs;
     for (const TMountedLibrary& library : m_mounted)
         if (library.Folder != m_current)

@@ -34,6 +34,9 @@ public:
     bool Choose(const QString& folder);
     // "Открыть папку с курсами…": asks for a folder and chooses it.
     void OpenFolder();
+    // "Опубликовать для браузера…" of the menu, for the library open now; the publishing stands
+    // above the catalogue, so start-up hands it over. Without one the menu has no such entry.
+    void SetPublisher(std::function<void(const QString& library)> publish);
     // Looks at the mounted volumes again; the timer calls it every few seconds.
     void RefreshMounted();
 
@@ -61,4 +64,5 @@ private:
     QList<TVolume> m_volumes;         // ... with their names
     QList<TMountedLibrary> m_mounted; // those of them that hold courses
     QString m_news;                   // a disc that came since the menu was last opened
+    std::function<void(const QString& library)> m_publish;
 };

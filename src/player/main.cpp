@@ -18,6 +18,7 @@
 #include "look/GradientPanel.h"
 #include "look/Theme.h"
 #include "player/Startup.h"
+#include "publish/PublishDialog.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
     chooser->SetCurrent(library.Folder);
     QObject::connect(chooser, &TLibraryChooser::LibraryChosen, chooser, &SwitchLibrary);
     roster.MainForm->SetLibraryOpener([chooser] { chooser->OpenFolder(); });
+    chooser->SetPublisher([](const QString& folder) { PublishForBrowsers(Roster().MainForm, folder); });
     // A disc not inserted, a mistyped folder: said on the terminal too, for whoever started it there.
     if (const QString empty = EmptyLibraryReason(library.Folder, roster.MainForm->Catalogue());
         !empty.isEmpty())

@@ -64,6 +64,8 @@ QSet<QString> TransformCourse(const QString& sourceDir, const QString& stagedDir
         if (QFileInfo::exists(stagedDir + u'/' + htmlName))
             continue;
         const QString source = sourceDir + relative;
+        if (copy.Tick)
+            copy.Tick();
         const std::optional<QByteArray> html = TransformPageToHtml(source, library, copy.Cancel);
         if (!html)
             continue;
@@ -175,6 +177,7 @@ TExportResult ExportSite(const TExportOptions& options) {
     TSiteCopy copy;
     copy.LibraryRoot = library + u'/';
     copy.Cancel = options.Cancel;
+    copy.Tick = options.Tick;
     // Files the courses share (pictures, scripts, plugins) lie beside the course folders; folders
     // of courses left out are not copied.
     QSet<QString> courseFolders;

@@ -20,6 +20,7 @@ struct TExportOptions {
     bool Scorm = false; // also OUT/scorm/<course>.zip, a SCORM 1.2 package per course
     const std::atomic<bool>* Cancel = nullptr;
     std::function<void(int done, int total)> Progress; // courses
+    std::function<void()> Tick;                        // after every file, for a window's events
 };
 
 struct TExportResult {

@@ -120,6 +120,8 @@ bool CopyFolder(const QString& from, const QString& to, const QString& relative,
     const QFileInfoList entries = QDir(from).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo& entry : entries) {
+        if (copy.Tick)
+            copy.Tick();
         if (copy.Cancel && copy.Cancel->load())
             return false;
         const QString name = relative.isEmpty() ? entry.fileName() : relative + u'/' + entry.fileName();

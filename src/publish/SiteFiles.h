@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 
 // The files of a library as the published site holds them: copied as they are, except pages
 // (HTML, XML, stylesheets), which are read as the player reads them: a page that declares no
@@ -15,6 +16,7 @@
 struct TSiteCopy {
     QString LibraryRoot;                       // canonical, ending with '/'
     const std::atomic<bool>* Cancel = nullptr; // stops the copy between files
+    std::function<void()> Tick;                // called after every file
     QStringList SkippedLinks;                  // links leading out of the library, relative names
     QStringList Failures;                      // files that could not be written, with the reason
     qint64 Files = 0;
