@@ -292,16 +292,28 @@ void TFavoriteForm::AppendRow(const TFavor& favor) {
     RowsChanged();
 }
 
-void TFavoriteForm::RemoveRow(int row) {
+void TFavoriteForm::RemoveRow(int row, TAfterRemove after) {
     if (row < 0 || row >= m_rows.Count())
         return;
     const bool wasSelected = SelectedRow() == row;
+    QTreeWidgetItem* removed = FavorTree->topLevelItem(row);
+    // A single-selection view selects the row that follows a removed current row. The current
+    // row moves on without selecting anything (a focused list has a current row without a
+    // selection), and the selection is decided here.
+    if (FavorTree->currentItem() == removed) {
+        const QList<QTreeWidgetItem*> selected = FavorTree->selectedItems();
+        QTreeWidgetItem* keep =
+            selected.size() == 1 && selected.constFirst() != removed ? selected.constFirst() : nullptr;
+        FavorTree->selectionModel()->setCurrentIndex(keep ? FavorTree->indexFromItem(keep) : QModelIndex(),
+                                                     QItemSelectionModel::NoUpdate);
+    }
     m_rows.Remove(row);
     delete FavorTree->takeTopLevelItem(row);
     RowsChanged();
     // As in any list: the row that takes the deleted one's place becomes the selected one.
-    if (wasSelected && m_rows.Count() > 0)
+    if (after == TAfterRemove::SelectNext && wasSelected && m_rows.Count() > 0)
         SelectRow(qMin(row, m_rows.Count() - 1));
+    UpdateMoveActions();
 }
 
 void TFavoriteForm::MoveRow(int from, int to) {
@@ -331,7 +343,7 @@ void TFavoriteForm::AddFavor(int Course, int Folder, int ID, const QString& Capt
 }
 
 void TFavoriteForm::DeleteFavor(int Course, int Folder, int ID) {
-    RemoveRow(m_rows.Find({Course, Folder, ID}));
+    RemoveRow(m_rows.Find({Course, Folder, ID}), TAfterRemove::KeepSelection);
 }
 
 void TFavoriteForm::RemoveFavorByURL(const QString& URL) {
@@ -452,7 +464,7 @@ void TFavoriteForm::actDownExecute() {
 }
 
 void TFavoriteForm::actDeleteExecute() {
-    RemoveRow(SelectedRow());
+    RemoveRow(SelectedRow(), TAfterRemove::SelectNext);
 }
 
 void TFavoriteForm::actClearExecute() {

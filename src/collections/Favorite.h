@@ -35,7 +35,7 @@ public:
     // Appends the item unless the collection has it already (course, section and item id; the
     // caption does not matter). Selects nothing and leaves the move commands as they are.
     void AddFavor(int Course, int Folder, int ID, const QString& Caption);
-    // Deletes the first row with these three values.
+    // Deletes the first row with these three values; the selection of the others stays.
     void DeleteFavor(int Course, int Folder, int ID);
     // Removes the item whose page is at URL (".../course/section/id.xml", "#run" or not). Any
     // other address (a web page, the task runner) removes nothing and says nothing.
@@ -112,7 +112,10 @@ private:
     int SelectedRow() const;
     void SelectRow(int row);
     void AppendRow(const TFavor& favor);
-    void RemoveRow(int row);
+    // The editor's own delete selects the row that takes the deleted one's place; a removal
+    // asked by the viewer changes no row but the removed one.
+    enum class TAfterRemove { SelectNext, KeepSelection };
+    void RemoveRow(int row, TAfterRemove after);
     void MoveRow(int from, int to);
     void ReplaceRows(const std::vector<TFavor>& records);
     bool SaveCollection(); // true when written

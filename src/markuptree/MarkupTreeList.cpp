@@ -310,6 +310,17 @@ void TMarkupTreeList::changeEvent(QEvent* event) {
     }
 }
 
+// The header overlaps the list by two pixels (ListBounds); the rows start below it, so the first
+// one shows whole, with the top edge of its focus rectangle. The tree view sets the margins for
+// its own hidden header on every update, so they are set again after it.
+void TMarkupTreeList::updateGeometries() {
+    QTreeWidget::updateGeometries();
+    constexpr int kHeaderOverlap = 2;
+    const int covered = qMax(0, kHeaderOverlap - frameWidth());
+    if (viewportMargins().top() != covered)
+        setViewportMargins(0, covered, 0, 0);
+}
+
 // --- painting ------------------------------------------------------------------------------------
 
 TMarkupArgs TMarkupTreeList::MarkupArgs() const {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
+#include <algorithm>
 
 TTLHeader::TTLHeader(QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent), m_model(new QStandardItemModel(this)) {
@@ -105,8 +106,13 @@ void TTLHeader::paintEvent(QPaintEvent*) {
 void TTLHeader::PaintCell(QPainter& painter, const QRect& cell, const QString& caption) const {
     painter.fillRect(cell, ToQColor(m_color));
     if (!caption.isEmpty()) {
-        const QRect text = cell.adjusted(2, 2, -2, -2);
         TQtMarkupCanvas canvas(&painter, font());
+        // Two pixels in from the sides; from the top, no more than centres the line in the cell.
+        // A line of the program's font fills the 18-pixel header, and a fixed two pixels above it
+        // pushed descenders onto the bottom edge at 200 %.
+        const int line = canvas.TextHeight(QStringLiteral("Ág"));
+        const int top = std::clamp((cell.height() - line) / 2, 0, 2);
+        const QRect text = cell.adjusted(2, top, -2, -2);
         canvas.SetFontColor(FromQColor(palette().color(QPalette::ButtonText)));
         canvas.SetBrushColor(m_color);
         TMarkupArgs args = CaptionArgs ? CaptionArgs() : TMarkupArgs();

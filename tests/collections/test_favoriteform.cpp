@@ -435,6 +435,43 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
+    // The viewer's removal touches the removed row only: no other row becomes selected, even
+    // when the list has the focus (and so a current row without a selection).
+    void removeFavorByURLKeepsSelection_data() {
+        QTest::addColumn<bool>("focus");
+        QTest::addColumn<int>("selected"); // before; -1: none
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QString>("selectedAfter"); // its key; empty: none
+        QTest::newRow("focus, none selected, first removed") << true << -1 << 0 << "";
+        QTest::newRow("focus, none selected, middle removed") << true << -1 << 1 << "";
+        QTest::newRow("focus, another selected") << true << 2 << 0 << "1;12;3";
+        QTest::newRow("focus, the selected removed") << true << 1 << 1 << "";
+        QTest::newRow("no focus, the selected removed") << false << 1 << 1 << "";
+        QTest::newRow("no focus, another selected") << false << 0 << 2 << "1;12;1";
+    }
+    void removeFavorByURLKeepsSelection() {
+        QFETCH(bool, focus);
+        QFETCH(int, selected);
+        QFETCH(int, removed);
+        QFETCH(QString, selectedAfter);
+        for (int i = 1; i <= 4; ++i)
+            Form().AddFavor(1, 12, i, QString::number(i));
+        if (focus) {
+            Form().show();
+            Form().activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&Form()));
+            Form().FavorTree->setFocus(Qt::OtherFocusReason);
+            QTRY_VERIFY(Form().FavorTree->hasFocus());
+        }
+        if (selected >= 0)
+            Select(Form(), selected);
+        QCOMPARE(SelectedRow(Form()), selected);
+        Form().RemoveFavorByURL(QStringLiteral("file:///lib/1/12/%1.xml").arg(removed + 1));
+        QCOMPARE(Form().Rows().Count(), 3);
+        const int row = SelectedRow(Form());
+        QCOMPARE(row < 0 ? QString() : Keys(Form()).split(u' ').at(row), selectedAfter);
+    }
+
     void doubleClick_data() {
         QTest::addColumn<int>("course");
         QTest::addColumn<bool>("select");

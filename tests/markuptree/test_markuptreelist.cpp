@@ -607,6 +607,69 @@ private slots:
         QCOMPARE(watch.Painted.boundingRect(), header->rect());
     }
 
+    // The header's captions keep their descenders and marks at the editor's 18 pixels, at 100 %
+    // and 200 %: the device pixel rows that carry ink are those of a header tall enough to clip
+    // nothing.
+    void headerCaptionWhole_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("scale");
+        for (int scale : {1, 2}) {
+            QTest::addRow("descender of д, %d00 %%", scale) << "Раздел" << scale;
+            QTest::addRow("marks of Й and ё, %d00 %%", scale) << "Йод, ёж" << scale;
+            QTest::addRow("bold descender, %d00 %%", scale) << "<B>Группа</B>" << scale;
+        }
+    }
+    void headerCaptionWhole() {
+        QFETCH(QString, caption);
+        QFETCH(int, scale);
+        const auto inkRows = [&](int height) {
+            TFixture f;
+            f.List->HeaderSettings().SetFont(QFont(QStringLiteral("Tahoma"), 8)); // the program's font
+            f.List->Columns()[1]->SetHeader(caption);
+            f.List->HeaderSettings().SetHeight(height);
+            QCoreApplication::processEvents();
+            QWidget* strip = f.HeaderStrip();
+            const QRgb face = ToQColor(clBtnFace).rgb() & 0xFFFFFF;
+            QImage image(strip->size() * scale, QImage::Format_RGB32);
+            image.setDevicePixelRatio(scale);
+            image.fill(face);
+            strip->render(&image);
+            // Inside the section's raised edges.
+            const int left = (f.List->Header()->sectionPosition(1) + 1) * scale;
+            const int right = (strip->width() - 2) * scale;
+            int rows = 0;
+            for (int y = scale; y < image.height() - scale; ++y) {
+                int ink = 0;
+                for (int x = left; x < right; ++x)
+                    ink += (image.pixel(x, y) & 0xFFFFFF) != face;
+                rows += ink > 0;
+            }
+            return rows;
+        };
+        const int whole = inkRows(40);
+        QVERIFY(whole > 5 * scale);
+        QCOMPARE(inkRows(18), whole);
+    }
+
+    // The header overlaps the list by two pixels; the first row still shows whole under it, with
+    // the top edge of its focus rectangle.
+    void firstRowBelowHeader() {
+        TFixture f;
+        QTreeWidgetItem* first = AddRow(*f.List, "Первая" + kSep + "Теория");
+        AddRow(*f.List, "Вторая" + kSep + "Теория");
+        f.List->setCurrentItem(first);
+        f.List->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Parent));
+        QTRY_VERIFY(f.List->hasFocus());
+        const QRect row = f.List->visualItemRect(first);
+        const QPoint top = f.Viewport()->mapTo(&f.Parent, row.topLeft());
+        QCOMPARE(top.y(), f.List->Header()->geometry().bottom() + 1);
+        // The dotted top edge in the selection's text colour, over the window as painted.
+        const QImage image = f.Parent.grab().toImage();
+        const QRgb dots = ToQColor(clHighlightText).rgb() & 0xFFFFFF;
+        QVERIFY(CountColour(image, QRect(top.x() + 30, top.y(), 400, 1), dots) > 100);
+    }
+
     void cellsPainted() {
         TFixture f;
         QTreeWidgetItem* plain =
