@@ -4,14 +4,10 @@
 #include "BrowserTestSupport.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/FileAccess.h"
+#include "tests/support/PageFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -24,24 +20,10 @@ const char kIndexPage[] = R"(<!DOCTYPE html>
 <p id="result"></p>
 <script>
 // What the page gets for a local address: its text, or "refused".
-function read(url) {
-    try {
-        var request = new XMLHttpRequest();
-        request.open("GET", url, false);
-        request.send();
-        return request.responseText;
-    } catch (e) {
-        return "refused";
-    }
-}
+READ_FUNCTION
 document.getElementById("result").textContent = read("../outside/secret.txt");
 </script></body></html>
 )";
-
-bool WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 
 QString BodyText(TWebBrowser* browser) {
     return RunScript(browser->page(), QStringLiteral("document.body ? document.body.innerText : ''"))
@@ -57,6 +39,7 @@ class TestFileAccess : public QObject {
     QString m_root;    // canonical, ends with '/'
     QString m_library; // m_root + "lib #1/"
     TEmbeddedBrowser* m_browser = nullptr;
+    TPipes m_pipes;
 
 private slots:
     // lib #1/            the library: index.html, inside.txt, pic.png, page.xml + page.xsl, sub/
@@ -75,7 +58,7 @@ private slots:
         QFile picture(Fixture(QStringLiteral("map.png")));
         QVERIFY(picture.open(QIODevice::ReadOnly));
         const QByteArray png = picture.readAll();
-        QVERIFY(WriteFile(m_library + QStringLiteral("index.html"), kIndexPage));
+        QVERIFY(WriteFile(m_library + QStringLiteral("index.html"), WithReadFunction(kIndexPage)));
         QVERIFY(WriteFile(m_library + QStringLiteral("inside.txt"), "inside"));
         QVERIFY(WriteFile(m_library + QStringLiteral("sub/page.html"), "<p>sub</p>"));
         QVERIFY(WriteFile(m_library + QStringLiteral("pic.png"), png));
@@ -91,7 +74,7 @@ private slots:
         QVERIFY(QFile::link(m_root + QStringLiteral("outside/secret.html"),
                             m_library + QStringLiteral("item.html")));
         for (const char* pipe : {"pipe.txt", "pipe.html"})
-            QCOMPARE(::mkfifo(QFile::encodeName(m_library + QString::fromUtf8(pipe)).constData(), 0600), 0);
+            QVERIFY(m_pipes.Make(m_library + QString::fromUtf8(pipe)));
         QVERIFY(
             QFile::link(m_library + QStringLiteral("pipe.txt"), m_library + QStringLiteral("pipe-link.txt")));
 
@@ -102,13 +85,7 @@ private slots:
     }
 
     void cleanupTestCase() {
-        // A reader still waiting on a pipe (a fault) is let go, so that a failed run ends.
-        for (const char* pipe : {"pipe.txt", "pipe.html"}) {
-            const int fd = ::open(QFile::encodeName(m_library + QString::fromUtf8(pipe)).constData(),
-                                  O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        }
+        m_pipes.Release();
         delete m_browser;
         SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/browser")});
     }

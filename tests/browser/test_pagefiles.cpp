@@ -3,14 +3,10 @@
 // the page shows and the tool exits.
 
 #include "tests/CoursetoolRun.h"
+#include "tests/support/PageFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,29 +14,14 @@ namespace {
 const char kReadingPage[] = R"html(<!DOCTYPE html><html><head><meta charset="utf-8"></head><body>
 <p id="out"></p><iframe src="pipe"></iframe>
 <script>
-function read(url) {
-    try {
-        var request = new XMLHttpRequest();
-        request.open("GET", url, false);
-        request.send();
-        return request.responseText.trim();
-    } catch (e) {
-        return "refused";
-    }
-}
+READ_FUNCTION
 document.getElementById("out").textContent = ADDRESSES.map(read).join("|");
 </script></body></html>
 )html";
 
 QByteArray ReadingPage(const QStringList& addresses) {
-    return QByteArray(kReadingPage)
+    return WithReadFunction(kReadingPage)
         .replace("ADDRESSES", "['" + addresses.join(QStringLiteral("', '")).toUtf8() + "']");
-}
-
-bool WriteFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 } // namespace
@@ -49,14 +30,9 @@ class TestPageFiles : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QStringList m_pipes;
+    TPipes m_pipes;
 
     QString Path(const QString& relative) const { return m_dir.filePath(relative); }
-
-    bool MakePipe(const QString& relative) {
-        m_pipes << Path(relative);
-        return ::mkfifo(QFile::encodeName(Path(relative)).constData(), 0600) == 0;
-    }
 
 private slots:
     // secret.txt                      "grandparent"
@@ -77,17 +53,10 @@ private slots:
         QVERIFY(WriteFile(Path("lib/1/5/page.htm"),
                           ReadingPage({"../../top.txt", "../../../secret.txt", "../../pipe", "pipe"})));
         for (const char* pipe : {"a/b/pipe", "lib/pipe", "lib/1/5/pipe", "lib/1/5/2.htm"})
-            QVERIFY(MakePipe(QString::fromUtf8(pipe)));
+            QVERIFY(m_pipes.Make(Path(QString::fromUtf8(pipe))));
     }
 
-    // A reader still waiting on a pipe (a fault) is let go, so that a failed run ends.
-    void cleanupTestCase() {
-        for (const QString& pipe : m_pipes) {
-            const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    }
+    void cleanupTestCase() { m_pipes.Release(); }
 
     void reads_data() {
         QTest::addColumn<QString>("page");
