@@ -25,6 +25,12 @@ h1 { font-size: 18px; margin: 4px 0; }
 .panel iframe { width: 100%; height: calc(100% - 32px); border: 0; }
 .panel form { text-align: right; }
 .scorm .home { display: none; }
+#search { margin: 6px 0; }
+#search input { width: 40ch; }
+#hits li { margin: 6px 0; }
+.where { color: #606060; font-size: 12px; margin-left: 8px; }
+.snippet { margin: 2px 0; color: #303030; }
+mark { background: #ffff00; }
 )css");
 }
 
@@ -137,6 +143,83 @@ QString CourseScript() {
   });
   window.addEventListener('hashchange', show);
   show();
+})();
+)js");
+}
+
+QString SearchScript() {
+    return QStringLiteral(R"js((function () {
+  'use strict';
+  // index.html?q=WORDS: the items whose caption or page has every word (in any form; "ё" is "е"),
+  // best first; "-word" leaves a word out.
+  var form = document.getElementById('search');
+  if (!form || typeof lunr === 'undefined') return;
+  var q = new URLSearchParams(location.search).get('q') || '';
+  form.q.value = q;
+  if (!q.trim()) return;
+  var results = document.getElementById('results');
+  var found = document.getElementById('found');
+  var list = document.getElementById('hits');
+  results.hidden = false;
+  found.textContent = 'Поиск…';
+  lunr.Pipeline.registerFunction(function (token) {
+    return token.update(function (s) { return s.replace(/ё/g, 'е'); });
+  }, 'fold-yo');
+  var letters = /[0-9a-zа-яё_\u00c0-\u024f]+/gi;
+  function words(text) { return (text.toLowerCase().match(letters) || []); }
+  function escape(s) {
+    return s.replace(/[&<>"]/g, function (c) { return { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' }[c]; });
+  }
+  function json(url) { return fetch(url).then(function (r) { if (!r.ok) throw new Error(url); return r.json(); }); }
+  Promise.all([json('_search/index.json'), json('_search/docs.json')]).then(function (data) {
+    var index = lunr.Index.load(data[0]);
+    var docs = data[1];
+    var include = [], exclude = [];
+    q.split(/\s+/).forEach(function (w) {
+      var out = w.charAt(0) === '-';
+      words(out ? w.slice(1) : w).forEach(function (t) { (out ? exclude : include).push(t); });
+    });
+    var hits = include.length === 0 ? [] : index.query(function (query) {
+      include.forEach(function (t) { query.term(t, { presence: lunr.Query.presence.REQUIRED }); });
+      exclude.forEach(function (t) { query.term(t, { presence: lunr.Query.presence.PROHIBITED }); });
+    });
+    var shown = hits.slice(0, 50);
+    found.textContent = hits.length === 0 ? 'Ничего не найдено' :
+      'Найдено: ' + hits.length + (hits.length > shown.length ? ', показаны первые ' + shown.length : '');
+    var stems = {};
+    include.forEach(function (t) { index.pipeline.runString(t).forEach(function (s) { stems[s] = true; }); });
+    function matches(word) { return index.pipeline.runString(word.toLowerCase()).some(function (s) { return stems[s]; }); }
+    var courses = {};
+    shown.forEach(function (hit) {
+      var doc = docs[hit.ref];
+      var li = document.createElement('li');
+      li.innerHTML = '<a href="' + escape(doc[1]) + '">' + escape(doc[0]) + '</a><span class="where">' +
+        escape(doc[2] + ' — ' + doc[3]) + '</span><p class="snippet"></p>';
+      list.appendChild(li);
+      (courses[doc[4]] = courses[doc[4]] || []).push({ ref: hit.ref, p: li.querySelector('.snippet') });
+    });
+    // A piece of each page around the first word found, the words found marked.
+    Object.keys(courses).forEach(function (course) {
+      json('_search/text-' + course + '.json').then(function (texts) {
+        courses[course].forEach(function (item) {
+          var text = texts[item.ref] || '', m, at = -1;
+          letters.lastIndex = 0;
+          while ((m = letters.exec(text)) !== null) { if (matches(m[0])) { at = m.index; break; } }
+          var from = Math.max(0, at - 60), piece = text.slice(from, from + 220);
+          var html = '', last = 0;
+          piece.replace(letters, function (w, offset) {
+            html += escape(piece.slice(last, offset)) + (matches(w) ? '<mark>' + escape(w) + '</mark>' : escape(w));
+            last = offset + w.length;
+            return w;
+          });
+          item.p.innerHTML = (from > 0 ? '…' : '') + html + escape(piece.slice(last)) +
+            (from + 220 < text.length ? '…' : '');
+        });
+      });
+    });
+  }).catch(function () {
+    found.textContent = 'Поиск работает, когда сайт открыт с веб-сервера, а не из файла.';
+  });
 })();
 )js");
 }

@@ -2,9 +2,12 @@
 
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
+#include "core/ComponentStaging.h"
+#include "markup/Markup.h"
 #include "publish/SiteFiles.h"
 #include "publish/SitePages.h"
 #include "publish/SiteScorm.h"
+#include "publish/SiteSearch.h"
 #include "search/PageText.h"
 #include "viewer/CourseLayout.h"
 
@@ -79,6 +82,42 @@ QSet<QString> TransformCourse(const QString& sourceDir, const QString& stagedDir
         ++result.TransformedPages;
     }
     return written;
+}
+
+// The items of a section with a page, for the site's search, without recursion.
+void AddToSearch(const TSiteCourse& course, const TSiteSection& section, const QString& courseDir,
+                 const QString& library, TSiteSearch& search, const std::atomic<bool>* cancel) {
+    std::vector<const TSiteItem*> stack;
+    for (auto it = section.Items.rbegin(); it != section.Items.rend(); ++it)
+        stack.push_back(&*it);
+    while (!stack.empty() && !(cancel && cancel->load())) {
+        const TSiteItem* item = stack.back();
+        stack.pop_back();
+        for (auto it = item->Children.rbegin(); it != item->Children.rend(); ++it)
+            stack.push_back(&*it);
+        if (item->Page.isEmpty())
+            continue;
+        TSiteSearch::TDoc doc;
+        doc.Ref = QStringLiteral("%1:%2:%3").arg(course.Id).arg(section.Id).arg(item->Id);
+        doc.Title = StripMarkup(item->Caption).simplified();
+        doc.Url = QStringLiteral("%1/index.html#s=%2&i=%3").arg(course.Id).arg(section.Id).arg(item->Id);
+        doc.Course = course.Name;
+        doc.Section = section.Caption;
+        doc.CourseId = course.Id;
+        doc.Text = QString::fromUtf8(ExtractPageTextUtf8(courseDir + item->Page, library, cancel));
+        search.Add(std::move(doc));
+    }
+}
+
+// The search's scripts from the staged components; false when the build staged none.
+bool CopySearchScripts(const QString& folder) {
+    const QString from = StagedComponentsFolder() + QStringLiteral("lunr/");
+    QDir().mkpath(folder);
+    for (const char* name : {"lunr.min.js", "lunr.stemmer.support.min.js", "lunr.ru.min.js", "LICENSE-lunr",
+                             "LICENSE-lunr-languages"})
+        if (!QFile::copy(from + QString::fromLatin1(name), folder + u'/' + QString::fromLatin1(name)))
+            return false;
+    return true;
 }
 
 int CountPages(const std::vector<TSiteItem>& items) {
@@ -205,6 +244,7 @@ TExportResult ExportSite(const TExportOptions& options) {
         }
     }
 
+    TSiteSearch search;
     int done = 0;
     for (TSiteCourse& course : courses) {
         if (options.Progress)
@@ -234,8 +274,10 @@ TExportResult ExportSite(const TExportOptions& options) {
         const QString title = options.Title.isEmpty() ? QStringLiteral("Учебные курсы") : options.Title;
         if (!WriteText(stagedDir + QStringLiteral("/index.html"), CoursePage(course, title, shown)))
             return fail(QStringLiteral("Не удалось записать страницу курса %1").arg(course.Id));
-        for (const TSiteSection& section : course.Sections)
+        for (const TSiteSection& section : course.Sections) {
             result.Pages += CountPages(section.Items);
+            AddToSearch(course, section, courseDir, library, search, options.Cancel);
+        }
         ++done;
     }
     if (options.Progress)
@@ -252,10 +294,16 @@ TExportResult ExportSite(const TExportOptions& options) {
             subjects.push_back(std::move(subject));
     }
     const QString title = options.Title.isEmpty() ? QStringLiteral("Учебные курсы") : options.Title;
+    const bool searchable = CopySearchScripts(staging + QStringLiteral("/_search"));
+    if (!searchable)
+        result.Problems << QStringLiteral("поиск по сайту: программа установлена без его сценариев (lunr)");
+    else if (!search.Write(staging + QStringLiteral("/_search")))
+        return fail(QStringLiteral("Не удалось записать указатель поиска в «%1»").arg(parent));
     if (!QDir().mkpath(staging + QStringLiteral("/_site")) ||
         !WriteText(staging + QStringLiteral("/_site/site.css"), SiteStyleSheet()) ||
         !WriteText(staging + QStringLiteral("/_site/course.js"), CourseScript()) ||
-        !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects)) ||
+        !WriteText(staging + QStringLiteral("/_site/search.js"), SearchScript()) ||
+        !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects, searchable)) ||
         !WriteText(staging + u'/' + SiteMarker, QString()))
         return fail(QStringLiteral("Не удалось записать страницы сайта в «%1»").arg(parent));
     if (options.Scorm) {

@@ -52,10 +52,17 @@ QString TreeHtml(const TSiteSection& section, const std::function<QString(const 
 
 } // namespace
 
-QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& subjects) {
+QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& subjects, bool search) {
     QString out = Head(title, QString());
-    out += QStringLiteral("<body class=\"catalogue\"><header><h1>%1</h1></header><main>\n")
-               .arg(HtmlEscape(title));
+    out += QStringLiteral("<body class=\"catalogue\"><header><h1>%1</h1>").arg(HtmlEscape(title));
+    if (search)
+        out += QStringLiteral("<form id=\"search\" action=\"index.html\"><input name=\"q\" type=\"search\" "
+                              "placeholder=\"Поиск по всем курсам\" aria-label=\"Поиск по всем курсам\">"
+                              "<button>Найти</button></form>");
+    out += QStringLiteral("</header><main>\n");
+    if (search)
+        out += QStringLiteral(
+            "<section id=\"results\" hidden><p id=\"found\"></p><ol id=\"hits\"></ol></section>\n");
     for (const TSiteSubject& subject : subjects) {
         out += QStringLiteral("<section class=\"subject\"><h2>%1</h2><ul class=\"courses\">\n")
                    .arg(HtmlEscape(subject.Caption));
@@ -67,7 +74,13 @@ QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& sub
     }
     if (subjects.empty())
         out += QStringLiteral("<p class=\"empty\">В библиотеке нет курсов.</p>\n");
-    out += QStringLiteral("</main></body></html>\n");
+    out += QStringLiteral("</main>");
+    if (search)
+        out += QStringLiteral("<script src=\"_search/lunr.min.js\"></script>"
+                              "<script src=\"_search/lunr.stemmer.support.min.js\"></script>"
+                              "<script src=\"_search/lunr.ru.min.js\"></script>"
+                              "<script src=\"_site/search.js\"></script>");
+    out += QStringLiteral("</body></html>\n");
     return out;
 }
 

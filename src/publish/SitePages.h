@@ -13,8 +13,9 @@ struct TSiteSubject {
     std::vector<const TSiteCourse*> Courses;
 };
 
-// OUT/index.html: the catalogue, subjects and their courses with names and descriptions.
-QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& subjects);
+// OUT/index.html: the catalogue, subjects and their courses with names and descriptions; with
+// search, a search field whose words (also given as index.html?q=WORDS) list the items found.
+QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& subjects, bool search);
 
 // OUT/<course>/index.html: the sections, each section's tree with its captions drawn from their
 // markup, and the item's page beside it. shownPage gives the file the viewer opens for an item's page
@@ -25,3 +26,4 @@ QString CoursePage(const TSiteCourse& course, const QString& siteTitle,
 // The shared files of the site's pages, written once into OUT/_site/.
 QString SiteStyleSheet(); // site.css
 QString CourseScript();   // course.js
+QString SearchScript();   // search.js

@@ -1,6 +1,7 @@
 // "Опубликовать для браузера…" of the catalogue's library menu: the site written where the user
 // chose, or nothing at all when cancelled.
 #include "catalogue/LibraryChooser.h"
+#include "core/ComponentStaging.h"
 #include "publish/PublishDialog.h"
 
 #include <QAction>
@@ -15,6 +16,9 @@ class TestPublishDialog final : public QObject {
     Q_OBJECT
 
 private slots:
+    // The site's search scripts come from the components the build staged beside the player.
+    void initTestCase() { SetStagedComponentsFolder(QStringLiteral(CP_COMPONENTS)); }
+
     void FromTheLibraryMenu_data() {
         QTest::addColumn<int>("cancelAt"); // courses done when cancel is pressed; -1: never
         QTest::addColumn<bool>("published");

@@ -214,6 +214,22 @@ private slots:
         QTest::newRow("stylesheet page as HTML")
             << "101/5/1.html" << QStringList{"Запись, составленная из чисел"} << "";
         QTest::newRow("old disc page") << "101/5/OLD.HTM" << QStringList{"Старый диск"} << "";
+        // The search: another form of the word, "е" for "ё", a word left out, nothing found.
+        QTest::newRow("search by another form")
+            << "index.html?q=%D1%83%D1%80%D0%B0%D0%B2%D0%BD%D0%B5%D0%BD%D0%B8%D0%B9" // уравнений
+            << QStringList{"Найдено: ", "href=\"101/index.html#s=8&amp;i=83\">Корень уравнения</a>",
+                           "Корень <mark>уравнения</mark>"}
+            << "";
+        QTest::newRow("search е for ё")
+            << "index.html?q=%D1%87%D0%B5%D1%82%D1%8B%D1%80%D0%B5%D1%85%D1%83%D0%B3%D0%BE%D0%BB%D1%8C%D0%BD%"
+               "D0%B8%D0%BA" // четырехугольник
+            << QStringList{"<mark>Четырёхугольники</mark>", "href=\"102/index.html#s=5&amp;i=1\""} << "";
+        QTest::newRow("search leaves a word out")
+            << "index.html?q=%D1%83%D1%80%D0%B0%D0%B2%D0%BD%D0%B5%D0%BD%D0%B8%D0%B9+-%D0%BA%D0%BE%D1%80%D0%"
+               "B5%D0%BD%D1%8C" // уравнений -корень
+            << QStringList{"Найдено: "} << "Корень уравнения</a>";
+        QTest::newRow("search finds nothing")
+            << "index.html?q=zzqqxx" << QStringList{"Ничего не найдено"} << "";
     }
     void Browser() {
         StartServer();

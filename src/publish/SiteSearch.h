@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <map>
+#include <vector>
+
+// The search of the published site, without a server: a lunr index (fields "title" and "body")
+// written here in lunr's own serialised form, with the words folded and stemmed as the player's
+// search does (lower case, "ё" as "е", Snowball's Russian stem). The catalogue page loads it
+// with lunr and its Russian stemmer, which stem the query the same way. Beside it: the items'
+// titles and addresses, and their text by course for the snippets.
+class TSiteSearch final {
+public:
+    struct TDoc {
+        QString Ref; // "<course>:<section>:<item>"
+        QString Title;
+        QString Url; // from the site's root
+        QString Course;
+        QString Section;
+        int CourseId = 0;
+        QString Text;
+    };
+
+    void Add(TDoc doc);
+    int Count() const { return int(m_docs.size()); }
+    // Writes index.json, docs.json and text-<course>.json into folder; false when one fails.
+    bool Write(const QString& folder) const;
+
+private:
+    struct TField {
+        std::map<QString, int> Frequencies; // term -> occurrences
+        int Length = 0;
+    };
+    std::vector<TDoc> m_docs;
+    std::vector<TField> m_title; // by document
+    std::vector<TField> m_body;
+};
+
+// The terms of a text as the site's index holds them, in order.
+std::vector<QString> SiteSearchTerms(const QString& text);
