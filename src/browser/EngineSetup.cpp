@@ -35,6 +35,13 @@ bool KernelAllowsSandbox() {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+void SetUpAccessibility() {
+    // Off by default on Linux; on, a screen reader gets the pages' headings, links and fields.
+    // The engine builds its accessible tree only while an assistive tool asks for one.
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+}
+
 void SetUpSandbox() {
     const bool isRoot = geteuid() == 0;
     const bool disabled = !qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX");

@@ -22,6 +22,8 @@ bool KernelAllowsSandbox();
 
 // Applies DecideSandbox to this process; call before the application object exists.
 void SetUpSandbox();
+// Lets the page engine answer screen readers; call before the engine starts.
+void SetUpAccessibility();
 
 // The Chromium switches for QTWEBENGINE_CHROMIUM_FLAGS: the user's own, plus software
 // rendering when OpenGL does not work. Never adds a switch twice.

@@ -1,5 +1,6 @@
 #include "browser/FindBar.h"
 
+#include "look/Accessibility.h"
 #include "look/Theme.h"
 
 #include <QApplication>
@@ -67,6 +68,7 @@ QToolButton* NewButton(QWidget* parent, const char* name, TGlyph glyph, const QS
     button->setIconSize(QSize(kIconSize, kIconSize));
     button->setAutoRaise(true);
     button->setToolTip(hint);
+    button->setAccessibleName(hint);
     // The keyboard stays in the text box: the keys do what the buttons do.
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -83,6 +85,7 @@ TFindBar::TFindBar(QWebEngineView* view, QWidget* parent) : QFrame(parent), m_vi
     m_text->setObjectName(QStringLiteral("FindText"));
     m_text->setPlaceholderText(QStringLiteral("Слово на странице"));
     m_text->setClearButtonEnabled(true);
+    NameEditButton(m_text, nullptr, QStringLiteral("Очистить"));
     m_text->setMinimumWidth(180);
     m_text->setMaximumWidth(280);
     m_text->installEventFilter(this);

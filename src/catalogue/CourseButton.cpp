@@ -63,6 +63,8 @@ TCourseButton::TCourseButton(int id, const QString& name, const QString& descrip
       m_description(description) {
     setToolTip(CourseHint(description));
     setAccessibleName(name);
+    // The tool tip is rich text; screen readers get the description as it is written.
+    setAccessibleDescription(description);
     setGeometry(geometry);
 }
 

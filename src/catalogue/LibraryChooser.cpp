@@ -35,6 +35,7 @@ TLibraryChooser::TLibraryChooser(QWidget* parent, TLibraryHistory history)
         "QToolButton { background: rgba(255,255,255,215); color: #1d4f91; border: 1px solid "
         "rgba(29,79,145,120); border-radius: 6px; padding: 3px 20px 3px 9px; }"
         "QToolButton:hover, QToolButton:pressed { background: white; border-color: #1d4f91; }"
+        "QToolButton:focus { background: white; border: 2px solid #1d4f91; padding: 2px 19px 2px 8px; }"
         "QToolButton::menu-indicator { subcontrol-origin: padding; subcontrol-position: right center; "
         "right: 6px; }"));
     connect(m_menu, &QMenu::aboutToShow, this, [this] {

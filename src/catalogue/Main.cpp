@@ -6,6 +6,7 @@
 #include "catalogue/EmptyLibrary.h"
 #include "catalogue/HostSetup.h"
 #include "core/ComponentStaging.h"
+#include "look/Accessibility.h"
 #include "look/FrameShape.h"
 #include "look/GradientPanel.h"
 #include "look/PageControl.h"
@@ -102,6 +103,7 @@ TMainForm::TMainForm(const TAppContext& context)
       m_context(context), m_scan(std::make_unique<TCourseScan>(*this)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kTitle);
+    ExposeAsWindow(this);
     BuildLayout();
     FormCreate();
 }
@@ -187,8 +189,10 @@ void TMainForm::BuildLayout() {
     SearchButton->setStyleSheet(
         QStringLiteral("QToolButton { background: rgba(255,255,255,215); color: #1d4f91; border: 1px solid "
                        "rgba(29,79,145,120); border-radius: 6px; padding: 3px 9px 3px 6px; }"
-                       "QToolButton:hover, QToolButton:pressed, QToolButton:focus { background: white; "
-                       "border-color: #1d4f91; }"));
+                       "QToolButton:hover, QToolButton:pressed { background: white; border-color: #1d4f91; }"
+                       // A thick frame: the keyboard's place must show at a glance.
+                       "QToolButton:focus { background: white; border: 2px solid #1d4f91; "
+                       "padding: 2px 8px 2px 5px; }"));
     SearchButton->adjustSize();
     SearchButton->move(10, 10);
 

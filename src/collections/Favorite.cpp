@@ -8,6 +8,7 @@
 #include "core/CourseSections.h"
 #include "core/DiscFiles.h"
 #include "look/CommandImages.h"
+#include "look/KeyboardAccess.h"
 #include "look/ToolStrip.h"
 #include "markuptree/MarkupTreeList.h"
 
@@ -17,6 +18,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -37,7 +40,7 @@ QAction* NewCommand(QObject* owner, const char* name, const char* caption, int i
 }
 
 QTreeWidgetItem* NewRowItem(const TFavor& favor) {
-    auto* item = new QTreeWidgetItem(QStringList{FavorRowText(favor)});
+    auto* item = new TMarkupListItem(QStringList{FavorRowText(favor)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
     return item;
 }
@@ -108,6 +111,7 @@ TFavoriteForm::TFavoriteForm(const TAppContext& context) : m_context(context) {
     BuildCommands();
     ShowCommandImages(this, context.CommandImages);
     BuildToolBars();
+    BuildMenus();
     BuildList();
 }
 
@@ -172,6 +176,28 @@ void TFavoriteForm::BuildToolBars() {
     AddToolButton(ActionToolBar, actShowTasksOnly);
     ActionToolBar->addSeparator();
     AddToolButton(ActionToolBar, actHide);
+}
+
+void TFavoriteForm::BuildMenus() {
+    // The tool strips take no focus: the menus are the keyboard's way to every command, with
+    // its keys shown.
+    AddWindowKeys(this, actSave, {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    AddWindowKeys(this, actLoad, {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    AddWindowKeys(this, actHide, {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Подборка"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    file->addActions({actLoad, actSave});
+    file->addSeparator();
+    file->addActions({actShowAll, actShowTheory, actShowTasksOnly});
+    file->addSeparator();
+    file->addAction(actHide);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Правка"));
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    edit->addActions({actUp, actDown});
+    edit->addSeparator();
+    edit->addActions({actDelete, actClear});
+    AddMnemonics(menuBar());
+    AddMenuBarKey(this);
 }
 
 void TFavoriteForm::BuildList() {

@@ -107,6 +107,7 @@ protected:
 private:
     void BuildCommands();
     void BuildToolBars();
+    void BuildMenus();
     void BuildList();
 
     int SelectedRow() const;

@@ -1,5 +1,7 @@
 #include "look/PageControl.h"
 
+#include "look/Accessibility.h"
+
 #include "look/Theme.h"
 
 #include <QEvent>
@@ -40,6 +42,7 @@ TPageControl::TPageControl(QWidget* parent) : QWidget(parent), m_stack(new QWidg
     m_stack->installEventFilter(this);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover, true);
+    InstallLookAccessibility();
     m_stack->setAutoFillBackground(false);
 }
 
@@ -97,6 +100,7 @@ void TPageControl::SetCurrentIndex(int index) {
         old->hide();
     CurrentPage()->show();
     Relayout();
+    TellTabChanged(this, index);
 }
 
 void TPageControl::PickByUser(int index) {
@@ -184,6 +188,8 @@ void TPageControl::focusInEvent(QFocusEvent* event) {
     // The dotted frame is for those who move with the keyboard; a click needs no such mark.
     m_keyboardFocus = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
     QWidget::focusInEvent(event);
+    // Screen readers name the tab that has the focus, not just the strip.
+    TellTabChanged(this, m_current);
 }
 
 void TPageControl::focusOutEvent(QFocusEvent* event) {

@@ -39,6 +39,10 @@ public:
     QRect TabRect(int index) const;
     int TabAt(const QPoint& pos) const;
     int HotTab() const { return m_hot; }
+    // The widget that holds the pages.
+    QWidget* Stack() const { return m_stack; }
+    // A screen reader's user picked the tab: as a click would.
+    void PickByAssistant(int index) { PickByUser(index); }
 
 signals:
     void Changed(int index);

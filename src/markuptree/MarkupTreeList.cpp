@@ -1,6 +1,7 @@
 #include "markuptree/MarkupTreeList.h"
 
 #include "markup/ImageList.h"
+#include "markup/Markup.h"
 #include "markup/QtMarkupCanvas.h"
 #include "markuptree/MarkupTreeNode.h"
 
@@ -73,6 +74,18 @@ void THeaderSettings::SetHeight(int height) {
 }
 
 // --- construction --------------------------------------------------------------------------------
+
+QVariant TMarkupListItem::data(int column, int role) const {
+    const auto* list = qobject_cast<const TMarkupTreeList*>(treeWidget());
+    if (column != 0 || role != Qt::AccessibleTextRole || !list)
+        return QTreeWidgetItem::data(column, role);
+    QStringList cells;
+    const QString row = text(0);
+    for (int i = 0; i < qMax(1, list->Columns().Count()); ++i)
+        if (const QString cell = StripMarkup(list->GetCellText(i, row)).trimmed(); !cell.isEmpty())
+            cells << cell;
+    return cells.join(QStringLiteral(", "));
+}
 
 TMarkupTreeList::TMarkupTreeList(QWidget* parent)
     : TMarkupTreeBase(parent), m_headerSettings(this),

@@ -59,6 +59,13 @@ private:
 // keeps the header inside the area it is given and starts HeaderSettings.Height - 2 lower; any
 // other list keeps its area and has the header just above. The rule applies whenever the list
 // is moved or resized, by SetBounds, setGeometry or a layout.
+// A row of a tree list: screen readers get its cells' plain text, one after the other.
+class TMarkupListItem final : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    QVariant data(int column, int role) const override;
+};
+
 class TMarkupTreeList : public TMarkupTreeBase {
     Q_OBJECT
 public:

@@ -4,12 +4,25 @@
 #include "markuptree/MarkupTreeView.h"
 
 #include "core/XmlDocument.h"
+#include "markup/Markup.h"
 
 #include <vector>
 
 TMarkupTreeNode::TMarkupTreeNode(std::unique_ptr<TContent> content)
     : QTreeWidgetItem(NodeType), m_content(std::move(content)) {
     setText(0, m_content->text);
+}
+
+QVariant TMarkupTreeNode::data(int column, int role) const {
+    if (column == 0 && role == Qt::AccessibleTextRole)
+        return StripMarkup(text(0));
+    if (column == 0 && role == Qt::AccessibleDescriptionRole) {
+        int level = 1;
+        for (const QTreeWidgetItem* up = parent(); up; up = up->parent())
+            ++level;
+        return QStringLiteral("уровень %1").arg(level);
+    }
+    return QTreeWidgetItem::data(column, role);
 }
 
 TContent* TMarkupTreeView::NodeContent(const QTreeWidgetItem* node) {

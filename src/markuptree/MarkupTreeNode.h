@@ -14,6 +14,8 @@ public:
     explicit TMarkupTreeNode(std::unique_ptr<TContent> content);
 
     TContent* Content() const { return m_content.get(); }
+    // Screen readers get the caption's plain text and the item's level.
+    QVariant data(int column, int role) const override;
 
 private:
     std::unique_ptr<TContent> m_content;

@@ -498,6 +498,14 @@ void TMarkupTreeView::leaveEvent(QEvent* event) {
 void TMarkupTreeView::keyPressEvent(QKeyEvent* event) {
     HideCaptionHint();
     QTreeWidgetItem* node = currentItem();
+    const bool arrow = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (arrow && event->modifiers() == Qt::NoModifier && node && !node->isHidden() &&
+        !selectionModel()->hasSelection()) {
+        // A fresh tree has a current item nobody chose: the first arrow picks it, not the next.
+        event->accept();
+        setCurrentItem(node);
+        return;
+    }
     if (event->key() == Qt::Key_Space && node && node->isSelected()) {
         // Space belongs to check and radio items; the tree itself never sees it.
         event->accept();

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     }
 
     SetUpSandbox();
+    SetUpAccessibility();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TCourseApplication app(argc, argv);
     // The application name, not its display name: the display name would be appended to

@@ -1,9 +1,11 @@
 #include "popups/PageWindow.h"
 
 #include "browser/EmbeddedBrowser.h"
+#include "browser/FindBar.h"
 #include "browser/PageTools.h"
 #include "browser/PlainBrowser.h"
 #include "look/CommandImages.h"
+#include "look/KeyboardAccess.h"
 #include "look/ToolStrip.h"
 #include "popups/PopupBrowser.h"
 
@@ -24,7 +26,9 @@ void TPageWindow::AddPageBrowser() {
     wbToolTip = new TEmbeddedBrowser(this);
     wbToolTip->setObjectName(QStringLiteral("wbToolTip"));
     wbToolTip->SetDropsEnabled(false);
-    setCentralWidget(AddPageTools(this, wbToolTip, m_context.PageZoom));
+    QWidget* frame = AddPageTools(this, wbToolTip, m_context.PageZoom);
+    setCentralWidget(frame);
+    AddPageKeys(frame->findChild<TFindBar*>());
     connect(actBack, &QAction::triggered, wbToolTip, [this] { wbToolTip->GoBack(); });
     connect(actForward, &QAction::triggered, wbToolTip, [this] { wbToolTip->GoForward(); });
     connect(actHide, &QAction::triggered, this, &QWidget::hide);
@@ -34,6 +38,27 @@ void TPageWindow::AddPageBrowser() {
     wbToolTip->OnNewWindow2 = [this](TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel) {
         wbToolTipNewWindow2(sender, ppDisp, cancel);
     };
+}
+
+void TPageWindow::AddPageKeys(TFindBar* findBar) {
+    // The tool strips take no focus: these keys are the keyboard's way to their commands, wherever
+    // the focus is, the page included.
+    AddWindowKeys(this, actBack, {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_Back)});
+    AddWindowKeys(this, actForward, {QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(Qt::Key_Forward)});
+    const auto hideKeys = [this](bool findOpen) {
+        // While the find bar is open Esc closes the bar first.
+        QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::Key_W)};
+        if (!findOpen)
+            keys.prepend(QKeySequence(Qt::Key_Escape));
+        AddWindowKeys(this, actHide, keys);
+    };
+    hideKeys(false);
+    if (findBar)
+        connect(findBar, &TFindBar::OpenChanged, this, hideKeys);
+    actPrintPage = new QAction(QStringLiteral("Печать"), this);
+    actPrintPage->setObjectName(QStringLiteral("actPrintPage"));
+    AddWindowKeys(this, actPrintPage, {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    connect(actPrintPage, &QAction::triggered, wbToolTip, [this] { wbToolTip->Print(); });
 }
 
 void TPageWindow::wbToolTipCommandStateChange(TWebBrowser*, int command, bool enable) {

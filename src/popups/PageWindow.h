@@ -7,6 +7,7 @@
 
 class QAction;
 class TEmbeddedBrowser;
+class TFindBar;
 class TPlainBrowser;
 class TWebBrowser;
 
@@ -24,6 +25,7 @@ public:
     QAction* actBack = nullptr;
     QAction* actForward = nullptr;
     QAction* actHide = nullptr;
+    QAction* actPrintPage = nullptr; // Ctrl+P, on no strip
 
     void wbToolTipCommandStateChange(TWebBrowser* sender, int command, bool enable);
     void wbToolTipNewWindow2(TWebBrowser* sender, TWebBrowser*& ppDisp, bool& cancel);
@@ -41,4 +43,7 @@ protected:
     virtual void ServePopupRequest(const QString& url, const std::optional<QString>& targetFrameName) = 0;
 
     TAppContext m_context;
+
+private:
+    void AddPageKeys(TFindBar* findBar);
 };

@@ -1,6 +1,8 @@
 #include "search/SearchForm.h"
 
+#include "look/Accessibility.h"
 #include "look/GradientPanel.h"
+#include "look/KeyboardAccess.h"
 #include "look/Theme.h"
 #include "search/SearchResultDelegate.h"
 #include "search/SearchResults.h"
@@ -37,6 +39,7 @@ bool IsEnter(int key) {
 
 TSearchForm::TSearchForm() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("SearchForm"));
+    ExposeAsWindow(this);
     m_showMessage = [this](const QString& message) {
         QMessageBox::information(this, windowTitle(), message);
     };
@@ -52,6 +55,11 @@ TSearchForm::TSearchForm() : QWidget(nullptr, Qt::Window) {
             RunSearch();
     });
     BuildLayout();
+    // Esc hides too (keyPressEvent), as in the other windows.
+    auto* close = new QAction(QStringLiteral("Закрыть"), this);
+    close->setObjectName(QStringLiteral("actHide"));
+    AddWindowKeys(this, close, {QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(close, &QAction::triggered, this, &QWidget::hide);
     UpdateTitle();
     UpdateStatus();
 }
@@ -86,6 +94,8 @@ void TSearchForm::BuildLayout() {
     QueryBox->setObjectName(QStringLiteral("QueryBox"));
     QueryBox->setPlaceholderText(QStringLiteral("Что найти: слово, «фраза в кавычках», нача*"));
     QueryBox->setClearButtonEnabled(true);
+    QueryBox->setAccessibleName(QStringLiteral("Что найти"));
+    NameEditButton(QueryBox, nullptr, QStringLiteral("Очистить"));
     QFont queryFont = font();
     queryFont.setPointSize(queryFont.pointSize() + 2);
     QueryBox->setFont(queryFont);

@@ -10,6 +10,7 @@
 #include "core/ComponentStaging.h"
 #include "core/DiscFiles.h"
 #include "look/CommandImages.h"
+#include "look/KeyboardAccess.h"
 #include "look/ToolStrip.h"
 #include "viewer/CourseLayout.h"
 
@@ -147,6 +148,10 @@ void TForm1::BuildCommands() {
 
     // Shortcuts work only for actions added to a widget of the window.
     addActions({actShowManual, actClose, actSearchCourse});
+    // Wherever the focus is, the page included: the tool strips take none.
+    AddWindowKeys(this, actBack, {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::Key_Back)});
+    AddWindowKeys(this, actFoward, {QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(Qt::Key_Forward)});
+    AddWindowKeys(this, actPrint, {QKeySequence(Qt::CTRL | Qt::Key_P)});
 }
 
 void TForm1::BuildMenus() {
@@ -193,6 +198,9 @@ void TForm1::BuildMenus() {
     TreePopupMenu->addActions({actToFavor, actRemoveFavor});
     TreePopupMenu->addSeparator();
     TreePopupMenu->addActions({ppOpen, ppRun});
+    AddMnemonics(bar);
+    AddMnemonics(TreePopupMenu);
+    AddMenuBarKey(this);
 }
 
 void TForm1::BuildZoomMenu() {

@@ -1,5 +1,6 @@
 #include "viewer/TreeFilterBox.h"
 
+#include "look/Accessibility.h"
 #include "look/Theme.h"
 #include "viewer/TreeFilter.h"
 
@@ -40,7 +41,9 @@ TTreeFilterBox::TTreeFilterBox(QTreeWidget* tree, QWidget* parent)
                               "набранные слова. Esc — показать всё"));
     setAccessibleName(QStringLiteral("Фильтр оглавления"));
     setClearButtonEnabled(true);
-    addAction(LensIcon(devicePixelRatioF()), QLineEdit::LeadingPosition);
+    NameEditButton(this, nullptr, QStringLiteral("Показать всё оглавление"));
+    const QAction* lens = addAction(LensIcon(devicePixelRatioF()), QLineEdit::LeadingPosition);
+    NameEditButton(this, lens, QStringLiteral("Фильтр"));
 
     m_focusAction = new QAction(QStringLiteral("Фильтр по названию"), this);
     m_focusAction->setObjectName(QStringLiteral("actFilterTree"));

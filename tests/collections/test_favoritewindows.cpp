@@ -10,10 +10,13 @@
 #include "core/Registry.h"
 #include "markuptree/MarkupTreeList.h"
 #include "player/Startup.h"
+#include "popups/CourseTest.h"
+#include "popups/CourseToolTip.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +74,45 @@ private slots:
         QCOMPARE(close.isAccepted(), closes);
         QCOMPARE(questions, asked ? 1 : 0);
         QVERIFY(m_errors.isEmpty());
+    }
+
+    // The hint, test, presentation and collection windows hide on Esc and Ctrl+W wherever the
+    // focus is; with the find bar open Esc closes the bar first.
+    void closeKeys_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("findOpen");
+        QTest::addColumn<bool>("hides");
+        for (const char* window : {"ToolTipForm", "TestForm", "ShowFavorForm", "FavoriteForm"})
+            for (const char* key : {"Esc", "Ctrl+W"})
+                QTest::addRow("%s, %s", window, key) << window << key << false << true;
+        QTest::newRow("hint, Esc in the find bar") << "ToolTipForm"
+                                                   << "Esc" << true << false;
+        QTest::newRow("hint, Ctrl+W in the find bar") << "ToolTipForm"
+                                                      << "Ctrl+W" << true << true;
+    }
+    void closeKeys() {
+        QFETCH(QString, window);
+        QFETCH(QString, key);
+        QFETCH(bool, findOpen);
+        QFETCH(bool, hides);
+        const TRoster& roster = Roster();
+        QWidget* form = window == QLatin1String("ToolTipForm") ? static_cast<QWidget*>(roster.ToolTipForm)
+                        : window == QLatin1String("TestForm")  ? static_cast<QWidget*>(roster.TestForm)
+                        : window == QLatin1String("ShowFavorForm")
+                            ? static_cast<QWidget*>(roster.ShowFavorForm)
+                            : static_cast<QWidget*>(roster.FavoriteForm);
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        if (findOpen)
+            form->findChild<QAction*>(QStringLiteral("actFindInPage"))->trigger();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keySequence(focus ? focus : form, QKeySequence(key));
+        QCOMPARE(form->isHidden(), hides);
+        if (findOpen && !hides)
+            QVERIFY(form->findChild<QWidget*>(QStringLiteral("FindBar"))->isHidden());
+        form->hide();
     }
 
     // The presentation window's tasks button: shown by "Показать подборку", hidden by

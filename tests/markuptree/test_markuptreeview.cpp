@@ -98,6 +98,9 @@ private slots:
     void hotTrackAndAutoExpand();
     void typingFindsPlainCaption_data();
     void typingFindsPlainCaption();
+    void readersGetPlainCaptionAndLevel();
+    void firstArrowPicksCurrentNode_data();
+    void firstArrowPicksCurrentNode();
 };
 
 void TestMarkupTreeView::glyphSlotClick_data() {
@@ -614,6 +617,46 @@ void TestMarkupTreeView::typingFindsPlainCaption() {
         QApplication::sendEvent(&f.Tree, &press);
     }
     QCOMPARE(f.Tree.currentItem(), n[found < 0 ? 0 : found]);
+}
+
+// Screen readers name an item by what it shows, not by its markup, and hear its depth.
+void TestMarkupTreeView::readersGetPlainCaptionAndLevel() {
+    TTreeFixture f;
+    QTreeWidgetItem* chapter = AddNode(f.Tree, nullptr, 1, QStringLiteral("<b>Глава 1.</b> Выражения"));
+    QTreeWidgetItem* lesson = AddNode(f.Tree, chapter, 2, QStringLiteral("Урок <i>&quot;один&quot;</i>"));
+    QCOMPARE(chapter->data(0, Qt::AccessibleTextRole).toString(), QStringLiteral("Глава 1. Выражения"));
+    QCOMPARE(lesson->data(0, Qt::AccessibleTextRole).toString(), StripMarkup(lesson->text(0)));
+    QCOMPARE(chapter->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("уровень 1"));
+    QCOMPARE(lesson->data(0, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("уровень 2"));
+    QCOMPARE(lesson->text(0), QStringLiteral("Урок <i>&quot;один&quot;</i>")); // drawn as before
+}
+
+// A fresh tree has a current node the user never chose (the view makes one when it gets the
+// focus): the first arrow selects it rather than the node after it.
+void TestMarkupTreeView::firstArrowPicksCurrentNode_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<bool>("selectedBefore");
+    QTest::addColumn<int>("after");
+    QTest::newRow("down, nothing selected") << int(Qt::Key_Down) << 0 << false << 0;
+    QTest::newRow("up, nothing selected") << int(Qt::Key_Up) << 2 << false << 2;
+    QTest::newRow("down, current selected") << int(Qt::Key_Down) << 0 << true << 1;
+}
+
+void TestMarkupTreeView::firstArrowPicksCurrentNode() {
+    QFETCH(int, key);
+    QFETCH(int, current);
+    QFETCH(bool, selectedBefore);
+    QFETCH(int, after);
+    TTreeFixture f;
+    QList<QTreeWidgetItem*> n;
+    for (int i = 0; i < 3; ++i)
+        n << AddNode(f.Tree, nullptr, i + 1, QStringLiteral("Пункт %1").arg(i + 1));
+    f.Tree.setCurrentItem(
+        n[current], 0, selectedBefore ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&f.Tree, Qt::Key(key));
+    QCOMPARE(f.Tree.currentItem(), n[after]);
+    QCOMPARE(f.Tree.selectedItems(), QList<QTreeWidgetItem*>{n[after]});
 }
 
 QTEST_MAIN(TestMarkupTreeView)

@@ -48,9 +48,11 @@ QMultiHash<QKeySequence, QAction*> WindowShortcuts(QWidget* window) {
         for (QAction* action : widget->actions())
             actions.insert(action);
     QMultiHash<QKeySequence, QAction*> keys;
+    // A disabled command's keys are no one's (Esc closes the find bar only while it is open).
     for (QAction* action : std::as_const(actions))
-        for (const QKeySequence& key : action->shortcuts())
-            keys.insert(key, action);
+        if (action->isEnabled())
+            for (const QKeySequence& key : action->shortcuts())
+                keys.insert(key, action);
     return keys;
 }
 
