@@ -42,6 +42,16 @@ void MakeBrowserRussian(QCoreApplication* app) {
 }
 
 TShell* g_documentShell = nullptr;
+// Kept here as well: the profile, and the engine with it, starts only when a browser needs it,
+// which may be after the library is known.
+QStringList g_allowedRoots;
+
+QWebEngineProfile* ExistingProfile() {
+    QCoreApplication* app = QCoreApplication::instance();
+    return app ? app->findChild<QWebEngineProfile*>(QLatin1String(kProfileObjectName),
+                                                    Qt::FindDirectChildrenOnly)
+               : nullptr;
+}
 
 // PDF is not among them: the engine shows it itself.
 bool IsDesktopDocument(const QUrl& url) {
@@ -76,8 +86,7 @@ void OpenDesktopDocument(const QUrl& url) {
 QWebEngineProfile* SharedBrowserProfile() {
     QCoreApplication* app = QCoreApplication::instance();
     Q_ASSERT(app);
-    if (auto* existing =
-            app->findChild<QWebEngineProfile*>(QLatin1String(kProfileObjectName), Qt::FindDirectChildrenOnly))
+    if (auto* existing = ExistingProfile())
         return existing;
 
     MakeBrowserRussian(app);
@@ -90,7 +99,9 @@ QWebEngineProfile* SharedBrowserProfile() {
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     // mailto:, ms-its: and the like would otherwise start a desktop application.
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
-    profile->setUrlRequestInterceptor(new TFileAccessInterceptor(profile));
+    auto* interceptor = new TFileAccessInterceptor(profile);
+    interceptor->SetRules(TFileAccessRules(g_allowedRoots));
+    profile->setUrlRequestInterceptor(interceptor);
     PrepareForOldDiscs(profile);
     new TModalDialogBroker(profile);
     new TUserLinkWatch(profile, &OpenDesktopDocument);
@@ -105,11 +116,15 @@ QWebEngineProfile* SharedBrowserProfile() {
 }
 
 void SetAllowedFileRoots(const QStringList& folders) {
-    Interceptor(SharedBrowserProfile())->SetRules(TFileAccessRules(folders));
+    g_allowedRoots = folders;
+    if (QWebEngineProfile* profile = ExistingProfile())
+        Interceptor(profile)->SetRules(TFileAccessRules(folders));
 }
 
 QStringList AllowedFileRoots() {
-    return Interceptor(SharedBrowserProfile())->Rules().Folders();
+    if (QWebEngineProfile* profile = ExistingProfile())
+        return Interceptor(profile)->Rules().Folders();
+    return TFileAccessRules(g_allowedRoots).Folders();
 }
 
 void SetDocumentShell(TShell* shell) {

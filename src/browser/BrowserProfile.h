@@ -15,7 +15,8 @@ class TShell;
 QWebEngineProfile* SharedBrowserProfile();
 
 // The folders whose files the pages may load: the library folder, and the folders where the
-// player stages components of its own. Until this is called no local file loads at all.
+// player stages components of its own. Until this is called no local file loads at all. Setting
+// them does not make the profile: the engine starts with the first browser.
 void SetAllowedFileRoots(const QStringList& folders);
 QStringList AllowedFileRoots();
 

@@ -89,17 +89,19 @@ QPixmap AtScale(const QImage& image, int scale) {
 
 } // namespace
 
-TCommandImages::TCommandImages() {
-    for (std::size_t s = 0; s < Scales.size(); ++s) {
+TCommandImages::TCommandImages() = default;
+
+const TCommandImages::TLooks& TCommandImages::Drawn(std::size_t s, int index) const {
+    TLooks& looks = m_looks[s];
+    if (!m_drawn[s].test(size_t(index))) {
         const int scale = Scales[s];
-        TLooks& looks = m_looks[s];
-        for (int i = 0; i < Count; ++i) {
-            const QImage normal = Render(FileName(i), Size * scale);
-            looks.Normal[size_t(i)] = AtScale(normal, scale);
-            looks.Hot[size_t(i)] = AtScale(HotLook(normal, scale), scale);
-            looks.Disabled[size_t(i)] = AtScale(DisabledLook(normal), scale);
-        }
+        const QImage normal = Render(FileName(index), Size * scale);
+        looks.Normal[size_t(index)] = AtScale(normal, scale);
+        looks.Hot[size_t(index)] = AtScale(HotLook(normal, scale), scale);
+        looks.Disabled[size_t(index)] = AtScale(DisabledLook(normal), scale);
+        m_drawn[s].set(size_t(index));
     }
+    return looks;
 }
 
 QString TCommandImages::FileName(int index) {
@@ -112,7 +114,8 @@ QIcon TCommandImages::Icon(int index) const {
     if (index < 0 || index >= Count)
         return {};
     QIcon icon;
-    for (const TLooks& looks : m_looks) {
+    for (std::size_t s = 0; s < Scales.size(); ++s) {
+        const TLooks& looks = Drawn(s, index);
         icon.addPixmap(looks.Normal[size_t(index)], QIcon::Normal);
         icon.addPixmap(looks.Hot[size_t(index)], QIcon::Active);
         icon.addPixmap(looks.Disabled[size_t(index)], QIcon::Disabled);
@@ -131,26 +134,25 @@ QIcon TCommandImages::ExtraIcon(const QString& file) {
     return icon;
 }
 
-QPixmap TCommandImages::Pick(const std::array<TLooks, Scales.size()>& looks,
-                             std::array<QPixmap, Count> TLooks::*look, int index, int scale) {
+QPixmap TCommandImages::Pick(std::array<QPixmap, Count> TLooks::*look, int index, int scale) const {
     if (index < 0 || index >= Count)
         return {};
     for (std::size_t s = 0; s < Scales.size(); ++s)
         if (Scales[s] == scale)
-            return (looks[s].*look)[size_t(index)];
+            return (Drawn(s, index).*look)[size_t(index)];
     return {};
 }
 
 QPixmap TCommandImages::Normal(int index, int scale) const {
-    return Pick(m_looks, &TLooks::Normal, index, scale);
+    return Pick(&TLooks::Normal, index, scale);
 }
 
 QPixmap TCommandImages::Hot(int index, int scale) const {
-    return Pick(m_looks, &TLooks::Hot, index, scale);
+    return Pick(&TLooks::Hot, index, scale);
 }
 
 QPixmap TCommandImages::Disabled(int index, int scale) const {
-    return Pick(m_looks, &TLooks::Disabled, index, scale);
+    return Pick(&TLooks::Disabled, index, scale);
 }
 
 QString TCommandImages::ApplicationIconFile() {

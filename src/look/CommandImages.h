@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QString>
 #include <array>
+#include <bitset>
 
 // Index of each command icon. The order is fixed: tool bars and actions of every window refer
 // to the icons by these numbers.
@@ -28,7 +29,8 @@ enum TCommandImage {
 // The 15 command icons of the tool bars, 28 x 28, in three looks: normal, hot (pointer over)
 // and disabled. Owned by the catalogue window and shared by every other window. Each look is
 // drawn for ordinary screens and again at twice the pixels for screens at 200 %, so a tool bar
-// there stays sharp instead of showing the small drawing scaled up.
+// there stays sharp instead of showing the small drawing scaled up. Each icon is drawn when it is
+// first asked for: the catalogue, which owns them, shows none, and its start need not wait.
 class TCommandImages final {
 public:
     static constexpr int Count = 15;
@@ -66,8 +68,10 @@ private:
         std::array<QPixmap, Count> Hot;
         std::array<QPixmap, Count> Disabled;
     };
-    static QPixmap Pick(const std::array<TLooks, Scales.size()>& looks,
-                        std::array<QPixmap, Count> TLooks::*look, int index, int scale);
+    // The looks at Scales[s], with those of index drawn.
+    const TLooks& Drawn(std::size_t s, int index) const;
+    QPixmap Pick(std::array<QPixmap, Count> TLooks::*look, int index, int scale) const;
 
-    std::array<TLooks, Scales.size()> m_looks; // one set per entry of Scales
+    mutable std::array<TLooks, Scales.size()> m_looks; // one set per entry of Scales
+    mutable std::array<std::bitset<Count>, Scales.size()> m_drawn;
 };

@@ -54,7 +54,27 @@ void AllowFilesOf(const QString& library) {
 
 } // namespace
 
+namespace {
+
+struct TStartupState {
+    TAppContext Context; // for the other windows: the catalogue's, with its command images
+    std::function<void()> BeforeBrowsers;
+    bool OthersPending = false;
+};
+
+TStartupState& State() {
+    static TStartupState state;
+    return state;
+}
+
+} // namespace
+
 void CreateWindows(const TAppContext& context) {
+    CreateCatalogue(context);
+    CreateOtherWindows();
+}
+
+void CreateCatalogue(const TAppContext& context, std::function<void()> beforeBrowsers) {
     AllowFilesOf(context.ProgramFolder);
     SetDocumentShell(context.Shell);
     // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
@@ -62,27 +82,52 @@ void CreateWindows(const TAppContext& context) {
     TRoster& roster = Roster();
     roster.MainForm = Create<TMainForm>(context);
     // The catalogue owns the command images; every later window gets them from start-up.
-    TAppContext shared = context;
-    if (roster.MainForm && !shared.CommandImages)
-        shared.CommandImages = &roster.MainForm->LargeImages();
-    roster.Form1 = Create<TForm1>(shared);
-    roster.ToolTipForm = Create<TToolTipForm>(shared);
-    roster.TestForm = Create<TTestForm>(shared);
-    roster.FavoriteForm = Create<TFavoriteForm>(shared);
-    roster.ShowFavorForm = Create<TShowFavorForm>(shared);
+    TStartupState& state = State();
+    state.Context = context;
+    if (roster.MainForm && !state.Context.CommandImages)
+        state.Context.CommandImages = &roster.MainForm->LargeImages();
+    state.BeforeBrowsers = std::move(beforeBrowsers);
+    state.OthersPending = true;
+    if (!roster.MainForm)
+        return;
     // The catalogue's library stands below the viewer's, so the launch of a course is wired here.
+    roster.MainForm->SetCourseViewer({
+        [](const QString& title) {
+            CreateOtherWindows();
+            if (Roster().Form1)
+                Roster().Form1->CourseTitle = title;
+        },
+        [](int courseNumber) {
+            CreateOtherWindows();
+            return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber);
+        },
+        [] {
+            if (Roster().Form1)
+                Roster().Form1->showMaximized();
+        },
+    });
+    // Closing the catalogue ends the program: an unsaved collection is offered for saving first.
+    roster.MainForm->SetQuitGuard([] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
+    ConnectCatalogueSearch();
+}
+
+void CreateOtherWindows() {
+    TStartupState& state = State();
+    if (!state.OthersPending)
+        return;
+    state.OthersPending = false;
+    if (state.BeforeBrowsers)
+        state.BeforeBrowsers();
+    TRoster& roster = Roster();
+    // The library may have changed since the catalogue was made.
+    TAppContext context = state.Context;
     if (roster.MainForm)
-        roster.MainForm->SetCourseViewer({
-            [](const QString& title) {
-                if (Roster().Form1)
-                    Roster().Form1->CourseTitle = title;
-            },
-            [](int courseNumber) { return Roster().Form1 && Roster().Form1->OpenCourse(courseNumber); },
-            [] {
-                if (Roster().Form1)
-                    Roster().Form1->showMaximized();
-            },
-        });
+        context.ProgramFolder = roster.MainForm->ProgramFolder();
+    roster.Form1 = Create<TForm1>(context);
+    roster.ToolTipForm = Create<TToolTipForm>(context);
+    roster.TestForm = Create<TTestForm>(context);
+    roster.FavoriteForm = Create<TFavoriteForm>(context);
+    roster.ShowFavorForm = Create<TShowFavorForm>(context);
     // The editor reaches the viewer the same way: collections stand below the viewer.
     if (roster.FavoriteForm)
         roster.FavoriteForm->SetViewerLink({
@@ -97,12 +142,8 @@ void CreateWindows(const TAppContext& context) {
             [] { return Roster().Form1 ? Roster().Form1->CourseDir : QString(); },
             [] { return Roster().Form1 ? Roster().Form1->CourseNumber : 0; },
         });
-    // Closing the catalogue ends the program: an unsaved collection is offered for saving first.
-    if (roster.MainForm)
-        roster.MainForm->SetQuitGuard(
-            [] { return !Roster().FavoriteForm || Roster().FavoriteForm->CanQuit(); });
     ConnectCollections(roster);
-    ConnectSearch();
+    ConnectViewerSearch();
 }
 
 void SwitchLibrary(const QString& folder) {
@@ -121,6 +162,7 @@ void SwitchLibrary(const QString& folder) {
 }
 
 void OpenCollection(const QString& fileName) {
+    CreateOtherWindows();
     TFavoriteForm* editor = Roster().FavoriteForm;
     if (!editor)
         return;
@@ -144,6 +186,7 @@ void DestroyWindows() {
     delete roster.Form1;
     delete roster.MainForm;
     roster = TRoster();
+    State() = TStartupState();
     // The shell goes with main(); nothing may open documents through it afterwards.
     SetDocumentShell(nullptr);
 }

@@ -1,5 +1,7 @@
 #include "player/StartupSearch.h"
 
+#include "player/Startup.h"
+
 #include "app/Roster.h"
 #include "browser/EmbeddedBrowser.h"
 #include "catalogue/Main.h"
@@ -62,11 +64,15 @@ QString SectionName(int section) {
 
 } // namespace
 
-void ConnectSearch() {
+void ConnectCatalogueSearch() {
     TRoster& roster = Roster();
     if (roster.MainForm)
         QObject::connect(roster.MainForm->actSearchAll, &QAction::triggered, roster.MainForm,
                          [] { ShowSearch(-1); });
+}
+
+void ConnectViewerSearch() {
+    TRoster& roster = Roster();
     if (roster.Form1)
         QObject::connect(roster.Form1->actSearchCourse, &QAction::triggered, roster.Form1, [] {
             if (TForm1* viewer = Roster().Form1)
@@ -117,6 +123,7 @@ void SetSearchCacheRoot(const QString& folder) {
 }
 
 QString OpenSearchResult(const TSearchHit& hit, const QString& query) {
+    CreateOtherWindows();
     TRoster& roster = Roster();
     TForm1* viewer = roster.Form1;
     if (!viewer)

@@ -10,8 +10,9 @@ struct TSearchHit;
 // the window; a chosen result opens in the viewer. Search stands below the catalogue and the
 // viewer, so start-up wires them together here.
 
-// Connects the catalogue's and the viewer's search commands (CreateWindows calls it).
-void ConnectSearch();
+// Connect the catalogue's and the viewer's search commands, as each window is made.
+void ConnectCatalogueSearch();
+void ConnectViewerSearch();
 // Shows the window for one course (its number and name), or every course for course < 0.
 void ShowSearch(int course, const QString& courseName = {});
 // The window; nullptr until the first search.

@@ -17,6 +17,7 @@
 #include "core/Registry.h"
 #include "look/GradientPanel.h"
 #include "look/Theme.h"
+#include "player/FirstPaint.h"
 #include "player/Startup.h"
 #include "publish/PublishDialog.h"
 
@@ -64,7 +65,6 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(CP_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.courseplayer.CoursePlayer"));
     app.setQuitOnLastWindowClosed(false);
-    SetUpRendering();
     RegisterOriginalFonts();
     ApplyTheme(app);
 
@@ -85,7 +85,9 @@ int main(int argc, char** argv) {
 
     // The right-click hook of the plain browsers: before the first window, removed at exit.
     const TWbPopup wbPopup;
-    CreateWindows(context);
+    // The catalogue first, and on screen before the web engine starts: the other windows and
+    // their browsers are made right after its first paint, or sooner when a click needs them.
+    CreateCatalogue(context, &SetUpRendering);
     TRoster& roster = Roster();
     if (!roster.MainForm)
         return 1;
@@ -102,6 +104,20 @@ int main(int argc, char** argv) {
                        .toLocal8Bit()
                        .constData(),
                    stderr);
+    // For bench_startup: when the catalogue is first on screen and when every window is made.
+    const bool probe = qEnvironmentVariableIsSet("COURSEPLAYER_STARTUP_PROBE");
+    AfterFirstPaint(roster.MainForm, [probe] {
+        if (probe) {
+            std::fputs("painted\n", stdout);
+            std::fflush(stdout);
+        }
+        CreateOtherWindows();
+        if (probe) {
+            std::fputs("ready\n", stdout);
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        }
+    });
     roster.MainForm->show();
     if (!line.Collection.isEmpty())
         OpenCollection(line.Collection);

@@ -11,11 +11,13 @@
 #include "player/Startup.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
+#include "viewer/CourseLayout.h"
 #include "viewer/ShowCourse.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineProfile>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -33,7 +35,12 @@ private slots:
         context.ProgramFolder = m_library.path() + '/';
         context.Registry = m_registry;
         context.Shell = &m_shell;
-        CreateWindows(context);
+        // The catalogue alone starts no web engine, and the library's files are allowed already.
+        CreateCatalogue(context);
+        QVERIFY(Roster().MainForm);
+        QVERIFY(!qApp->findChild<QWebEngineProfile*>());
+        QCOMPARE(AllowedFileRoots().value(0), QDir(m_library.path()).canonicalPath() + u'/');
+        CreateOtherWindows();
     }
 
     void cleanupTestCase() {
@@ -89,6 +96,34 @@ private slots:
         QVERIFY(hint->close());
         QVERIFY(!hint->isVisible());
         QVERIFY(Roster().ToolTipForm); // still there, to be shown again
+    }
+
+    // The player shows the catalogue alone first. A course pressed before the other windows are
+    // made makes them, once, with the library chosen meanwhile; the course then opens.
+    void theOtherWindowsComeWhenFirstNeeded() {
+        DestroyWindows();
+        int prepared = 0;
+        TAppContext context;
+        context.ProgramFolder = m_library.path() + '/';
+        context.Registry = m_registry;
+        context.Shell = &m_shell;
+        CreateCatalogue(context, [&] { ++prepared; });
+        QVERIFY(Roster().MainForm);
+        QVERIFY(!Roster().Form1 && !Roster().ToolTipForm && !Roster().TestForm && !Roster().FavoriteForm &&
+                !Roster().ShowFavorForm);
+        const QString demo = QStringLiteral(CP_SOURCE_DIR "/content/");
+        SwitchLibrary(demo);
+        QVERIFY(Roster().MainForm->LaunchCourse(101, QStringLiteral("Курс")));
+        QCOMPARE(prepared, 1);
+        TForm1* viewer = Roster().Form1;
+        QVERIFY(viewer && Roster().ToolTipForm && Roster().TestForm && Roster().FavoriteForm &&
+                Roster().ShowFavorForm);
+        QCOMPARE(viewer->CourseDir, CourseFolder(demo, 101));
+        QVERIFY(viewer->isVisible());
+        CreateOtherWindows();
+        QCOMPARE(prepared, 1);
+        QCOMPARE(Roster().Form1, viewer);
+        QVERIFY(m_errors.isEmpty());
     }
 };
 
