@@ -8,6 +8,7 @@
 
 #include "bench/bench_ratio.h"
 #include "bench/search/BenchLibrary.h"
+#include "core/ComponentStaging.h"
 #include "publish/SiteExport.h"
 #include "search/SearchIndex.h"
 
@@ -64,8 +65,8 @@ void BM_Export(benchmark::State& state) {
     options.Out = Work() + QStringLiteral("/site");
     for (auto _ : state) {
         const TExportResult result = ExportSite(options);
-        if (!result.Ok)
-            state.SkipWithError(qPrintable(result.Error));
+        if (!result.Ok || !result.Problems.isEmpty())
+            state.SkipWithError(qPrintable(result.Error + result.Problems.join(QLatin1Char(' '))));
         state.counters["pages"] = result.Pages;
         state.counters["html_pages"] = result.TransformedPages;
     }
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The site's search scripts, as the build staged them beside the player.
+    SetStagedComponentsFolder(QStringLiteral(CP_COMPONENTS));
     benchmark::Initialize(&argc, argv);
     GeneratedLibrary(g_pages);
     TRatioReporter reporter;

@@ -244,7 +244,11 @@ TExportResult ExportSite(const TExportOptions& options) {
         }
     }
 
+    // The search needs lunr's scripts in the site; without them no page text is read for it.
     TSiteSearch search;
+    const bool searchable = CopySearchScripts(staging + QStringLiteral("/_search"));
+    if (!searchable)
+        result.Problems << QStringLiteral("поиск по сайту: программа установлена без его сценариев (lunr)");
     int done = 0;
     for (TSiteCourse& course : courses) {
         if (options.Progress)
@@ -276,8 +280,11 @@ TExportResult ExportSite(const TExportOptions& options) {
             return fail(QStringLiteral("Не удалось записать страницу курса %1").arg(course.Id));
         for (const TSiteSection& section : course.Sections) {
             result.Pages += CountPages(section.Items);
-            AddToSearch(course, section, courseDir, library, search, options.Cancel);
+            if (searchable)
+                AddToSearch(course, section, courseDir, library, search, options.Cancel);
         }
+        if (searchable && !search.WriteTexts(staging + QStringLiteral("/_search")))
+            return fail(QStringLiteral("Не удалось записать тексты для поиска в «%1»").arg(parent));
         ++done;
     }
     if (options.Progress)
@@ -294,10 +301,7 @@ TExportResult ExportSite(const TExportOptions& options) {
             subjects.push_back(std::move(subject));
     }
     const QString title = options.Title.isEmpty() ? QStringLiteral("Учебные курсы") : options.Title;
-    const bool searchable = CopySearchScripts(staging + QStringLiteral("/_search"));
-    if (!searchable)
-        result.Problems << QStringLiteral("поиск по сайту: программа установлена без его сценариев (lunr)");
-    else if (!search.Write(staging + QStringLiteral("/_search")))
+    if (searchable && !search.Write(staging + QStringLiteral("/_search")))
         return fail(QStringLiteral("Не удалось записать указатель поиска в «%1»").arg(parent));
     if (!QDir().mkpath(staging + QStringLiteral("/_site")) ||
         !WriteText(staging + QStringLiteral("/_site/site.css"), SiteStyleSheet()) ||

@@ -4,8 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cmath>
-#include <set>
 
 namespace {
 
@@ -13,7 +13,7 @@ namespace {
 constexpr double K1 = 1.2;
 constexpr double B = 0.75;
 // A page's text kept for its snippet; the words a snippet shows are near the start anyway.
-constexpr qsizetype SnippetTextLimit = 20000;
+constexpr qsizetype SnippetTextLimit = 4000;
 
 QString Json(const QString& text) {
     QString out = QStringLiteral("\"");
@@ -49,6 +49,30 @@ QString Score(double score) {
     return QString::number(std::round(score * 1000) / 1000, 'g', 10);
 }
 
+// A file written piece by piece: the index of a large library is far larger than one should hold.
+class TChunkedFile final {
+public:
+    explicit TChunkedFile(const QString& path) : m_file(path) { m_ok = m_file.open(QIODevice::WriteOnly); }
+    void operator<<(const QString& text) {
+        m_buffer += text.toUtf8();
+        if (m_buffer.size() > (1 << 20))
+            Flush();
+    }
+    bool Finish() {
+        Flush();
+        return m_ok && m_file.flush();
+    }
+
+private:
+    void Flush() {
+        m_ok = m_ok && m_file.write(m_buffer) == m_buffer.size();
+        m_buffer.clear();
+    }
+    QFile m_file;
+    QByteArray m_buffer;
+    bool m_ok = false;
+};
+
 bool WriteUtf8(const QString& path, const QString& text) {
     QFile file(path);
     const QByteArray bytes = text.toUtf8();
@@ -74,33 +98,67 @@ std::vector<QString> SiteSearchTerms(const QString& text) {
     return terms;
 }
 
+int TSiteSearch::TermId(const QString& term) {
+    const auto it = m_termIds.constFind(term);
+    if (it != m_termIds.constEnd())
+        return *it;
+    m_terms.push_back(term);
+    return m_termIds[term] = int(m_terms.size() - 1);
+}
+
+TSiteSearch::TField TSiteSearch::Field(const QString& text) {
+    TField f;
+    QHash<int, int> counts;
+    for (const QString& term : SiteSearchTerms(text)) {
+        ++counts[TermId(term)];
+        ++f.Length;
+    }
+    f.Frequencies.assign(counts.keyValueBegin(), counts.keyValueEnd());
+    std::sort(f.Frequencies.begin(), f.Frequencies.end());
+    return f;
+}
+
 void TSiteSearch::Add(TDoc doc) {
-    const auto field = [](const QString& text) {
-        TField f;
-        for (const QString& term : SiteSearchTerms(text)) {
-            ++f.Frequencies[term];
-            ++f.Length;
-        }
-        return f;
-    };
-    m_title.push_back(field(doc.Title));
-    m_body.push_back(field(doc.Text));
+    m_title.push_back(Field(doc.Title));
+    m_body.push_back(Field(doc.Text));
     doc.Text.truncate(SnippetTextLimit);
     m_docs.push_back(std::move(doc));
+}
+
+bool TSiteSearch::WriteTexts(const QString& folder) {
+    QDir().mkpath(folder);
+    std::map<int, QString> texts;
+    for (size_t d = m_textsFrom; d < m_docs.size(); ++d) {
+        TDoc& doc = m_docs[d];
+        QString& text = texts[doc.CourseId];
+        text += (text.isEmpty() ? QStringLiteral("{") : QStringLiteral(",")) + Json(doc.Ref) + u':' +
+                Json(doc.Text);
+        doc.Text = QString();
+    }
+    m_textsFrom = m_docs.size();
+    bool ok = true;
+    for (const auto& [course, text] : texts) {
+        // A course's items come together, so a course is written once.
+        ok = ok && WriteUtf8(folder + QStringLiteral("/text-%1.json").arg(course), text + u'}');
+    }
+    return ok;
 }
 
 bool TSiteSearch::Write(const QString& folder) const {
     QDir().mkpath(folder);
     const size_t count = m_docs.size();
-    // The terms sorted as JavaScript sorts strings (UTF-16 code units), as lunr's token set needs.
-    std::map<QString, std::pair<int, int>> terms; // term -> (index, documents having it, per field)
+    // Terms are numbered in the order JavaScript sorts strings (UTF-16 code units), which lunr's
+    // token set needs for its list; the numbers only have to be unique.
+    std::vector<int> order(m_terms.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    std::sort(order.begin(), order.end(),
+              [this](int a, int b) { return m_terms[size_t(a)] < m_terms[size_t(b)]; });
+    std::vector<int> having(m_terms.size(), 0); // documents with the term, per field (lunr's count)
     for (const auto* fields : {&m_title, &m_body})
         for (const TField& f : *fields)
             for (const auto& [term, tf] : f.Frequencies)
-                ++terms[term].second;
-    int next = 0;
-    for (auto& [term, entry] : terms)
-        entry.first = next++;
+                ++having[size_t(term)];
     double average[2] = {0, 0};
     for (size_t d = 0; d < count; ++d) {
         average[0] += m_title[d].Length;
@@ -110,70 +168,54 @@ bool TSiteSearch::Write(const QString& folder) const {
         a = count > 0 && a > 0 ? a / double(count) : 1.0;
 
     const double documents = double(count);
-    const auto idf = [documents](int having) {
-        return std::log(1 + std::abs((documents - having + 0.5) / (having + 0.5)));
-    };
-    QString vectors;
-    // term -> refs per field, for the inverted index
-    std::map<QString, std::pair<QStringList, QStringList>> postings;
+    const auto idf = [documents](int n) { return std::log(1 + std::abs((documents - n + 0.5) / (n + 0.5))); };
+    TChunkedFile index(folder + QStringLiteral("/index.json"));
+    index << QStringLiteral("{\"version\":\"2.3.9\",\"fields\":[\"title\",\"body\"],\"fieldVectors\":[");
+    std::vector<std::pair<std::vector<int>, std::vector<int>>> postings(m_terms.size()); // per field
     const char* names[] = {"title", "body"};
     for (size_t d = 0; d < count; ++d) {
         for (int k = 0; k < 2; ++k) {
             const TField& f = k == 0 ? m_title[d] : m_body[d];
-            std::vector<std::pair<int, double>> elements;
+            QString vector =
+                QStringLiteral("%1[%2,[").arg(d + size_t(k) > 0 ? QStringLiteral(",") : QString(),
+                                              Json(QString::fromLatin1(names[k]) + u'/' + m_docs[d].Ref));
+            // By term number, as lunr's vectors are kept.
+            bool first = true;
             for (const auto& [term, tf] : f.Frequencies) {
-                const auto& entry = terms[term];
-                const double score =
-                    idf(entry.second) * ((K1 + 1) * tf) / (K1 * (1 - B + B * (f.Length / average[k])) + tf);
-                elements.emplace_back(entry.first, score);
-                (k == 0 ? postings[term].first : postings[term].second) << m_docs[d].Ref;
+                const double score = idf(having[size_t(term)]) * ((K1 + 1) * tf) /
+                                     (K1 * (1 - B + B * (f.Length / average[k])) + tf);
+                vector +=
+                    (first ? QString() : QStringLiteral(",")) + QString::number(term) + u',' + Score(score);
+                first = false;
+                (k == 0 ? postings[size_t(term)].first : postings[size_t(term)].second).push_back(int(d));
             }
-            std::sort(elements.begin(), elements.end());
-            if (!vectors.isEmpty())
-                vectors += QLatin1Char(',');
-            vectors +=
-                QStringLiteral("[%1,[").arg(Json(QString::fromLatin1(names[k]) + u'/' + m_docs[d].Ref));
-            for (size_t e = 0; e < elements.size(); ++e)
-                vectors += (e ? QStringLiteral(",") : QString()) + QString::number(elements[e].first) + u',' +
-                           Score(elements[e].second);
-            vectors += QStringLiteral("]]");
+            index << vector + QStringLiteral("]]");
         }
     }
-    QString inverted;
-    for (const auto& [term, entry] : terms) {
-        const auto& [titles, bodies] = postings[term];
-        const auto refs = [](const QStringList& list) {
-            QString out;
-            for (const QString& ref : list)
-                out += (out.isEmpty() ? QString() : QStringLiteral(",")) + Json(ref) + QStringLiteral(":{}");
-            return out;
-        };
-        if (!inverted.isEmpty())
-            inverted += QLatin1Char(',');
-        inverted += QStringLiteral("[%1,{\"_index\":%2,\"title\":{%3},\"body\":{%4}}]")
-                        .arg(Json(term))
-                        .arg(entry.first)
-                        .arg(refs(titles), refs(bodies));
+    index << QStringLiteral("],\"invertedIndex\":[");
+    const auto refs = [this](const std::vector<int>& list) {
+        QString out;
+        for (const int d : list)
+            out += (out.isEmpty() ? QString() : QStringLiteral(",")) + Json(m_docs[size_t(d)].Ref) +
+                   QStringLiteral(":{}");
+        return out;
+    };
+    bool firstTerm = true;
+    for (const int term : order) {
+        index << QStringLiteral("%1[%2,{\"_index\":%3,\"title\":{%4},\"body\":{%5}}]")
+                     .arg(firstTerm ? QString() : QStringLiteral(","), Json(m_terms[size_t(term)]))
+                     .arg(term)
+                     .arg(refs(postings[size_t(term)].first), refs(postings[size_t(term)].second));
+        firstTerm = false;
     }
-    const QString index =
-        QStringLiteral("{\"version\":\"2.3.9\",\"fields\":[\"title\",\"body\"],\"fieldVectors\":[") +
-        vectors + QStringLiteral("],\"invertedIndex\":[") + inverted +
-        QStringLiteral("],\"pipeline\":[\"fold-yo\",\"stemmer-ru\"]}");
+    index << QStringLiteral("],\"pipeline\":[\"fold-yo\",\"stemmer-ru\"]}");
     QString docs = QStringLiteral("{");
-    std::map<int, QString> texts;
     for (const TDoc& doc : m_docs) {
         if (docs.size() > 1)
             docs += QLatin1Char(',');
         docs += QStringLiteral("%1:[%2,%3,%4,%5,%6]")
                     .arg(Json(doc.Ref), Json(doc.Title), Json(doc.Url), Json(doc.Course), Json(doc.Section))
                     .arg(doc.CourseId);
-        QString& text = texts[doc.CourseId];
-        text += (text.isEmpty() ? QStringLiteral("{") : QStringLiteral(",")) + Json(doc.Ref) + u':' +
-                Json(doc.Text);
     }
-    bool ok = WriteUtf8(folder + QStringLiteral("/index.json"), index) &&
-              WriteUtf8(folder + QStringLiteral("/docs.json"), docs + u'}');
-    for (const auto& [course, text] : texts)
-        ok = ok && WriteUtf8(folder + QStringLiteral("/text-%1.json").arg(course), text + u'}');
-    return ok;
+    return index.Finish() && WriteUtf8(folder + QStringLiteral("/docs.json"), docs + u'}');
 }

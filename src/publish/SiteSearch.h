@@ -24,17 +24,26 @@ public:
 
     void Add(TDoc doc);
     int Count() const { return int(m_docs.size()); }
-    // Writes index.json, docs.json and text-<course>.json into folder; false when one fails.
+    // Writes text-<course>.json of the pages added since the last call into folder and lets their
+    // text go: a library's text need not be held whole.
+    bool WriteTexts(const QString& folder);
+    // Writes index.json and docs.json into folder; false when one fails.
     bool Write(const QString& folder) const;
 
 private:
     struct TField {
-        std::map<QString, int> Frequencies; // term -> occurrences
+        std::vector<std::pair<int, int>> Frequencies; // term id -> occurrences, by id
         int Length = 0;
     };
-    std::vector<TDoc> m_docs;
+    int TermId(const QString& term);
+    TField Field(const QString& text);
+
+    std::vector<TDoc> m_docs;    // their text only until WriteTexts
     std::vector<TField> m_title; // by document
     std::vector<TField> m_body;
+    QHash<QString, int> m_termIds;
+    std::vector<QString> m_terms; // by id
+    size_t m_textsFrom = 0;       // the first document whose text is not yet written
 };
 
 // The terms of a text as the site's index holds them, in order.
