@@ -1,5 +1,7 @@
 #include "browser/BrowserUrl.h"
 
+#include "core/BytePaths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -41,7 +43,7 @@ QUrl BrowserUrlFromText(const QString& urlOrPath) {
     const qsizetype hash = FragmentStart(text);
     QString path = Absolute(hash < 0 ? text : text.left(hash));
     // The file the browser will read, links resolved: what it shows is what was checked.
-    if (const QString canonical = QFileInfo(path).canonicalFilePath(); !canonical.isEmpty())
+    if (const QString canonical = CanonicalPath(path); !canonical.isEmpty())
         path = canonical;
     QUrl url = QUrl::fromLocalFile(path);
     if (hash >= 0)

@@ -1,5 +1,6 @@
 #include "browser/FileAccess.h"
 
+#include "core/BytePaths.h"
 #include "core/DiscFiles.h"
 
 #include <QDir>
@@ -31,7 +32,7 @@ QString ResolvedLocalPath(const QString& absolutePath) {
     QStringList missing;
     // Walk up to the nearest part that exists; only that part has links to resolve.
     for (;;) {
-        const QString canonical = QFileInfo(existing).canonicalFilePath();
+        const QString canonical = CanonicalPath(existing);
         if (!canonical.isEmpty())
             return missing.isEmpty() ? canonical : QDir::cleanPath(canonical + u'/' + missing.join(u'/'));
         const qsizetype slash = existing.lastIndexOf(u'/');
@@ -51,7 +52,7 @@ TFileAccessRules::TFileAccessRules(const QStringList& folders) {
         const QFileInfo info(folder);
         if (!info.isDir())
             continue;
-        QString canonical = info.canonicalFilePath();
+        QString canonical = CanonicalPath(folder);
         if (!canonical.endsWith(u'/'))
             canonical += u'/';
         if (!m_folders.contains(canonical))

@@ -13,6 +13,7 @@
 #include "catalogue/EmptyLibrary.h"
 #include "catalogue/LibraryChoice.h"
 #include "catalogue/LibraryChooser.h"
+#include "core/BytePaths.h"
 #include "core/CommandLine.h"
 #include "core/Registry.h"
 #include "look/GradientPanel.h"
@@ -33,7 +34,7 @@ namespace {
 QStringList ArgumentsOf(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << PathArgument(QByteArray(argv[i]));
     return arguments;
 }
 

@@ -1,5 +1,6 @@
 #include "popups/LinkRules.h"
 
+#include "core/BytePaths.h"
 #include "core/DiscFiles.h"
 
 #include <QDir>
@@ -100,8 +101,8 @@ std::optional<QString> ShellTargetOf(const QString& url, const QString& libraryF
         return std::nullopt;
     // Links (and "..") are resolved before the comparison, so nothing outside the library gets
     // through by a detour.
-    const QString library = QFileInfo(libraryFolder).canonicalFilePath();
-    const QString target = file.canonicalFilePath();
+    const QString library = CanonicalPath(libraryFolder);
+    const QString target = CanonicalPath(file.filePath());
     if (library.isEmpty() || target.isEmpty() || !target.startsWith(library + u'/'))
         return std::nullopt;
     return target;

@@ -1,5 +1,6 @@
 #include "popups/ResourceFailure.h"
 
+#include "core/BytePaths.h"
 #include "core/DiscFiles.h"
 #include "popups/LinkRules.h"
 
@@ -41,8 +42,8 @@ QString UnavailableReason(const QString& url, const QString& libraryFolder) {
     const QFileInfo file(FindDiscFile(path));
     if (!file.isFile())
         return MissingFileReason(path);
-    const QString library = QFileInfo(libraryFolder).canonicalFilePath();
-    if (library.isEmpty() || !file.canonicalFilePath().startsWith(library + u'/'))
+    const QString library = CanonicalPath(libraryFolder);
+    if (library.isEmpty() || !CanonicalPath(file.filePath()).startsWith(library + u'/'))
         return QStringLiteral("Файл «%1» лежит вне библиотеки курсов.").arg(NameOf(path));
     return {};
 }

@@ -1,5 +1,6 @@
 #include "search/SearchIndex.h"
 
+#include "core/BytePaths.h"
 #include "search/PageText.h"
 #include "search/SearchDocument.h"
 #include "search/SearchQuery.h"
@@ -64,7 +65,7 @@ constexpr qint64 kCommitMs = 5000;
 constexpr size_t kShards = 2;
 
 QString CanonicalOrClean(const QString& path) {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString canonical = CanonicalPath(path);
     return canonical.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : canonical;
 }
 

@@ -2,6 +2,7 @@
 
 #include "search/XsltSandbox.h"
 
+#include "core/BytePaths.h"
 #include "core/DiscFiles.h"
 #include "core/RegularFile.h"
 #include "core/XmlParsing.h"
@@ -36,7 +37,7 @@ void Silent(void*, const char*, ...) {
 
 // Whether path, links resolved, lies inside the library of this thread's extraction.
 bool InsideLibrary(const QString& path) {
-    return CanonicalInsideLibrary(QFileInfo(path).canonicalFilePath());
+    return CanonicalInsideLibrary(CanonicalPath(path));
 }
 
 int CheckRead(xsltSecurityPrefsPtr, xsltTransformContextPtr, const char* value) {
@@ -133,7 +134,7 @@ QString MemoCanonicalPath(const QString& path) {
     thread_local QHash<QString, QString> memo;
     if (const auto found = memo.constFind(path); found != memo.constEnd())
         return *found;
-    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString canonical = CanonicalPath(path);
     if (!canonical.isEmpty()) {
         if (memo.size() >= 1024)
             memo.clear();

@@ -1,5 +1,6 @@
 // coursetool: shows what the player reads, without a window. It never writes into the library.
 
+#include "core/BytePaths.h"
 #include "tools/coursetool/Commands.h"
 
 #include <QApplication>
@@ -64,7 +65,10 @@ int main(int argc, char** argv) {
     // The pdf and page commands lay pages out with Qt WebEngine, which needs this before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    // Read from the bytes rather than app.arguments(): a library path that is not UTF-8 is kept.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << PathArgument(QByteArray(argv[i]));
     if (args.isEmpty())
         return Usage(QStringLiteral("не указана команда"));
     if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
