@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
@@ -290,9 +291,12 @@ QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFo
     const std::optional<QByteArray> bytes = ReadLibraryPage(scope, path);
     if (!bytes)
         return {};
-    if (IsHtmlName(path))
-        return HtmlText(*bytes, path);
-    return XmlPageText(*bytes, path);
+    const QByteArray text = IsHtmlName(path) ? HtmlText(*bytes, path) : XmlPageText(*bytes, path);
+    // A page marked as UTF-8 (by its byte order mark, say) may still hold bytes that are not:
+    // libxml2 passes them through, and the index takes only valid text.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder(text);
+    return decoder.hasError() ? decoded.toUtf8() : text;
 }
 
 std::optional<QByteArray> TransformPageToHtml(const QString& pagePath, const QString& libraryFolder,
