@@ -234,7 +234,18 @@ def Run(session, player, pyatspi, home):
         if reader.role(button) == "push button":
             check("<" not in (button.description or ""), "course button descriptions carry no tags")
 
-    # Keyboard only: to the subject tabs, the next subject and back, into its first course.
+    # Keyboard only: the search window and back, to the subject tabs, the next subject and back,
+    # into its first course.
+    Focus(session, "^Проигрыватель учебных курсов$")
+    Keys(session, "ctrl+shift+f")
+    search = session.wait(lambda: reader.frame("Поиск"), "the search window")
+    check(reader.role(search) in ("frame", "window"), "the search window is a window, not a %s" % reader.role(search))
+    Focus(session, "Поиск")
+    Keys(session, "x")  # the clear button shows only with text in the field
+    session.wait(lambda: reader.find(search, "push button", "Очистить"), "the named clear button")
+    Count(reader, search, "Поиск", table)
+    Keys(session, "Escape")
+    session.wait(lambda: reader.frame("Поиск") is None, "Esc to close the search window")
     Focus(session, "^Проигрыватель учебных курсов$")
     first = subjects[0].name
     session.wait(lambda: Tab(session, reader, lambda n: reader.role(n) == "page tab"), "focus on the subject tabs")
