@@ -2,13 +2,11 @@
 
 #include "look/CommandImages.h"
 #include "look/CourseStyle.h"
+#include "look/RussianTexts.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPalette>
 #include <QToolTip>
-#include <QTranslator>
 
 QFont Theme::DefaultFont() {
     QFont font(QStringLiteral("Tahoma"));
@@ -44,21 +42,10 @@ QPalette ThemePalette() {
     return p;
 }
 
-// Stock dialogs (message boxes, file and print dialogs) speak Russian like the rest of the
-// program when Qt's own Russian texts are installed; without them they stay in English.
-void InstallStockDialogTexts(QApplication& app) {
-    auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
-}
-
 } // namespace
 
 void ApplyTheme(QApplication& app) {
-    InstallStockDialogTexts(app);
+    UseRussianTexts(app);
     app.setStyle(new TCourseStyle);
     const QPalette palette = ThemePalette();
     app.setPalette(palette);

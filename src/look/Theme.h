@@ -20,6 +20,6 @@ inline const QColor Disabled{0x9a, 0xa6, 0xb5};  // disabled text
 QFont DefaultFont(); // Tahoma 8 pt, or the nearest sans when Tahoma is missing
 } // namespace Theme
 
-// Installs the style, palette, font and window icon for the whole program; call once, before
-// any window.
+// Installs the style, palette, font, window icon and Russian texts (UseRussianTexts) for the
+// whole program; call once, before any window.
 void ApplyTheme(QApplication& app);

@@ -1,5 +1,6 @@
 // Renders what a new user meets in a few situations to PNG files, to look at without a display:
-// preview_newuser SCENE OUTDIR, SCENE one of history, emptylib, search, chooser, editor, collect.
+// preview_newuser SCENE OUTDIR, SCENE one of history, emptylib, search, chooser, editor, collect,
+// dialogs (Qt's own dialogs: files, page set-up, a question).
 // A developer's aid.
 
 #include "app/Fonts.h"
@@ -7,6 +8,7 @@
 #include "app/Shell.h"
 #include "browser/EmbeddedBrowser.h"
 #include "browser/PageZoom.h"
+#include "browser/PrintPipeline.h"
 #include "catalogue/LibraryChooser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
@@ -24,13 +26,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -185,6 +191,33 @@ void Search(QTemporaryDir& dir) {
     Shot(&form, QStringLiteral("search-scrolled"));
 }
 
+// Each dialog is shot once it has painted, then closed.
+void ShootDialog(QDialog* dialog, const QString& name) {
+    QTimer::singleShot(800, dialog, [dialog, name] {
+        Shot(dialog, name);
+        dialog->reject();
+    });
+    dialog->exec();
+}
+
+void Dialogs() {
+    QFileDialog files(nullptr, QStringLiteral("Открыть папку с курсами"),
+                      QStringLiteral(CP_SOURCE_DIR "/content"));
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.setViewMode(QFileDialog::Detail);
+    files.resize(760, 420);
+    ShootDialog(&files, QStringLiteral("dialog-files"));
+    QPageSetupDialog setup(SharedPrinter());
+    ShootDialog(&setup, QStringLiteral("dialog-pagesetup"));
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Подборки"),
+                         QStringLiteral("Сохранить подборку?"),
+                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    ShootDialog(&question, QStringLiteral("dialog-question"));
+    QMessageBox warning(QMessageBox::Warning, QStringLiteral("Проигрыватель учебных курсов"),
+                        QStringLiteral("Данный ресурс недоступен\nНет файла «урок.doc»."), QMessageBox::Ok);
+    ShootDialog(&warning, QStringLiteral("dialog-warning"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -205,6 +238,10 @@ int main(int argc, char** argv) {
     context.Shell = &shell;
     TPageZoom zoom(dir.filePath(QStringLiteral("settings.ini")));
     context.PageZoom = &zoom;
+    if (scene == QLatin1String("dialogs")) {
+        Dialogs();
+        return 0;
+    }
     if (scene == QLatin1String("search")) {
         Search(dir);
         return 0;
