@@ -8,8 +8,13 @@
 #include <QStandardItemModel>
 #include <algorithm>
 
+// Defined beside the sections' accessible interface (TreeListHeaderAccess.cpp).
+void InstallHeaderAccessibility();
+
 TTLHeader::TTLHeader(QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent), m_model(new QStandardItemModel(this)) {
+    // Before the model: setting one already tells screen readers about the strip.
+    InstallHeaderAccessibility();
     setModel(m_model);
     setSectionsClickable(false);
     setSectionsMovable(false);

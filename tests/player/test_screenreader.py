@@ -310,6 +310,8 @@ def Run(session, player, pyatspi, home):
     rows = session.wait(lambda: [n for n in reader.walk(editor) if reader.role(n) in ("tree item", "table cell")
                                  and "Числовые выражения" in (n.name or "")], "the added row")
     check(all("$" not in n.name and "<" not in n.name for n in rows), "rows are named by their cells: %r" % rows[0].name)
+    headers = [n.name for n in reader.walk(editor) if reader.role(n) == "table column header"]
+    check(headers[:2] == ["Элемент", "Раздел"], "the list's column headers: %r" % headers)
     Count(reader, editor, "Редактор подборки", table)
     Keys(session, "ctrl+s")
     dialog = session.wait(lambda: reader.find(reader.app, "file chooser") or reader.frame("Сохран"), "the save dialog")
