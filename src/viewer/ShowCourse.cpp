@@ -55,6 +55,7 @@ TForm1::TForm1(const TAppContext& context) : m_context(context) {
 
     LeftTree = new TMarkupTreeView(this);
     LeftTree->setObjectName(QStringLiteral("LeftTree"));
+    LeftTree->setAccessibleName(QStringLiteral("Оглавление"));
     LeftTree->setHeaderHidden(true);
     LeftTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     LeftTree->SetItemHeight(18);
