@@ -198,6 +198,7 @@ void TSearchForm::SetIndex(TSearchIndex* index) {
         return m_index ? m_index->Search(query, course, limit, total) : std::vector<TSearchHit>();
     };
     m_backend.IsUpdating = [this] { return m_index && m_index->IsUpdating(); };
+    m_backend.UpdatedElsewhere = [this] { return m_index && m_index->UpdatedElsewhere(); };
     m_indexConnections << connect(index, &TSearchIndex::Progress, this, &TSearchForm::IndexProgress)
                        << connect(index, &TSearchIndex::Updated, this, &TSearchForm::IndexUpdated);
     ShowUpdating(index->IsUpdating());
@@ -295,6 +296,8 @@ void TSearchForm::UpdateStatus() {
     state.Updating = m_updating;
     state.Found = Results->rowCount();
     state.Total = m_total;
+    state.Elsewhere =
+        state.HasQuery && state.Found == 0 && m_backend.UpdatedElsewhere && m_backend.UpdatedElsewhere();
     StatusLabel->setText(SearchStatusText(state));
 }
 

@@ -24,6 +24,8 @@ struct TSearchBackend {
     // The best `limit` items; total receives how many match in all.
     std::function<std::vector<TSearchHit>(const QString& query, int course, int limit, int* total)> Search;
     std::function<bool()> IsUpdating;
+    // Another program holds the index to update it.
+    std::function<bool()> UpdatedElsewhere;
 };
 
 // The search window: a query box, a progress bar while the index is built (it answers meanwhile),

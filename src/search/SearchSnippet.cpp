@@ -99,6 +99,8 @@ QString SearchStatusText(const TSearchState& state) {
                 : QStringLiteral("Найдено: %1").arg(state.Found);
         return state.Updating ? found + QStringLiteral(" · индекс строится…") : found;
     }
+    if (state.Elsewhere)
+        return QStringLiteral("Индекс обновляется другой программой, попробуйте позже");
     // While the index grows an empty result may only mean the pages are not read yet.
     return state.Updating ? QStringLiteral("Индекс строится…") : QStringLiteral("Ничего не найдено");
 }

@@ -21,9 +21,10 @@ QString SnippetText(const QString& snippet);
 
 // The status line under the query box.
 struct TSearchState {
-    bool HasQuery = false; // the query holds something to look for
-    bool Updating = false; // the index is being built or brought up to date
-    int Found = 0;         // results of the last search shown
-    int Total = 0;         // results of the last search in all; more than Found: the rest load later
+    bool HasQuery = false;  // the query holds something to look for
+    bool Updating = false;  // the index is being built or brought up to date
+    int Found = 0;          // results of the last search shown
+    int Total = 0;          // results of the last search in all; more than Found: the rest load later
+    bool Elsewhere = false; // another program is updating the index: finding nothing means nothing
 };
 QString SearchStatusText(const TSearchState& state);
