@@ -53,6 +53,8 @@ QWebEngineProfile* ExistingProfile() {
                : nullptr;
 }
 
+std::function<void(const QString&, bool)> g_documentFailure;
+
 // PDF is not among them: the engine shows it itself.
 bool IsDesktopDocument(const QUrl& url) {
     if (!url.isLocalFile())
@@ -75,10 +77,17 @@ TUserLinkWatch* LinkWatch(QWebEngineProfile* profile) {
     return profile->findChild<TUserLinkWatch*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+// The user clicked the link, so a document that does not open says why.
 void OpenDesktopDocument(const QUrl& url) {
     const TFileAccessRules& rules = Interceptor(SharedBrowserProfile())->Rules();
-    if (g_documentShell && rules.Serves(url))
-        g_documentShell->Open(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
+    const QString path = ResolvedLocalPath(url.path(QUrl::FullyDecoded));
+    if (!rules.Serves(url)) {
+        if (g_documentFailure)
+            g_documentFailure(path, false);
+        return;
+    }
+    if (g_documentShell && !g_documentShell->Open(path) && g_documentFailure)
+        g_documentFailure(path, true);
 }
 
 } // namespace
@@ -129,6 +138,10 @@ QStringList AllowedFileRoots() {
 
 void SetDocumentShell(TShell* shell) {
     g_documentShell = shell;
+}
+
+void SetDocumentFailureReporter(std::function<void(const QString& path, bool allowed)> reporter) {
+    g_documentFailure = std::move(reporter);
 }
 
 bool HandOverDesktopDocument(const QUrl& url) {

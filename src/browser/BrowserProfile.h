@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 
 class QUrl;
 class QWebEngineProfile;
@@ -24,6 +25,10 @@ QStringList AllowedFileRoots();
 // to the desktop's program, as on the machines the discs were made for, instead of being saved
 // silently. shell opens them; nullptr: they are only refused.
 void SetDocumentShell(TShell* shell);
+// Told when a document a user clicked could not be handed over: its path, and whether it lies
+// inside the allowed folders (when it does, the shell refused it: missing, or no program for
+// it). Start-up shows a message; empty: nothing is said.
+void SetDocumentFailureReporter(std::function<void(const QString& path, bool allowed)> reporter);
 // True when url is such a document, which the browser must then not load; it is opened with the
 // shell only when it lies inside the allowed folders and a user clicked its link.
 bool HandOverDesktopDocument(const QUrl& url);

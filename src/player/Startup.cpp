@@ -12,8 +12,11 @@
 #include "core/ComponentStaging.h"
 #include "popups/CourseTest.h"
 #include "popups/CourseToolTip.h"
+#include "popups/ResourceFailure.h"
 #include "viewer/ShowCourse.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <initializer_list>
 
 namespace {
@@ -52,6 +55,14 @@ void AllowFilesOf(const QString& library) {
     SetAllowedFileRoots({library, StagedComponentsFolder()});
 }
 
+// A document clicked in any page window that does not open says why, as the viewer says it for
+// the files it opens itself.
+void TellDocumentFailure(const QString& path, bool allowed) {
+    const QString reason = allowed ? ShellFailureReason(path) : OutsideLibraryReason(path);
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(),
+                             FailureMessage(kResourceUnavailable, reason));
+}
+
 } // namespace
 
 namespace {
@@ -77,6 +88,7 @@ void CreateWindows(const TAppContext& context) {
 void CreateCatalogue(const TAppContext& context, std::function<void()> beforeBrowsers) {
     AllowFilesOf(context.ProgramFolder);
     SetDocumentShell(context.Shell);
+    SetDocumentFailureReporter(&TellDocumentFailure);
     // The viewer reads the catalogue's plug-in flags when it is created, so the catalogue
     // comes first.
     TRoster& roster = Roster();
@@ -189,4 +201,5 @@ void DestroyWindows() {
     State() = TStartupState();
     // The shell goes with main(); nothing may open documents through it afterwards.
     SetDocumentShell(nullptr);
+    SetDocumentFailureReporter({});
 }

@@ -27,6 +27,10 @@ QString MissingFileReason(const QString& path) {
     return QStringLiteral("Нет файла «%1».").arg(NameOf(path));
 }
 
+QString OutsideLibraryReason(const QString& path) {
+    return QStringLiteral("Файл «%1» лежит вне библиотеки курсов.").arg(NameOf(path));
+}
+
 QString UnavailableReason(const QString& url, const QString& libraryFolder) {
     const QString text = url.trimmed();
     const QUrl parsed(text);
@@ -44,7 +48,7 @@ QString UnavailableReason(const QString& url, const QString& libraryFolder) {
         return MissingFileReason(path);
     const QString library = CanonicalPath(libraryFolder);
     if (library.isEmpty() || !CanonicalPath(file.filePath()).startsWith(library + u'/'))
-        return QStringLiteral("Файл «%1» лежит вне библиотеки курсов.").arg(NameOf(path));
+        return OutsideLibraryReason(path);
     return {};
 }
 

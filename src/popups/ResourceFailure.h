@@ -19,5 +19,8 @@ QString ShellFailureReason(const QString& target);
 // The reason for a file the player looked for and did not find.
 QString MissingFileReason(const QString& path);
 
+// The reason for a file the pages may not reach: it lies outside the library.
+QString OutsideLibraryReason(const QString& path);
+
 // firstLine, then the reason on a line of its own.
 QString FailureMessage(const QString& firstLine, const QString& reason);

@@ -18,9 +18,10 @@ class TFakeShell final : public TShell {
 public:
     bool Open(const QString& pathOrUrl) override {
         Opened.append(pathOrUrl);
-        return true;
+        return !Refuses;
     }
     QStringList Opened;
+    bool Refuses = false; // as a desktop with no program for the file
 };
 
 bool WriteFile(const QString& path, const QByteArray& content) {
@@ -40,6 +41,7 @@ class TestDocumentNavigation : public QObject {
     TFakeShell m_shell;
     TEmbeddedBrowser* m_browser = nullptr;
     QStringList m_navigations;
+    QStringList m_failures; // "file name, allowed" for each report of a document that did not open
 
 private slots:
     void initTestCase() {
@@ -58,6 +60,9 @@ private slots:
 
         SetAllowedFileRoots({m_library});
         SetDocumentShell(&m_shell);
+        SetDocumentFailureReporter([this](const QString& path, bool allowed) {
+            m_failures << QFileInfo(path).fileName() + (allowed ? QStringLiteral(", allowed") : QString());
+        });
         m_browser = new TEmbeddedBrowser();
         m_browser->OnBeforeNavigate2 = [this](TWebBrowser*, const QString& url, const std::optional<QString>&,
                                               bool&) { m_navigations.append(url); };
@@ -68,6 +73,7 @@ private slots:
     void cleanupTestCase() {
         delete m_browser;
         SetDocumentShell(nullptr);
+        SetDocumentFailureReporter({});
         SetAllowedFileRoots({QStringLiteral(CP_TEST_DATA "/browser")});
     }
 
@@ -134,6 +140,33 @@ private slots:
             QVERIFY(WaitComplete(m_browser));
             QVERIFY(m_shell.Opened.isEmpty());
         }
+    }
+
+    // A clicked document that does not open says so once, with what the message needs; one
+    // that opens says nothing.
+    void failuresReported_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("refuses");
+        QTest::addColumn<QStringList>("failures");
+        QTest::newRow("no program for it") << "notes.doc" << true << QStringList{"notes.doc, allowed"};
+        QTest::newRow("outside the library")
+            << "../../outside/slides.ppt" << false << QStringList{"slides.ppt"};
+        QTest::newRow("opened") << "sheet.xls" << false << QStringList{};
+    }
+    void failuresReported() {
+        QFETCH(QString, link);
+        QFETCH(bool, refuses);
+        QFETCH(QStringList, failures);
+        if (m_browser->LocationURL() != QUrl::fromLocalFile(m_page).toString())
+            QVERIFY(NavigateAndWait(m_browser, m_page));
+        m_shell.Refuses = refuses;
+        m_shell.Opened.clear();
+        m_failures.clear();
+        QVERIFY(ClickElement(m_browser, link));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_shell.Opened.isEmpty() || !m_failures.isEmpty(), kWebTimeout);
+        QVERIFY(WaitComplete(m_browser));
+        m_shell.Refuses = false;
+        QCOMPARE(m_failures, failures);
     }
 };
 
