@@ -225,17 +225,11 @@ bool TForm1::OpenCourse(int courseNumber) {
             action->setVisible(available[i]);
     const bool result = QFileInfo(CourseDir).isDir();
     ConnectPopupWindows();
-    // A page still loading is stopped first, so that the next end of a load is this course's.
+    // A page still loading is stopped first, so that the wait sees the blank page's own load.
     wMain->Stop();
-    // The last course's pages are no way back from this one; Back and Forward go grey now, and
-    // the history is cleared again when the course's first load (its blank page, or the first
-    // item chosen before that) ends. No blank page is waited for: that cost a renderer round trip.
+    wMain->LoadBlankAndWait();
+    // The last course's pages are no way back from this one; Back and Forward start grey.
     wMain->ClearHistory();
-    connect(
-        wMain, &TWebBrowser::LoadComplete, this, [this] { wMain->ClearHistory(); }, Qt::SingleShotConnection);
-    // The section's tree load below shows the blank page; without a section to load it is shown here.
-    if (start == 0 || !result)
-        wMain->Navigate(QStringLiteral("about:blank"));
     CourseNumber = courseNumber;
     if (start != 0) {
         NavigateToObject(start);
