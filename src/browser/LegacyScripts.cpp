@@ -11,13 +11,26 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
+// Outside any namespace, as Qt's resource initialisation must be.
+static void InitLegacyScripts() {
+    Q_INIT_RESOURCE(legacy_scripts);
+}
+
 namespace {
 
-QString ScriptSource(const QString& resource) {
+// The script with its placeholders filled in; pagesFromFilesOnly keeps it out of web pages.
+QString ScriptSource(const QString& resource, bool pagesFromFilesOnly,
+                     const QString& components = QString()) {
+    InitLegacyScripts();
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(file.readAll());
+    QString source = QString::fromUtf8(file.readAll());
+    source.replace(QLatin1String("LOCAL_PAGES_ONLY"),
+                   pagesFromFilesOnly ? QLatin1String("true") : QLatin1String("false"));
+    if (!components.isEmpty())
+        source.replace(QLatin1String("COMPONENTS_URL"), components);
+    return source;
 }
 
 void Add(QWebEngineProfile* profile, const QString& name, const QString& source,
@@ -49,17 +62,25 @@ QString ComponentsLiteral() {
 
 void PrepareForOldDiscs(QWebEngineProfile* profile) {
     profile->settings()->setDefaultTextEncoding(QStringLiteral("windows-1251"));
-    Q_INIT_RESOURCE(legacy_scripts);
     Add(profile, QStringLiteral("courseplayer-ie-objects"),
-        ScriptSource(QStringLiteral(":/legacy/ie-objects.js")), QWebEngineScript::DocumentCreation);
+        ScriptSource(QStringLiteral(":/legacy/ie-objects.js"), true), QWebEngineScript::DocumentCreation);
     // Flash must be there before the page's own scripts look for it, and only when the player
     // can play it.
-    if (FlashEmulatorStaged()) {
-        QString flash = ScriptSource(QStringLiteral(":/legacy/flash.js"));
-        flash.replace(QLatin1String("COMPONENTS_URL"), ComponentsLiteral());
-        Add(profile, QStringLiteral("courseplayer-flash"), flash, QWebEngineScript::DocumentCreation);
-    }
-    QString components = ScriptSource(QStringLiteral(":/legacy/components.js"));
-    components.replace(QLatin1String("COMPONENTS_URL"), ComponentsLiteral());
-    Add(profile, QStringLiteral("courseplayer-components"), components, QWebEngineScript::DocumentReady);
+    if (FlashEmulatorStaged())
+        Add(profile, QStringLiteral("courseplayer-flash"),
+            ScriptSource(QStringLiteral(":/legacy/flash.js"), true, ComponentsLiteral()),
+            QWebEngineScript::DocumentCreation);
+    Add(profile, QStringLiteral("courseplayer-components"),
+        ScriptSource(QStringLiteral(":/legacy/components.js"), true, ComponentsLiteral()),
+        QWebEngineScript::DocumentReady);
+}
+
+QString LegacyScriptsForPages(const QString& components, bool flash) {
+    // The page's own scripts run after this one, so the components script waits for the document.
+    return ScriptSource(QStringLiteral(":/legacy/ie-objects.js"), false) + u'\n' +
+           (flash ? ScriptSource(QStringLiteral(":/legacy/flash.js"), false, components) + u'\n'
+                  : QString()) +
+           QStringLiteral("document.addEventListener(\"DOMContentLoaded\", function () {\n") +
+           ScriptSource(QStringLiteral(":/legacy/components.js"), false, components) +
+           QStringLiteral("});\n");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWebEngineProfile;
 
 // Makes discs written for Internet Explorer with plug-ins play in the profile's pages:
@@ -14,3 +16,9 @@ class QWebEngineProfile;
 // Pages without a movie or formulas load neither.
 // Pages from the web get none of this.
 void PrepareForOldDiscs(QWebEngineProfile* profile);
+
+// The same scripts as one file for pages outside the player (a published site), where they run
+// on every protocol: put it into a page before the page's own scripts. components is a JavaScript
+// expression giving the URL of the folder holding "ruffle/" and "mathjax/"; flash says whether
+// the emulator is there.
+QString LegacyScriptsForPages(const QString& components, bool flash);

@@ -4,6 +4,7 @@
 #include "catalogue/CourseScan.h"
 #include "core/ComponentStaging.h"
 #include "markup/Markup.h"
+#include "publish/SiteComponents.h"
 #include "publish/SiteFiles.h"
 #include "publish/SitePages.h"
 #include "publish/SiteScorm.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <map>
 
 namespace {
 
@@ -52,7 +54,7 @@ bool Within(const QString& path, const QString& folder) {
 // Every XML page of the staged course (stylesheets and trees aside) that its stylesheet turns
 // into HTML is written beside it as <name>.html, unless the course has a file of that name.
 QSet<QString> TransformCourse(const QString& sourceDir, const QString& stagedDir, const QString& library,
-                              const TSiteCopy& copy, TExportResult& result) {
+                              TSiteCopy& copy, TExportResult& result) {
     QSet<QString> written;
     QDirIterator it(stagedDir, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -226,6 +228,7 @@ TExportResult ExportSite(const TExportOptions& options) {
     const QFileInfoList top = QDir(library).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     QStringList shared;
+    copy.NameMap = QStringLiteral("names-shared.js");
     for (const QFileInfo& entry : top) {
         if (courseFolders.contains(entry.absoluteFilePath()))
             continue;
@@ -244,6 +247,12 @@ TExportResult ExportSite(const TExportOptions& options) {
         }
     }
 
+    // What the shared files need from the site's components, every course's package needs too.
+    const QStringList sharedNames = copy.CasedNames;
+    const TSiteCopy sharedNeeds = copy;
+    bool movies = copy.Movies, formulas = copy.Formulas, components = copy.Components;
+    std::map<int, QStringList> courseComponents; // by course, for its package
+
     // The search needs lunr's scripts in the site; without them no page text is read for it.
     TSiteSearch search;
     const bool searchable = CopySearchScripts(staging + QStringLiteral("/_search"));
@@ -256,6 +265,9 @@ TExportResult ExportSite(const TExportOptions& options) {
         const QString courseDir = CourseFolder(library + u'/', course.Id);
         const QString stagedDir = staging + u'/' + QString::number(course.Id);
         const QString canonicalCourse = QFileInfo(courseDir).canonicalFilePath();
+        copy.NameMap = QStringLiteral("names-%1.js").arg(course.Id);
+        copy.CasedNames.clear();
+        copy.Components = copy.Movies = copy.Formulas = false;
         if (!QFileInfo(courseDir).isDir() || !Within(canonicalCourse, library)) {
             if (QFileInfo(courseDir).isSymLink())
                 copy.SkippedLinks << QString::number(course.Id);
@@ -272,6 +284,24 @@ TExportResult ExportSite(const TExportOptions& options) {
         const QSet<QString> transformed = TransformCourse(courseDir, stagedDir, library, copy, result);
         if (Cancelled(options))
             return fail(QStringLiteral("Публикация прервана"));
+        const QString folder = staging + u'/' + QString::fromUtf16(SiteComponentsFolder) + u'/';
+        if ((copy.Components || sharedNeeds.Components) &&
+            !WriteNameMap(folder + copy.NameMap, copy.CasedNames + sharedNames))
+            return fail(QStringLiteral("Не удалось записать «%1»").arg(folder + copy.NameMap));
+        movies = movies || copy.Movies;
+        formulas = formulas || copy.Formulas;
+        components = components || copy.Components;
+        if (copy.Components || sharedNeeds.Components) {
+            QStringList& needs = courseComponents[course.Id];
+            needs << folder.mid(staging.size() + 1) + QStringLiteral("legacy.js")
+                  << folder.mid(staging.size() + 1) + copy.NameMap;
+            if (sharedNeeds.Components)
+                needs << folder.mid(staging.size() + 1) + QStringLiteral("names-shared.js");
+            for (const auto& [needed, name] : {std::pair{copy.Movies || sharedNeeds.Movies, "ruffle"},
+                                               std::pair{copy.Formulas || sharedNeeds.Formulas, "mathjax"}})
+                if (needed)
+                    needs << folder.mid(staging.size() + 1) + QString::fromLatin1(name);
+        }
         const auto shown = [&transformed](const QString& page) {
             return transformed.contains(page) ? page.left(page.size() - 4) + QStringLiteral(".html") : page;
         };
@@ -310,13 +340,21 @@ TExportResult ExportSite(const TExportOptions& options) {
         !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects, searchable)) ||
         !WriteText(staging + u'/' + SiteMarker, QString()))
         return fail(QStringLiteral("Не удалось записать страницы сайта в «%1»").arg(parent));
+    if (components &&
+        (!StageSiteComponents(staging, movies, formulas) ||
+         (sharedNeeds.Components && !WriteNameMap(staging + u'/' + QString::fromUtf16(SiteComponentsFolder) +
+                                                      QStringLiteral("/names-shared.js"),
+                                                  sharedNames))))
+        return fail(QStringLiteral("Не удалось записать сценарии старых страниц в «%1»").arg(parent));
     if (options.Scorm) {
         QDir().mkpath(staging + QStringLiteral("/scorm"));
         for (const TSiteCourse& course : courses) {
             if (Cancelled(options))
                 break;
             const QString zip = staging + QStringLiteral("/scorm/%1.zip").arg(course.Id);
-            if (const QString error = WriteScormPackage(staging, course, shared, zip); !error.isEmpty())
+            if (const QString error =
+                    WriteScormPackage(staging, course, shared + courseComponents[course.Id], zip);
+                !error.isEmpty())
                 return fail(error);
         }
     }

@@ -2,6 +2,7 @@
 
 #include "core/DiscFiles.h"
 #include "core/RegularFile.h"
+#include "publish/SiteComponents.h"
 #include "search/PageEncoding.h"
 
 #include <QDir>
@@ -26,22 +27,6 @@ bool IsInside(const QString& canonical, const QString& root) {
     return !canonical.isEmpty() && (canonical + u'/').startsWith(root);
 }
 
-// A meta charset for a page that had none: after <head>, else after <html>, else after the
-// doctype, else first.
-QString WithUtf8Meta(const QString& page) {
-    static const QRegularExpression anchors[] = {
-        QRegularExpression(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
-        QRegularExpression(QStringLiteral("<html(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
-        QRegularExpression(QStringLiteral("<!doctype[^>]*>"), QRegularExpression::CaseInsensitiveOption)};
-    const QString meta = QStringLiteral("<meta charset=\"utf-8\">");
-    for (const QRegularExpression& anchor : anchors) {
-        const QRegularExpressionMatch m = anchor.match(page);
-        if (m.hasMatch())
-            return page.left(m.capturedEnd()) + meta + page.mid(m.capturedEnd());
-    }
-    return meta + page;
-}
-
 // The link as it names the file on disc, relative to the page's folder; the link itself when it
 // needs nothing, names nothing, or names something outside the library.
 QString DiscLink(const QString& link, const QString& pageFolder, const QString& root) {
@@ -63,7 +48,9 @@ QString DiscLink(const QString& link, const QString& pageFolder, const QString& 
     if ((found == written && !backslashes) || !QFileInfo::exists(found) ||
         !IsInside(QFileInfo(found).canonicalFilePath(), root))
         return link;
-    return QDir(pageFolder).relativeFilePath(found) + rest;
+    // A folder's trailing separator stays: a script adds the file's name to it.
+    return QDir(pageFolder).relativeFilePath(found) +
+           (path.endsWith(u'/') ? QStringLiteral("/") : QString()) + rest;
 }
 
 // Every href, src, background and data attribute of a page (and of its xml-stylesheet
@@ -145,6 +132,9 @@ bool CopyFolder(const QString& from, const QString& to, const QString& relative,
         }
         if (!entry.isFile())
             continue; // pipes, devices, sockets: nothing a browser could read
+        if (name != name.toLower())
+            copy.CasedNames << name;
+        copy.Movies = copy.Movies || entry.suffix().compare(QLatin1String("swf"), Qt::CaseInsensitive) == 0;
         bool html = false;
         std::optional<QByteArray> page;
         if (IsSitePage(entry.fileName(), &html) && entry.size() <= PageLimit)
@@ -167,6 +157,19 @@ bool CopyFolder(const QString& from, const QString& to, const QString& relative,
 
 } // namespace
 
+QString AtHeadStart(const QString& page, const QString& text) {
+    static const QRegularExpression anchors[] = {
+        QRegularExpression(QStringLiteral("<head(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("<html(\\s[^>]*)?>"), QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("<!doctype[^>]*>"), QRegularExpression::CaseInsensitiveOption)};
+    for (const QRegularExpression& anchor : anchors) {
+        const QRegularExpressionMatch m = anchor.match(page);
+        if (m.hasMatch())
+            return page.left(m.capturedEnd()) + text + page.mid(m.capturedEnd());
+    }
+    return text + page;
+}
+
 QString DecodeWindows1251(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -186,7 +189,21 @@ bool IsSitePage(const QString& fileName, bool* html) {
            suffix == QLatin1String("xslt");
 }
 
-QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool html, const TSiteCopy& copy) {
+namespace {
+
+// The page with the site's components when it needs them, noting what it needs.
+QString WithComponents(const QString& page, const QString& pagePath, TSiteCopy& copy) {
+    if (!PageNeedsComponents(page))
+        return page;
+    copy.Components = true;
+    copy.Formulas = copy.Formulas || page.contains(QLatin1String("<math"), Qt::CaseInsensitive);
+    const qsizetype depth = QDir(copy.LibraryRoot).relativeFilePath(pagePath).count(u'/');
+    return WithComponentScripts(page, QStringLiteral("../").repeated(depth), copy.NameMap);
+}
+
+} // namespace
+
+QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool html, TSiteCopy& copy) {
     const QString folder = QFileInfo(pagePath).absolutePath();
     const QByteArray head = bytes.left(8192).toLower();
     const bool xmlDeclared = head.startsWith("<?xml") && head.left(head.indexOf("?>")).contains("encoding");
@@ -197,7 +214,11 @@ QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool 
         if (bom == 0 && !head.contains("charset") && !xmlDeclared) {
             // Undeclared: a web server sends it without a charset, so it is written as UTF-8 and says so.
             const QString text = isUtf8 ? QString::fromUtf8(bytes) : DecodeWindows1251(bytes);
-            return WithUtf8Meta(RewriteLinks(text, true, folder, copy.LibraryRoot)).toUtf8();
+            // A meta charset for a page that had none.
+            return AtHeadStart(
+                       WithComponents(RewriteLinks(text, true, folder, copy.LibraryRoot), pagePath, copy),
+                       QStringLiteral("<meta charset=\"utf-8\">"))
+                .toUtf8();
         }
         utf8 = isUtf8;
     } else if (!XmlPageFallbackEncoding(bytes).isEmpty()) {
@@ -209,7 +230,9 @@ QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool 
         utf8 = declaration.contains("utf-8") || declaration.contains("utf8");
     }
     const QString text = utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
-    const QString rewritten = RewriteLinks(text, utf8, folder, copy.LibraryRoot);
+    QString rewritten = RewriteLinks(text, utf8, folder, copy.LibraryRoot);
+    if (html)
+        rewritten = WithComponents(rewritten, pagePath, copy);
     if (rewritten.constData() == text.constData() || rewritten == text)
         return bytes; // nothing to change: the bytes as they were, byte-order mark and all
     return utf8 ? rewritten.toUtf8() : rewritten.toLatin1();

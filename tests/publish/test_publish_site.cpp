@@ -93,6 +93,22 @@ private slots:
                           "<img src=\"PIC.GIF\"><a href=\"http://x/Y\">w</a>"
                           "</body></html>"));
         Write(section + QStringLiteral("sub/page.htm"), "<p>page</p>");
+        // Pages with the IE-era objects (names built at run time, in another case), a movie and a formula.
+        Write(
+            section + QStringLiteral("IE.HTM"),
+            "<html><head><script>function go() {"
+            "var x = new ActiveXObject('Microsoft.XMLDOM'); x.async = false; x.load('DATA\\\\TASKS.XML');"
+            "document.getElementById('out').textContent = 'xml=' + x.selectSingleNode('//task').text;"
+            "var img = new Image(), name = 'PIC.GIF';"
+            "img.onload = function () { document.getElementById('pic').textContent = 'width=' + img.width; };"
+            "img.src = 'IMG\\\\' + name; }</script></head>"
+            "<body onload=\"go()\"><p id=\"out\"></p><p id=\"pic\"></p></body></html>");
+        Write(section + QStringLiteral("Data/Tasks.xml"), "<tasks><task>task-from-file</task></tasks>");
+        Write(section + QStringLiteral("Img/Pic.gif"),
+              QByteArray::fromBase64("R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"));
+        Write(section + QStringLiteral("FLASH.HTM"), "<html><body><embed src=\"movie.swf\"></body></html>");
+        Write(section + QStringLiteral("movie.swf"), "FWS\x0a");
+        Write(section + QStringLiteral("MATH.HTM"), "<html><body><math><mi>x</mi></math></body></html>");
         Write(section + QStringLiteral("pic.gif"), "GIF89a");
         // Links out of the library, and one inside it.
         Write(m_dir.filePath(QStringLiteral("secret/passwords.txt")), "secret");
@@ -124,7 +140,11 @@ private slots:
         row("101/index.html", "<span style=\"font-weight:bold\">Глава 1.</span> Выражения", "&lt;b&gt;");
         row("101/5/1.html", "Запись, составленная из чисел");
         row("101/5/1.xml", "<?xml-stylesheet");
-        row("101/5/OLD.HTM", "<head><meta charset=\"utf-8\"><title>old</title>");
+        row("101/5/OLD.HTM", "<head><meta charset=\"utf-8\"><title>old</title>", "_components");
+        row("101/5/MATH.HTM",
+            "<html><meta charset=\"utf-8\"><script src=\"../../_components/names-101.js\"></script>"
+            "<script src=\"../../_components/legacy.js\"></script><body>");
+        row("_components/names-101.js", "\"101/5/img/pic.gif\":\"101/5/Img/Pic.gif\"");
         row("101/5/inside.xml", "Числовые выражения");
         row("101/5/outside", "");
         row("101/5/p.htm", "");
@@ -214,6 +234,9 @@ private slots:
         QTest::newRow("stylesheet page as HTML")
             << "101/5/1.html" << QStringList{"Запись, составленная из чисел"} << "";
         QTest::newRow("old disc page") << "101/5/OLD.HTM" << QStringList{"Старый диск"} << "";
+        QTest::newRow("IE-era page") << "101/5/IE.HTM" << QStringList{"xml=task-from-file", "width=1"} << "";
+        QTest::newRow("Flash page") << "101/5/FLASH.HTM" << QStringList{"<ruffle-embed"} << "";
+        QTest::newRow("MathML page") << "101/5/MATH.HTM" << QStringList{"<mjx-container"} << "";
         // The search: another form of the word, "е" for "ё", a word left out, nothing found.
         QTest::newRow("search by another form")
             << "index.html?q=%D1%83%D1%80%D0%B0%D0%B2%D0%BD%D0%B5%D0%BD%D0%B8%D0%B9" // уравнений

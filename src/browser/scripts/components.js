@@ -1,10 +1,10 @@
 // Loads the player's staged formula typesetter into a page only when the page has MathML; pages
 // without it, and pages from the web, load nothing (the Flash emulator is loaded by flash.js, as
 // soon as a movie appears). The argument at the end is the staged folder's URL, filled in when
-// the script is installed.
+// the script is installed; LOCAL_PAGES_ONLY is false in a published site, whose pages are on the web.
 (function (components) {
     "use strict";
-    if (!components || location.protocol !== "file:" || window.__coursePlayerComponents)
+    if (!components || (LOCAL_PAGES_ONLY && location.protocol !== "file:") || window.__coursePlayerComponents)
         return;
     window.__coursePlayerComponents = true;
 

@@ -8,7 +8,7 @@
 // without Flash never load it. The argument at the end is the staged folder's URL.
 (function (components) {
     "use strict";
-    if (!components || location.protocol !== "file:" || window.__coursePlayerFlash)
+    if (!components || (LOCAL_PAGES_ONLY && location.protocol !== "file:") || window.__coursePlayerFlash)
         return;
 
     var kVersion = "32.0 r0"; // the last Flash Player; pages compare major versions

@@ -1,12 +1,15 @@
 // The objects that pages written for Internet Explorer expect, built on standard APIs. Put into
-// local (file:) pages before their own scripts; pages from the web get nothing.
+// local (file:) pages before their own scripts; pages from the web get nothing (LOCAL_PAGES_ONLY
+// is false in a published site, which also names the files as they are on disc through
+// window.__coursePlayerNames).
 (function () {
     "use strict";
-    if (location.protocol !== "file:" || window.ActiveXObject)
+    if ((LOCAL_PAGES_ONLY && location.protocol !== "file:") || window.ActiveXObject)
         return;
 
     function resolve(url) {
-        return new URL(String(url).replace(/\\/g, "/"), document.baseURI).href;
+        var href = new URL(String(url).replace(/\\/g, "/"), document.baseURI).href;
+        return window.__coursePlayerNames ? window.__coursePlayerNames(href) : href;
     }
 
     // Synchronous XHR of a local file; null when it cannot be read.
