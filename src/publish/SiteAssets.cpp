@@ -170,8 +170,19 @@ QString SearchScript() {
   function escape(s) {
     return s.replace(/[&<>"]/g, function (c) { return { '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' }[c]; });
   }
-  function json(url) { return fetch(url).then(function (r) { if (!r.ok) throw new Error(url); return r.json(); }); }
-  Promise.all([json('_search/index.json'), json('_search/docs.json')]).then(function (data) {
+  // The index comes as scripts calling __siteSearchData: script elements load from file:// too.
+  var waiting = {};
+  window.__siteSearchData = function (name, data) { if (waiting[name]) waiting[name](data); };
+  function json(name) {
+    return new Promise(function (resolve, reject) {
+      waiting[name] = resolve;
+      var script = document.createElement('script');
+      script.src = '_search/' + name + '.js';
+      script.onerror = function () { reject(new Error(name)); };
+      document.head.appendChild(script);
+    });
+  }
+  Promise.all([json('index'), json('docs')]).then(function (data) {
     var index = lunr.Index.load(data[0]);
     var docs = data[1];
     var include = [], exclude = [];
@@ -200,7 +211,7 @@ QString SearchScript() {
     });
     // A piece of each page around the first word found, the words found marked.
     Object.keys(courses).forEach(function (course) {
-      json('_search/text-' + course + '.json').then(function (texts) {
+      json('text-' + course).then(function (texts) {
         courses[course].forEach(function (item) {
           var text = texts[item.ref] || '', m, at = -1;
           letters.lastIndex = 0;
@@ -218,7 +229,7 @@ QString SearchScript() {
       });
     });
   }).catch(function () {
-    found.textContent = 'Поиск работает, когда сайт открыт с веб-сервера, а не из файла.';
+    found.textContent = 'Не удалось загрузить указатель поиска.';
   });
 })();
 )js");

@@ -79,6 +79,12 @@ bool WriteUtf8(const QString& path, const QString& text) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
+// The data as a script handing it to the search page: loaded by a script element, it reaches the
+// page from file:// too, where fetch() and XMLHttpRequest may not read files.
+QString Script(const QString& name, const QString& json) {
+    return QStringLiteral("__siteSearchData(\"%1\",%2);\n").arg(name, json);
+}
+
 } // namespace
 
 std::vector<QString> SiteSearchTerms(const QString& text) {
@@ -139,7 +145,8 @@ bool TSiteSearch::WriteTexts(const QString& folder) {
     bool ok = true;
     for (const auto& [course, text] : texts) {
         // A course's items come together, so a course is written once.
-        ok = ok && WriteUtf8(folder + QStringLiteral("/text-%1.json").arg(course), text + u'}');
+        ok = ok && WriteUtf8(folder + QStringLiteral("/text-%1.js").arg(course),
+                             Script(QStringLiteral("text-%1").arg(course), text + u'}'));
     }
     return ok;
 }
@@ -169,8 +176,9 @@ bool TSiteSearch::Write(const QString& folder) const {
 
     const double documents = double(count);
     const auto idf = [documents](int n) { return std::log(1 + std::abs((documents - n + 0.5) / (n + 0.5))); };
-    TChunkedFile index(folder + QStringLiteral("/index.json"));
-    index << QStringLiteral("{\"version\":\"2.3.9\",\"fields\":[\"title\",\"body\"],\"fieldVectors\":[");
+    TChunkedFile index(folder + QStringLiteral("/index.js"));
+    index << QStringLiteral("__siteSearchData(\"index\",{\"version\":\"2.3.9\",\"fields\":[\"title\","
+                            "\"body\"],\"fieldVectors\":[");
     std::vector<std::pair<std::vector<int>, std::vector<int>>> postings(m_terms.size()); // per field
     const char* names[] = {"title", "body"};
     for (size_t d = 0; d < count; ++d) {
@@ -208,7 +216,7 @@ bool TSiteSearch::Write(const QString& folder) const {
                      .arg(refs(postings[size_t(term)].first), refs(postings[size_t(term)].second));
         firstTerm = false;
     }
-    index << QStringLiteral("],\"pipeline\":[\"fold-yo\",\"stemmer-ru\"]}");
+    index << QStringLiteral("],\"pipeline\":[\"fold-yo\",\"stemmer-ru\"]});\n");
     QString docs = QStringLiteral("{");
     for (const TDoc& doc : m_docs) {
         if (docs.size() > 1)
@@ -217,5 +225,6 @@ bool TSiteSearch::Write(const QString& folder) const {
                     .arg(Json(doc.Ref), Json(doc.Title), Json(doc.Url), Json(doc.Course), Json(doc.Section))
                     .arg(doc.CourseId);
     }
-    return index.Finish() && WriteUtf8(folder + QStringLiteral("/docs.json"), docs + u'}');
+    return index.Finish() &&
+           WriteUtf8(folder + QStringLiteral("/docs.js"), Script(QStringLiteral("docs"), docs + u'}'));
 }

@@ -24,10 +24,11 @@ public:
 
     void Add(TDoc doc);
     int Count() const { return int(m_docs.size()); }
-    // Writes text-<course>.json of the pages added since the last call into folder and lets their
+    // Writes text-<course>.js of the pages added since the last call into folder and lets their
     // text go: a library's text need not be held whole.
     bool WriteTexts(const QString& folder);
-    // Writes index.json and docs.json into folder; false when one fails.
+    // Writes index.js and docs.js into folder; false when one fails. Each file is a script that
+    // calls __siteSearchData(name, data), so that the site's search works from file:// too.
     bool Write(const QString& folder) const;
 
 private:

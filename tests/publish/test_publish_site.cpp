@@ -41,7 +41,8 @@ class TestPublishSite final : public QObject {
         return m_export.Err.remove(QRegularExpression(QStringLiteral("QStandardPaths:[^\n]*\n")));
     }
 
-    // The page as headless chromium has it after its scripts ran.
+    // The page as headless chromium has it after its scripts ran, from the web server, or from
+    // the site's files for a path given as "file:PATH".
     QString BrowserDom(const QString& path) {
         QProcess chromium;
         chromium.start(QStandardPaths::findExecutable(QStringLiteral("chromium")),
@@ -50,7 +51,9 @@ class TestPublishSite final : public QObject {
                         QStringLiteral("--no-first-run"),
                         QStringLiteral("--user-data-dir=") + m_dir.filePath(QStringLiteral("profile")),
                         QStringLiteral("--virtual-time-budget=3000"), QStringLiteral("--dump-dom"),
-                        QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path)});
+                        path.startsWith(QLatin1String("file:"))
+                            ? QStringLiteral("file://") + m_site + u'/' + path.mid(5)
+                            : QStringLiteral("http://127.0.0.1:%1/%2").arg(m_port).arg(path)});
         if (!chromium.waitForFinished(120000))
             chromium.kill();
         return QString::fromUtf8(chromium.readAllStandardOutput());
@@ -253,6 +256,15 @@ private slots:
             << QStringList{"Найдено: "} << "Корень уравнения</a>";
         QTest::newRow("search finds nothing")
             << "index.html?q=zzqqxx" << QStringList{"Ничего не найдено"} << "";
+        // From the site's files, without a server.
+        QTest::newRow("file: item by its link")
+            << "file:101/index.html#s=5&i=3"
+            << QStringList{"class=\"item current\" tabindex=\"0\" data-i=\"3\"", "src=\"5/3.html\""} << "";
+        QTest::newRow("file: search")
+            << "file:index.html?q=%D1%83%D1%80%D0%B0%D0%B2%D0%BD%D0%B5%D0%BD%D0%B8%D0%B9" // уравнений
+            << QStringList{"href=\"101/index.html#s=8&amp;i=83\">Корень уравнения</a>",
+                           "Корень <mark>уравнения</mark>"}
+            << "";
     }
     void Browser() {
         StartServer();
