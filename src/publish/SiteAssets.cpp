@@ -31,6 +31,11 @@ h1 { font-size: 18px; margin: 4px 0; }
 .where { color: #606060; font-size: 12px; margin-left: 8px; }
 .snippet { margin: 2px 0; color: #303030; }
 mark { background: #ffff00; }
+.button { display: inline-block; padding: 1px 6px; border: 1px solid #808080; background: #e8e8e8;
+  color: #000; text-decoration: none; cursor: pointer; }
+#favor-note { margin-left: 8px; color: #404040; }
+.favor main { padding: 8px 16px; }
+#favor-list li { margin: 6px 0; }
 )css");
 }
 

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
 #include "core/ComponentStaging.h"
+#include "core/DiscFiles.h"
 #include "markup/Markup.h"
 #include "publish/SiteComponents.h"
 #include "publish/SiteFiles.h"
@@ -45,6 +46,12 @@ QString CanonicalOrPlanned(const QString& path) {
         existing = existing.left(existing.lastIndexOf(u'/'));
     }
     return QFileInfo(existing.isEmpty() ? QStringLiteral("/") : existing).canonicalFilePath() + rest;
+}
+
+// The library's collection presentation page as named on disc, relative to it; empty: none.
+QString ShowFavorPage(const QString& library) {
+    const QString page = FindDiscFile(library + QStringLiteral("/ShowFavor.htm"));
+    return QFileInfo(page).isFile() ? QDir(library).relativeFilePath(page) : QString();
 }
 
 bool Within(const QString& path, const QString& folder) {
@@ -337,6 +344,8 @@ TExportResult ExportSite(const TExportOptions& options) {
         !WriteText(staging + QStringLiteral("/_site/site.css"), SiteStyleSheet()) ||
         !WriteText(staging + QStringLiteral("/_site/course.js"), CourseScript()) ||
         !WriteText(staging + QStringLiteral("/_site/search.js"), SearchScript()) ||
+        !WriteText(staging + QStringLiteral("/_site/favor.js"), FavorScript()) ||
+        !WriteText(staging + QStringLiteral("/_site/favor.html"), FavorPage(title, ShowFavorPage(library))) ||
         !WriteText(staging + QStringLiteral("/index.html"), CataloguePage(title, subjects, searchable)) ||
         !WriteText(staging + u'/' + SiteMarker, QString()))
         return fail(QStringLiteral("Не удалось записать страницы сайта в «%1»").arg(parent));

@@ -36,10 +36,10 @@ QString TreeHtml(const TSiteSection& section, const std::function<QString(const 
         const TSiteItem& item = (*level.Items)[level.Next++];
         const QString page = item.Page.isEmpty() ? QString() : UrlPath(shownPage(item.Page));
         out +=
-            QStringLiteral("<li><span class=\"item\" tabindex=\"0\" data-i=\"%1\"%2>%3</span>")
+            QStringLiteral("<li><span class=\"item\" tabindex=\"0\" data-i=\"%1\"%2 data-c=\"%3\">%4</span>")
                 .arg(item.Id)
                 .arg(page.isEmpty() ? QString() : QStringLiteral(" data-page=\"%1\"").arg(HtmlEscape(page)),
-                     MarkupToHtml(item.Caption, args));
+                     HtmlEscape(item.Caption), MarkupToHtml(item.Caption, args));
         if (item.Children.empty())
             out += QStringLiteral("</li>");
         else {
@@ -59,7 +59,7 @@ QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& sub
         out += QStringLiteral("<form id=\"search\" action=\"index.html\"><input name=\"q\" type=\"search\" "
                               "placeholder=\"Поиск по всем курсам\" aria-label=\"Поиск по всем курсам\">"
                               "<button>Найти</button></form>");
-    out += QStringLiteral("</header><main>\n");
+    out += QStringLiteral("<a href=\"_site/favor.html\">Подборка</a></header><main>\n");
     if (search)
         out += QStringLiteral(
             "<section id=\"results\" hidden><p id=\"found\"></p><ol id=\"hits\"></ol></section>\n");
@@ -87,14 +87,18 @@ QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& sub
 QString CoursePage(const TSiteCourse& course, const QString& siteTitle,
                    const std::function<QString(const QString& page)>& shownPage) {
     QString out = Head(course.Name + QStringLiteral(" - ") + siteTitle, QStringLiteral("../"));
-    out += QStringLiteral("<body class=\"course\"><header><a class=\"home\" href=\"../index.html\">%1</a>"
-                          "<h1>%2</h1><nav id=\"sections\">")
+    out += QStringLiteral("<body class=\"course\" data-course=\"%1\"><header><a class=\"home\" "
+                          "href=\"../index.html\">%2</a> <a href=\"../_site/favor.html\">Подборка</a>"
+                          "<h1>%3</h1><nav id=\"sections\">")
+               .arg(course.Id)
                .arg(HtmlEscape(siteTitle), HtmlEscape(course.Name));
     for (const TSiteSection& section : course.Sections)
         out += QStringLiteral("<a href=\"#s=%1\" data-s=\"%1\">%2</a>")
                    .arg(section.Id)
                    .arg(HtmlEscape(section.Caption));
-    out += QStringLiteral("</nav></header>\n<main><div id=\"trees\">");
+    out +=
+        QStringLiteral("</nav><button id=\"favor-add\" type=\"button\">Добавить в подборку</button>"
+                       "<span id=\"favor-note\" role=\"status\"></span></header>\n<main><div id=\"trees\">");
     for (const TSiteSection& section : course.Sections)
         out += TreeHtml(section, shownPage) + u'\n';
     if (!course.Problem.isEmpty())
@@ -107,6 +111,30 @@ QString CoursePage(const TSiteCourse& course, const QString& siteTitle,
         "</form><iframe name=\"tooltip\" title=\"Подсказка\"></iframe></dialog>\n"
         "<dialog id=\"panel-test\" class=\"panel\"><form method=\"dialog\"><button>Закрыть</button>"
         "</form><iframe name=\"test\" title=\"Тест\"></iframe></dialog>\n"
-        "<script src=\"../_site/course.js\"></script></body></html>\n");
+        "<script src=\"../_site/course.js\"></script><script src=\"../_site/favor.js\"></script>"
+        "</body></html>\n");
+    return out;
+}
+
+QString FavorPage(const QString& siteTitle, const QString& showFavorPage) {
+    QString out = Head(QStringLiteral("Подборка - ") + siteTitle, QStringLiteral("../"));
+    out +=
+        QStringLiteral("<body class=\"favor\"><header><a class=\"home\" href=\"../index.html\">%1</a>"
+                       "<h1>Подборка</h1>"
+                       "<label class=\"button\">Загрузить подборку<input id=\"favor-load\" type=\"file\" "
+                       "accept=\".sff\" hidden></label> "
+                       "<a id=\"favor-save\" class=\"button\" href=\"#\" download=\"Подборка.sff\">Сохранить "
+                       "подборку</a> "
+                       "<button id=\"favor-clear\" type=\"button\">Очистить подборку</button> ")
+            .arg(HtmlEscape(siteTitle));
+    if (!showFavorPage.isEmpty())
+        out += QStringLiteral(
+                   "<a id=\"favor-show\" class=\"button\" data-page=\"../%1\" href=\"../%1\">Показать "
+                   "подборку</a>")
+                   .arg(HtmlEscape(UrlPath(showFavorPage)));
+    out += QStringLiteral("<p id=\"favor-note\" role=\"status\"></p></header><main>"
+                          "<p id=\"favor-empty\">Подборка пуста: добавьте в неё материалы курсов кнопкой "
+                          "«Добавить в подборку».</p><ol id=\"favor-list\"></ol></main>"
+                          "<script src=\"favor.js\"></script></body></html>\n");
     return out;
 }

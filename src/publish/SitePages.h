@@ -23,7 +23,12 @@ QString CataloguePage(const QString& title, const std::vector<TSiteSubject>& sub
 QString CoursePage(const TSiteCourse& course, const QString& siteTitle,
                    const std::function<QString(const QString& page)>& shownPage);
 
+// OUT/_site/favor.html: the collection kept in the browser, saved and loaded as collection files.
+// showFavorPage names the library's collection presentation page (empty: none).
+QString FavorPage(const QString& siteTitle, const QString& showFavorPage);
+
 // The shared files of the site's pages, written once into OUT/_site/.
 QString SiteStyleSheet(); // site.css
 QString CourseScript();   // course.js
 QString SearchScript();   // search.js
+QString FavorScript();    // favor.js

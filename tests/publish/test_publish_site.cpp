@@ -140,7 +140,8 @@ private slots:
                                 << QString::fromUtf8(lacks);
         };
         row("index.html", "<a href=\"101/index.html\">Алгебра, 7 класс</a>");
-        row("101/index.html", "<span style=\"font-weight:bold\">Глава 1.</span> Выражения", "&lt;b&gt;");
+        row("101/index.html", "<span style=\"font-weight:bold\">Глава 1.</span> Выражения",
+            ">&lt;b&gt;"); // markup shown as text
         row("101/5/1.html", "Запись, составленная из чисел");
         row("101/5/1.xml", "<?xml-stylesheet");
         row("101/5/OLD.HTM", "<head><meta charset=\"utf-8\"><title>old</title>", "_components");
@@ -229,7 +230,7 @@ private slots:
             << QStringList{"<span style=\"font-weight:bold\">Глава 1.</span>",
                            "<span style=\"color:#a03000\">тождественные преобразования</span>",
                            "class=\"item current\" tabindex=\"0\" data-i=\"3\"", "src=\"5/3.html\""}
-            << "&lt;b&gt;";
+            << ">&lt;b&gt;";
         QTest::newRow("other section")
             << "101/index.html#s=2010&i=31"
             << QStringList{"<ul class=\"tree\" data-s=\"5\" id=\"tree-5\" hidden=\"\">", "src=\"2010/31"}
@@ -330,6 +331,38 @@ frame.onload = function () {
               "cmi.core.lesson_status=completed", "cmi.core.session_time=0000:00:", "cmi.core.exit="})
             QVERIFY2(dom.contains(QString::fromUtf8(text)),
                      qPrintable(QString::fromUtf8(text) + QStringLiteral(" not in: ") + dom.left(3000)));
+    }
+
+    // Two items added in the course page (one of them twice) and listed on the collection page;
+    // the file the browser saves reads back in the player's own collection reader, which writes
+    // the same bytes; a file broken at its second item keeps the first and says so.
+    void Collection() {
+        QVERIFY(QFile::copy(QStringLiteral(CP_SOURCE_DIR "/tests/publish/favor-run.html"),
+                            m_site + QStringLiteral("/favor-run.html")));
+        StartServer();
+        const QString dom = BrowserDom(QStringLiteral("favor-run.html"));
+        for (const char* text :
+             {"note: Уже в подборке (материалов: 2)",
+              "row: Тождества и тождественные преобразования | ../101/index.html#s=5&amp;i=3 | Учебный курс",
+              "row: Корень уравнения | ../101/index.html#s=8&amp;i=83 | Понятийный аппарат",
+              "show: ../ShowFavor.htm#101;5;3$101;8;83", "loaded: 1 Ошибка загрузки файла"})
+            QVERIFY2(dom.contains(QString::fromUtf8(text)),
+                     qPrintable(QString::fromUtf8(text) + QStringLiteral(" not in: ") + dom.left(3000)));
+        static const QRegularExpression sff(QStringLiteral("sff=([A-Za-z0-9+/=]*);"));
+        const QByteArray saved = QByteArray::fromBase64(sff.match(dom).captured(1).toLatin1());
+        const QString file = m_dir.filePath(QStringLiteral("browser.sff"));
+        Write(file, saved);
+        const QString again = m_dir.filePath(QStringLiteral("player.sff"));
+        const TCoursetoolRun read = RunCoursetool(
+            QStringLiteral(CP_COURSETOOL),
+            {QStringLiteral("collection"), file, QStringLiteral("--json"), QStringLiteral("--save"), again});
+        QCOMPARE(read.ExitCode, 0);
+        // The caption with its markup, as the tree holds it.
+        for (const char* text :
+             {"{\"course\":101,\"folder\":5,\"id\":3,\"caption\":\"Тождества и <font color=", "A03000",
+              ">тождественные преобразования</font>", "{\"course\":101,\"folder\":8,\"id\":83,"})
+            QVERIFY2(read.Out.contains(QString::fromUtf8(text)), qPrintable(read.Out));
+        QCOMPARE(Read(again), saved);
     }
 
     void cleanupTestCase() {
