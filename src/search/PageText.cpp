@@ -258,40 +258,53 @@ QString ExtractPageText(const QString& pagePath, const QString& libraryFolder) {
 namespace {
 
 // The page's bytes as named first (the indexer hands over paths found on the disc), then whatever
-// the case of its names; path becomes the name read. Without a library (a folder that does not
+// the case of its names; Path becomes the name read. Without a library (a folder that does not
 // exist, or the root) only the stylesheets are confined: there is nothing to confine the page to.
-std::optional<QByteArray> ReadLibraryPage(const TLibraryScope& scope, QString& path) {
-    const auto allowed = [&scope](const QString& p) {
-        return scope.Root.size() < 2 || LibraryRules(scope.Root).AllowsPath(p);
-    };
-    path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    std::optional<QByteArray> bytes;
-    if (allowed(path))
-        bytes = ReadRegularFile(path, kPageSizeLimit);
-    if (!bytes) {
-        const QString found = FindDiscFile(path);
-        if (found != path && allowed(found)) {
-            path = found;
-            bytes = ReadRegularFile(path, kPageSizeLimit);
+// The library's scope stays set for as long as the object lives, for the transforms that follow.
+class TLibraryPage final {
+public:
+    TLibraryPage(const QString& pagePath, const QString& libraryFolder, const std::atomic<bool>* cancel)
+        : m_scope{SetUpAndFind(libraryFolder), cancel}, m_guard(m_scope) {
+        const auto allowed = [this](const QString& p) {
+            return m_scope.Root.size() < 2 || LibraryRules(m_scope.Root).AllowsPath(p);
+        };
+        Path = QDir::cleanPath(QFileInfo(pagePath).absoluteFilePath());
+        if (allowed(Path))
+            Bytes = ReadRegularFile(Path, kPageSizeLimit);
+        if (!Bytes) {
+            const QString found = FindDiscFile(Path);
+            if (found != Path && allowed(found)) {
+                Path = found;
+                Bytes = ReadRegularFile(Path, kPageSizeLimit);
+            }
         }
+        if (Bytes && Bytes->isEmpty())
+            Bytes.reset();
     }
-    if (!bytes || bytes->isEmpty())
-        return std::nullopt;
-    return bytes;
-}
+
+    QString Path;
+    std::optional<QByteArray> Bytes; // nothing when unreadable or empty
+
+private:
+    // libxslt's hooks are in place before any page is read.
+    static QString SetUpAndFind(const QString& libraryFolder) {
+        SetUpXslt();
+        return CanonicalFolder(libraryFolder);
+    }
+
+    const TLibraryScope m_scope;
+    const TScopeGuard m_guard;
+};
 
 } // namespace
 
 QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFolder,
                                const std::atomic<bool>* cancel) {
-    SetUpXslt();
-    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
-    const TScopeGuard guard(scope);
-    QString path = pagePath;
-    const std::optional<QByteArray> bytes = ReadLibraryPage(scope, path);
-    if (!bytes)
+    const TLibraryPage page(pagePath, libraryFolder, cancel);
+    if (!page.Bytes)
         return {};
-    const QByteArray text = IsHtmlName(path) ? HtmlText(*bytes, path) : XmlPageText(*bytes, path);
+    const QByteArray text =
+        IsHtmlName(page.Path) ? HtmlText(*page.Bytes, page.Path) : XmlPageText(*page.Bytes, page.Path);
     // A page marked as UTF-8 (by its byte order mark, say) may still hold bytes that are not:
     // libxml2 passes them through, and the index takes only valid text.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -301,11 +314,9 @@ QByteArray ExtractPageTextUtf8(const QString& pagePath, const QString& libraryFo
 
 std::optional<QByteArray> TransformPageToHtml(const QString& pagePath, const QString& libraryFolder,
                                               const std::atomic<bool>* cancel) {
-    SetUpXslt();
-    const TLibraryScope scope{CanonicalFolder(libraryFolder), cancel};
-    const TScopeGuard guard(scope);
-    QString path = pagePath;
-    const std::optional<QByteArray> bytes = ReadLibraryPage(scope, path);
+    const TLibraryPage page(pagePath, libraryFolder, cancel);
+    const std::optional<QByteArray>& bytes = page.Bytes;
+    const QString& path = page.Path;
     if (!bytes || IsHtmlName(path) ||
         (LooksLikeHtml(*bytes) && !bytes->left(4096).contains("<?xml-stylesheet")))
         return std::nullopt;
