@@ -7,7 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,7 +65,10 @@ TFileAccessRules::TFileAccessRules(const QStringList& folders) {
 bool TFileAccessRules::AllowsPath(const QString& path) const {
     if (!QDir::isAbsolutePath(path))
         return false;
-    QString resolved = ResolvedLocalPath(path);
+    return Inside(ResolvedLocalPath(path));
+}
+
+bool TFileAccessRules::Inside(QString resolved) const {
     if (resolved.isEmpty())
         return false;
     // The allowed folder itself (a listing of it) counts as inside.
@@ -84,16 +89,38 @@ bool TFileAccessRules::Allows(const QUrl& url) const {
 }
 
 bool TFileAccessRules::Serves(const QUrl& url) const {
-    if (!Allows(url))
-        return false;
     if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
         return true;
-    // stat follows the links and opens nothing: it never waits for a pipe's writer.
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (!IsLocalFileUrl(url) || !QDir::isAbsolutePath(path))
+        return false;
+    const QString resolved = ResolvedLocalPath(path);
+    if (!Inside(resolved))
+        return false;
+    // Judged by name first, so that a pipe or a device is never opened; then opened without
+    // waiting and judged by the descriptor, so that a name swapped for a pipe or for a link
+    // leading out after the checks by name is caught.
+    const QByteArray native = QFile::encodeName(resolved);
     struct stat st;
-    const QByteArray path = QFile::encodeName(ResolvedLocalPath(url.path(QUrl::FullyDecoded)));
-    if (::stat(path.constData(), &st) != 0)
+    if (::stat(native.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR; // the browser reports it missing
+    if (!S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR;
-    return S_ISREG(st.st_mode);
+    const bool served = ServesOpenFile(fd, resolved);
+    ::close(fd);
+    return served;
+}
+
+bool TFileAccessRules::ServesOpenFile(int fd, const QString& resolved) const {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // Where the opened file really is, whatever its name leads to by now.
+    const QString opened = CanonicalPath(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    return Inside(opened.isEmpty() ? resolved : opened);
 }
 
 std::optional<QUrl> TFileAccessRules::FoundOnDisc(const QUrl& url) const {

@@ -22,6 +22,9 @@ public:
     // its links), or nothing yet (the browser then reports it missing). A pipe, a socket or a
     // device would keep the browser's reader waiting, or reading, for ever; a folder is listed.
     bool Serves(const QUrl& url) const;
+    // Whether the file open on fd (named resolved when opened) may be served: an ordinary file
+    // inside the allowed folders where it really is now, whatever its name leads to by then.
+    bool ServesOpenFile(int fd, const QString& resolved) const;
     // An absolute local path, resolved as the browser would open it.
     bool AllowsPath(const QString& path) const;
     // Where a file: URL written on Windows points on this disc, when the URL names nothing as it
@@ -33,6 +36,8 @@ public:
     const QStringList& Folders() const { return m_folders; }
 
 private:
+    bool Inside(QString resolved) const;
+
     QStringList m_folders; // canonical, each ending with '/'
 };
 
@@ -41,8 +46,9 @@ private:
 QString ResolvedLocalPath(const QString& absolutePath);
 
 // Refuses, on the profile, every file: request that the rules do not serve: navigations of
-// pages and frames, pictures, stylesheets, scripts, XHR and fetch. Nothing is opened to decide. A request for
-// a file that exists only in another case or with backslashes is redirected to the file as it is on disc.
+// pages and frames, pictures, stylesheets, scripts, XHR and fetch. Only an ordinary file is
+// opened to decide, without waiting, and nothing is read. A request for a file that exists only
+// in another case or with backslashes is redirected to the file as it is on disc.
 class TFileAccessInterceptor final : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:

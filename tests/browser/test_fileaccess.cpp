@@ -8,6 +8,8 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -125,6 +127,43 @@ private slots:
         QFETCH(bool, allowed);
         const TFileAccessRules rules({m_library, m_root + QStringLiteral("stage")});
         QCOMPARE(rules.Allows(QUrl(url.replace(u'@', m_root))), allowed);
+    }
+
+    // The file is judged by what was opened, not by the name checked before: a name swapped
+    // for a link that leads out, or a file moved after it was opened, is judged where it is.
+    void openedFileJudgedByDescriptor_data() {
+        QTest::addColumn<QString>("opened"); // under the temporary folder
+        QTest::addColumn<QString>("movedTo");
+        QTest::addColumn<bool>("served");
+        QTest::newRow("ordinary file") << "lib #1/inside.txt"
+                                       << "" << true;
+        QTest::newRow("a pipe") << "lib #1/pipe.txt"
+                                << "" << false;
+        QTest::newRow("a folder") << "lib #1/sub"
+                                  << "" << false;
+        QTest::newRow("name swapped for a link out") << "lib #1/link/secret.txt"
+                                                     << "" << false;
+        QTest::newRow("moved out once opened") << "lib #1/moving.txt"
+                                               << "outside/moved.txt" << false;
+        QTest::newRow("moved in once opened") << "outside/coming.txt"
+                                              << "lib #1/came.txt" << true;
+    }
+
+    void openedFileJudgedByDescriptor() {
+        QFETCH(QString, opened);
+        QFETCH(QString, movedTo);
+        QFETCH(bool, served);
+        const QString path = m_root + opened;
+        if (!QFileInfo::exists(path))
+            QVERIFY(WriteFile(path, "moving"));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        if (!movedTo.isEmpty())
+            QVERIFY(QFile::rename(path, m_root + movedTo));
+        // Named as the resolving found it: inside the library.
+        const TFileAccessRules rules({m_library});
+        QCOMPARE(rules.ServesOpenFile(fd, m_library + QStringLiteral("inside.txt")), served);
+        ::close(fd);
     }
 
     // Read by the loaded page, as its own scripts would.
