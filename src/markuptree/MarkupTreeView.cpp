@@ -34,6 +34,9 @@ TMarkupTreeView::TMarkupTreeView(QWidget* parent) : TMarkupTreeBase(parent) {
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setAllColumnsShowFocus(false);
 
+    // A new tree: the widths of the old captions will not be asked again.
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, m_delegate,
+            &TMarkupTreeDelegate::ForgetWidths);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &TMarkupTreeView::TrackSelection);
     connect(this, &QTreeWidget::currentItemChanged, this, &TMarkupTreeView::ApplyAutoExpand);
     connect(this, &QTreeWidget::itemExpanded, this, [this] {
@@ -79,6 +82,7 @@ void TMarkupTreeView::SetGlyphUnChecked(const QPixmap& glyph) {
 }
 
 void TMarkupTreeView::MarkupLookChanged() {
+    m_delegate->ForgetWidths();
     doItemsLayout(); // pictures change the caption widths
 }
 
@@ -132,19 +136,27 @@ int TMarkupTreeView::CaptionBoxWidth(const QTreeWidgetItem* node, int captionWid
     return width;
 }
 
-QString TMarkupTreeView::ItemText(const QTreeWidgetItem* node) const {
-    QString text = StripMarkup(node->text(0));
+bool TMarkupTreeView::RoomPastText(const QTreeWidgetItem* node) const {
     // Eight letters w past the plain text: the item reaches a good way beyond the caption, so a
     // click just after its last letter, or on a caption drawn wider than its plain text (bold
     // words, pictures), still lands on the item. Not while dragging: the drop target is then
     // the caption itself.
-    if (ImageIndex(node) >= 0 && state() != DraggingState)
+    return ImageIndex(node) >= 0 && state() != DraggingState;
+}
+
+QString TMarkupTreeView::ItemText(const QTreeWidgetItem* node) const {
+    QString text = StripMarkup(node->text(0));
+    if (RoomPastText(node))
         text += QLatin1String("wwwwwwww");
     return text.left(kItemTextLimit);
 }
 
-int TMarkupTreeView::ItemWidth(const QTreeWidgetItem* node, int captionWidth) const {
-    int textWidth = QFontMetrics(font()).horizontalAdvance(ItemText(node)) + 4;
+int TMarkupTreeView::ItemTextAdvance(const QTreeWidgetItem* node) const {
+    return QFontMetrics(font()).horizontalAdvance(ItemText(node));
+}
+
+int TMarkupTreeView::ItemWidth(const QTreeWidgetItem* node, int captionWidth, int textAdvance) const {
+    int textWidth = textAdvance + 4;
     if (StateImageValid(node))
         textWidth += m_stateImages->Width() + 4;
     return qMax(textWidth, CaptionBoxWidth(node, captionWidth));
@@ -155,7 +167,7 @@ bool TMarkupTreeView::OnCaption(const QTreeWidgetItem* node, QPoint point) const
     if (point.x() < row.left() || point.y() < row.top() || point.y() > row.bottom())
         return false;
     const int width = MeasureCaption(node->text(0), row).width();
-    return point.x() < row.left() + ItemWidth(node, width);
+    return point.x() < row.left() + ItemWidth(node, width, ItemTextAdvance(node));
 }
 
 bool TMarkupTreeView::OnExpandButton(const QTreeWidgetItem* node, QPoint point) const {

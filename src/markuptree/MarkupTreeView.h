@@ -149,9 +149,13 @@ private:
     int CaptionBoxWidth(const QTreeWidgetItem* node, int captionWidth) const;
     // The plain text an item is as wide as, for hit-testing and the horizontal extent.
     QString ItemText(const QTreeWidgetItem* node) const;
-    // Width of the item's area from its caption's left edge: the item text and 4 pixels, and at
-    // least the selection box.
-    int ItemWidth(const QTreeWidgetItem* node, int captionWidth) const;
+    // Whether ItemText reaches past the plain text.
+    bool RoomPastText(const QTreeWidgetItem* node) const;
+    // Width of ItemText in the tree's font.
+    int ItemTextAdvance(const QTreeWidgetItem* node) const;
+    // Width of the item's area from its caption's left edge: the item text (textAdvance wide)
+    // and 4 pixels, and at least the selection box.
+    int ItemWidth(const QTreeWidgetItem* node, int captionWidth, int textAdvance) const;
     void PaintCaption(QPainter& painter, const QTreeWidgetItem* node, QRect rc) const;
     bool StateImageValid(const QTreeWidgetItem* node) const;
     bool OnCaption(const QTreeWidgetItem* node, QPoint point) const;

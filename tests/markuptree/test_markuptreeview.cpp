@@ -94,6 +94,7 @@ private slots:
     void itemHeightKept();
     void itemArea_data();
     void itemArea();
+    void horizontalExtentFollowsItem_data();
     void horizontalExtentFollowsItem();
     void hotTrackAndAutoExpand();
     void typingFindsPlainCaption_data();
@@ -548,20 +549,43 @@ void TestMarkupTreeView::itemArea() {
     QCOMPARE(f.Tree.currentItem(), node);
 }
 
+// Widths are remembered by caption: a change of what they depend on must show all the same.
+void TestMarkupTreeView::horizontalExtentFollowsItem_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("as added") << "";
+    QTest::newRow("larger font") << "font";
+    QTest::newRow("tree filled anew") << "refill";
+}
+
 void TestMarkupTreeView::horizontalExtentFollowsItem() {
+    QFETCH(QString, change);
     TTreeFixture f;
     AddNode(f.Tree, nullptr, 1, QStringLiteral("Короткий"));
     QTRY_COMPARE(f.Tree.horizontalScrollBar()->maximum(), 0);
     const QString caption =
         QStringLiteral("Длинный заголовок, который шире дерева на добрую половину его ширины");
     QTreeWidgetItem* wide = AddNode(f.Tree, nullptr, 2, caption);
+    QTRY_VERIFY(f.Tree.horizontalScrollBar()->maximum() > 0);
+    const QString room = QStringLiteral("wwwwwwww");
+    if (change == QLatin1String("font")) {
+        QFont font = f.Tree.font();
+        font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() * 3 / 2 : 20);
+        f.Tree.setFont(font);
+    } else if (change == QLatin1String("refill")) {
+        f.Tree.clear();
+        AddNode(f.Tree, nullptr, 1, QStringLiteral("Короткий"));
+        wide = AddNode(f.Tree, nullptr, 2, caption);
+    }
+    f.Tree.doItemsLayout();
     // The range reaches to the end of the item: its plain text, eight w's and 4 pixels.
     const QFontMetrics metrics(f.Tree.font());
-    const int itemRight = f.Tree.indentation() + metrics.horizontalAdvance(caption + "wwwwwwww") + 4;
-    QTRY_VERIFY(f.Tree.horizontalScrollBar()->maximum() > 0);
-    const int maximum = f.Tree.horizontalScrollBar()->maximum();
-    QVERIFY2(qAbs(maximum - (itemRight - f.Viewport()->width())) <= 2,
-             qPrintable(QStringLiteral("maximum %1, item right %2").arg(maximum).arg(itemRight)));
+    const int itemRight = f.Tree.indentation() + metrics.horizontalAdvance(caption + room) + 4;
+    int maximum = 0;
+    const auto near = [&] {
+        maximum = f.Tree.horizontalScrollBar()->maximum();
+        return qAbs(maximum - (itemRight - f.Viewport()->width())) <= 2;
+    };
+    QTRY_VERIFY2(near(), qPrintable(QStringLiteral("maximum %1, item right %2").arg(maximum).arg(itemRight)));
     // Scrolled to the end, the last pixels of the view are still on the item.
     f.Tree.horizontalScrollBar()->setValue(maximum);
     const QRect row = f.Tree.visualItemRect(wide);
