@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHash>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -239,7 +240,13 @@ void TTreeFilter::RunSlice() {
                     Start(m_target.IsEmpty() ? TStep::Show : TStep::Match);
                 break;
             case TStep::Match:
-                if (MatchSome(slice))
+                if (MatchSome(slice)) {
+                    Start(TStep::Measure);
+                    PlanMeasure();
+                }
+                break;
+            case TStep::Measure:
+                if (MeasureSome(slice))
                     Start(TStep::Show);
                 break;
             case TStep::Show:
@@ -265,7 +272,11 @@ void TTreeFilter::RunSlice() {
             }
         }
     }
-    if (m_step == TStep::Finish) {
+    // Laying out the rows shown is one piece of work that cannot be cut: it gets a turn of its
+    // own unless this one has time left (a small tree is still done within SetQuery).
+    if (m_step == TStep::Finish && slice.work > 0 && slice.clock.elapsed() >= m_sliceMs / 2) {
+        m_slicer->start();
+    } else if (m_step == TStep::Finish) {
         m_step = TStep::Idle;
         Hold(false);
         if (m_target.IsEmpty())
@@ -311,6 +322,48 @@ bool TTreeFilter::MatchSome(TSlice& slice) {
     for (std::size_t i = count; i-- > 0;)
         if ((m_want[i] & kShown) && m_nodes[i].parent >= 0)
             m_want[m_nodes[i].parent] |= kShown | kOpened;
+    return true;
+}
+
+void TTreeFilter::PlanMeasure() {
+    // A column as wide as its contents is measured, once the rows are shown, on some rows
+    // around the node in view: the current node, else the first. Those rows are measured here
+    // in slices, so that the tree finds their widths known and the layout stays short.
+    m_measure.clear();
+    const QHeaderView* header = m_tree->header();
+    const int sampled = header->resizeContentsPrecision();
+    if (header->count() == 0 || header->sectionResizeMode(0) != QHeaderView::ResizeToContents || sampled <= 0)
+        return;
+    const int rowHeight = qMax(1, m_tree->fontMetrics().height());
+    const int reach = sampled / 2 + m_tree->viewport()->height() / rowHeight + 1;
+    const QPersistentModelIndex& current = m_userChose ? m_userCurrent : m_current;
+    const QTreeWidgetItem* anchor = current.isValid() ? m_tree->itemFromIndex(current) : nullptr;
+    std::vector<int> shown;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < m_nodes.size(); ++i) {
+        if (!(m_want[i] & kShown))
+            continue;
+        if (anchor && m_nodes[i].index == current)
+            at = shown.size();
+        shown.push_back(int(i));
+    }
+    const std::size_t first = at > std::size_t(reach) ? at - std::size_t(reach) : 0;
+    const std::size_t last = qMin(shown.size(), first + 2 * std::size_t(reach));
+    m_measure.assign(shown.begin() + qsizetype(first), shown.begin() + qsizetype(last));
+}
+
+bool TTreeFilter::MeasureSome(TSlice& slice) {
+    const QStyleOptionViewItem option;
+    // A caption not measured before takes some tens of times a node's share of the other steps.
+    constexpr int kMeasureWork = 32;
+    for (; m_cursor < m_measure.size(); ++m_cursor, slice.work += kMeasureWork) {
+        if (slice.Tired())
+            return false;
+        const QModelIndex index = m_nodes[std::size_t(m_measure[m_cursor])].index;
+        if (QAbstractItemDelegate* delegate = m_tree->itemDelegateForIndex(index))
+            delegate->sizeHint(option, index);
+    }
+    m_measure.clear();
     return true;
 }
 
@@ -462,6 +515,7 @@ void TTreeFilter::Reset() {
     m_target = TFilterQuery(QString());
     m_walk.reset();
     m_want.clear();
+    m_measure.clear();
     m_position.clear();
     m_collected = false;
     m_expandedKnown = false;

@@ -100,7 +100,7 @@ private:
         bool match = false; // matches the query last applied
     };
     // What is left to do for the current target, in this order.
-    enum class TStep { Idle, Collect, Match, Show, Select, Expand, Finish };
+    enum class TStep { Idle, Collect, Match, Measure, Show, Select, Expand, Finish };
     class TApplying;
     struct TSlice;
 
@@ -108,6 +108,8 @@ private:
     void RunSlice();
     bool CollectSome(TSlice& slice);
     bool MatchSome(TSlice& slice);
+    void PlanMeasure();
+    bool MeasureSome(TSlice& slice);
     bool ShowSome(TSlice& slice);
     bool ExpandSome(TSlice& slice);
     void FinishQuery();
@@ -133,6 +135,7 @@ private:
     TStep m_step = TStep::Idle;
     std::size_t m_cursor = 0;
     std::vector<char> m_want;     // per node: kShown, kOpened, kMatch for the target
+    std::vector<int> m_measure;   // nodes whose width the tree will ask for once shown
     bool m_collected = false;     // m_nodes holds every node of the tree
     bool m_expandedKnown = false; // m_expanded holds the expansion from before the filter
     bool m_touched = false;       // the filter has changed the tree since it began
