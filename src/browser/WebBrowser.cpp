@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineScript>
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -187,12 +188,12 @@ void ClearHistoryOf(QWidget* window) {
         browser->ClearHistory();
 }
 
-void TWebBrowser::LoadBlankAndWait() {
+bool TWebBrowser::LoadBlankAndWait() {
     Navigate(QStringLiteral("about:blank"));
-    WaitUntilComplete();
+    return WaitUntilComplete();
 }
 
-bool TWebBrowser::WaitUntilComplete() {
+bool TWebBrowser::WaitUntilComplete(int timeoutMs) {
     if (m_readyState == ReadyComplete || m_readyState == ReadyUninitialized)
         return true;
     QPointer<TWebBrowser> self(this);
@@ -200,10 +201,21 @@ bool TWebBrowser::WaitUntilComplete() {
     connect(this, &TWebBrowser::LoadComplete, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
     connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bound.start(std::max(timeoutMs, 0));
     // Returns at once when the application is already quitting: QCoreApplication::exit ends
     // every running event loop and lets no new one start.
     loop.exec();
-    return !self.isNull();
+    if (!self)
+        return false;
+    if (m_readyState == ReadyLoading && !bound.isActive()) {
+        qWarning("Страница не загрузилась за %d с, ожидание прервано: %s", timeoutMs / 1000,
+                 qUtf8Printable(page()->requestedUrl().toString()));
+        return false;
+    }
+    return true;
 }
 
 void TWebBrowser::SetComplete() {
@@ -370,8 +382,18 @@ bool TWebBrowser::PrintOn(QPrinter* printer, QString* error) {
     return SendPdfToCups(job, pdf, error) > 0;
 }
 
+bool TWebBrowser::WaitForPrinting() {
+    QPointer<TWebBrowser> self(this);
+    if (WaitUntilComplete())
+        return true;
+    // Gone or quitting: nobody to tell. A page that never finished: the user asked for something.
+    if (self && m_readyState == ReadyLoading)
+        ReportError(QStringLiteral("Страница ещё не загрузилась, печать невозможна"));
+    return false;
+}
+
 void TWebBrowser::Print() {
-    if (!WaitUntilComplete())
+    if (!WaitForPrinting())
         return;
     QPrinter* printer = SharedPrinter();
     QPrintDialog dialog(printer, window());
@@ -384,7 +406,7 @@ void TWebBrowser::Print() {
 }
 
 void TWebBrowser::PrintPreview() {
-    if (!WaitUntilComplete())
+    if (!WaitForPrinting())
         return;
     QPrinter* printer = SharedPrinter();
     // Lay the page out before the window opens, so that its first pages come at once.
@@ -400,7 +422,7 @@ void TWebBrowser::PrintPreview() {
 }
 
 void TWebBrowser::PageSetup() {
-    if (!WaitUntilComplete())
+    if (!WaitForPrinting())
         return;
     QPageSetupDialog dialog(SharedPrinter(), window());
     dialog.setWindowTitle(QStringLiteral("Параметры страницы"));

@@ -61,12 +61,15 @@ public:
     // Forgets every page before and after the one shown, and reports Back and Forward as not
     // possible: another course or library starts with no way back into the last one.
     void ClearHistory();
-    // Navigates to about:blank and pumps events until the load is complete; gives up only
-    // when the application quits.
-    void LoadBlankAndWait();
+    // How long a wait for a load lasts at most: far above any local page, well below "for ever".
+    static constexpr int kLoadWaitMs = 30000;
+
+    // Navigates to about:blank and waits for it as WaitUntilComplete does.
+    bool LoadBlankAndWait();
     // Pumps events until the load is complete (at once when nothing loads), the browser is gone
-    // (false) or the application quits. Sleeps between events: nothing polls.
-    bool WaitUntilComplete();
+    // (false), the application quits, or timeoutMs pass (false, with a warning naming the page):
+    // a load that never ends must not hold its caller for ever. Sleeps between events.
+    bool WaitUntilComplete(int timeoutMs = kLoadWaitMs);
 
     bool DocumentLoaded() const;
     QString LocationURL() const;
@@ -116,6 +119,8 @@ private:
     TPrintFields PrintFields() const;
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
     QByteArray PagePdf(const QPageLayout& layout);
+    // WaitUntilComplete before printing; a page that never finished loading is reported.
+    bool WaitForPrinting();
     void ConnectPageSignals();
     void ReportCommandStates();
     void SetComplete();

@@ -1,9 +1,12 @@
-// Waiting for a page ends when the application quits, never earlier, and is never started
-// again once it is quitting. In an executable of its own: the quit stays in force to the end.
+// Waiting for a page that never loads ends at the wait's bound or when the application quits,
+// and is never started again once it is quitting. In an executable of its own: the quit stays in
+// force to the end.
 
 #include "BrowserTestSupport.h"
 #include "browser/EmbeddedBrowser.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +32,15 @@ private slots:
     void cleanupTestCase() {
         m_browser->Stop();
         delete m_browser;
+    }
+
+    void waitGivesUpAtItsBound() {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("не загрузилась.*/never")));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!m_browser->WaitUntilComplete(300));
+        QVERIFY(clock.elapsed() >= 250); // waited (a coarse timer may end a little early)
+        QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyLoading));
     }
 
     void waitEndsWhenTheApplicationQuits() {
