@@ -7,9 +7,14 @@
 #include <QList>
 #include <QMutex>
 #include <QStandardPaths>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 
 namespace {
 
@@ -38,6 +43,14 @@ QString LinkName(const QByteArray& target) {
             c = u'_';
     const QByteArray hash = QCryptographicHash::hash(target, QCryptographicHash::Sha1).toHex().left(12);
     return QString::fromLatin1(hash) + u'-' + shown;
+}
+
+// A name LinkName gives: twelve hex digits, a dash, the rest.
+bool IsLinkName(const char* name) {
+    for (int i = 0; i < 12; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return name[12] == '-';
 }
 
 bool IsUtf8(const QByteArray& bytes) {
@@ -70,6 +83,9 @@ QString PathArgument(const QByteArray& bytes) {
     if (runtime.isEmpty() || !QDir().mkpath(folder))
         return text;
     ::chmod(QFile::encodeName(folder).constData(), 0700);
+    static std::atomic<bool> swept{false}; // once a run: a run asks for few such paths
+    if (!swept.exchange(true))
+        RemoveStalePathLinks(folder);
     const QString link = folder + u'/' + LinkName(target);
     const QByteArray linkBytes = QFile::encodeName(link);
     if (RealPath(linkBytes) != target) {
@@ -98,4 +114,34 @@ QString CanonicalPath(const QString& path) {
         if (real == entry.target || (real.startsWith(entry.target) && real.at(entry.target.size()) == '/'))
             return entry.link + QFile::decodeName(real.mid(entry.target.size()));
     return canonical;
+}
+
+int RemoveStalePathLinks(const QString& folder) {
+    // Only a real folder of ours that nobody else may write to: in any other, a link's target
+    // could be swapped, or the links could be someone else's.
+    const int dirFd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return 0;
+    struct stat st;
+    DIR* dir = nullptr;
+    if (::fstat(dirFd, &st) != 0 || st.st_uid != ::getuid() || (st.st_mode & 077) != 0 ||
+        !(dir = ::fdopendir(dirFd))) {
+        ::close(dirFd);
+        return 0;
+    }
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsLinkName(entry->d_name))
+            continue;
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode) ||
+            st.st_uid != ::getuid())
+            continue;
+        // Its target gone (a stick pulled out, a folder renamed): nothing will use it again.
+        if (::fstatat(dirFd, entry->d_name, &st, 0) != 0 && (errno == ENOENT || errno == ENOTDIR) &&
+            ::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir); // closes dirFd
+    return removed;
 }

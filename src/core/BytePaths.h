@@ -16,3 +16,8 @@ QString PathArgument(const QByteArray& bytes);
 // QFileInfo::canonicalFilePath, except that what lies behind a link made by PathArgument is
 // named under that link. Empty when the path does not exist.
 QString CanonicalPath(const QString& path);
+
+// Removes from folder the links PathArgument made whose target is gone, and nothing else: only
+// links of ours with such a name, and only when folder is our own, closed to everyone else.
+// Returns how many went. PathArgument calls it once a run on its folder.
+int RemoveStalePathLinks(const QString& folder);

@@ -79,6 +79,35 @@ document.getElementById("out").textContent = [read("../../top.txt"), read("../..
         QVERIFY(!rules.AllowsPath(outside));
     }
 
+    // Links whose target is gone are swept from our own closed folder, and nothing else.
+    void staleLinksSwept_data() {
+        QTest::addColumn<QString>("entry"); // what lies in the folder
+        QTest::addColumn<int>("mode");      // of the folder
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("our link, target gone") << "stale" << 0700 << false;
+        QTest::newRow("our link, target there") << "live" << 0700 << true;
+        QTest::newRow("a link of another name") << "foreign" << 0700 << true;
+        QTest::newRow("a file of our name") << "file" << 0700 << true;
+        QTest::newRow("folder open to others") << "stale" << 0755 << true;
+    }
+    void staleLinksSwept() {
+        QFETCH(QString, entry);
+        QFETCH(int, mode);
+        QFETCH(bool, kept);
+        const QString folder = m_dir.filePath(QStringLiteral("sweep-%1-%2").arg(entry).arg(mode, 0, 8));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)), 0);
+        const QString name =
+            folder + (entry == QLatin1String("foreign") ? QStringLiteral("/courses")
+                                                        : QStringLiteral("/0123456789ab-Курсы"));
+        if (entry == QLatin1String("file"))
+            QVERIFY(WriteFile(name, "not a link"));
+        else
+            QVERIFY(QFile::link(m_dir.filePath(entry == QLatin1String("live") ? "outside" : "gone"), name));
+        QCOMPARE(RemoveStalePathLinks(folder), kept ? 0 : 1);
+        QCOMPARE(QFileInfo(name).isSymLink() || QFileInfo(name).isFile(), kept);
+    }
+
     void coursetoolOpensIt_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("path"); // below the library
