@@ -15,6 +15,7 @@
 #include <QStaticText>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <memory>
 
 namespace {
@@ -104,6 +105,33 @@ QHash<QString, std::shared_ptr<TQtFontEntry>>& FontCache() {
     return cache;
 }
 
+// The few fonts a tree paints with, most recent first: a canvas lives for one caption, and
+// building and hashing the full key for each costs more than measuring the caption.
+struct TRecentFont {
+    QString BaseKey;
+    QString Name;
+    int PixelSize = 0;
+    unsigned Style = 0;
+    std::shared_ptr<TQtFontEntry> Entry;
+};
+constexpr int RecentFonts = 4;
+
+std::array<TRecentFont, RecentFonts>& RecentFontEntries() {
+    thread_local std::array<TRecentFont, RecentFonts> recent;
+    return recent;
+}
+
+// QFont::key spells the whole font out; the caller passes the same font caption after caption.
+QString BaseFontKey(const QFont& font) {
+    thread_local QFont last;
+    thread_local QString lastKey;
+    if (lastKey.isEmpty() || !(font == last)) {
+        last = font;
+        lastKey = font.key();
+    }
+    return lastKey;
+}
+
 QString StripPrefix(const QString& text) {
     QString shown;
     shown.reserve(text.size());
@@ -173,7 +201,7 @@ TQtMarkupCanvas::TQtMarkupCanvas(QPainter* painter, const QFont& font)
     }
     if (m_painter)
         m_painter->save();
-    m_baseKey = font.key();
+    m_baseKey = BaseFontKey(font);
     m_font.Name = font.family();
     m_font.PixelSize = font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF() * m_dpiY / 72.0);
     m_font.Style = (font.bold() ? fsBold : 0u) | (font.italic() ? fsItalic : 0u) |
@@ -209,6 +237,16 @@ QFont TQtMarkupCanvas::CurrentQFont() const {
 TQtFontEntry& TQtMarkupCanvas::Entry() {
     if (m_entry)
         return *m_entry;
+    auto& recent = RecentFontEntries();
+    for (int i = 0; i < RecentFonts; ++i) {
+        const TRecentFont& r = recent[i];
+        if (r.Entry && r.PixelSize == m_font.PixelSize && r.Style == m_font.Style && r.Name == m_font.Name &&
+            r.BaseKey == m_baseKey) {
+            m_entry = r.Entry;
+            std::rotate(recent.begin(), recent.begin() + i, recent.begin() + i + 1);
+            return *m_entry;
+        }
+    }
     const QString key = m_baseKey + QLatin1Char('|') + m_font.Name + QLatin1Char('|') +
                         QString::number(m_font.PixelSize) + QLatin1Char('|') + QString::number(m_font.Style);
     auto& cache = FontCache();
@@ -221,6 +259,8 @@ TQtFontEntry& TQtMarkupCanvas::Entry() {
         m_entry = std::make_shared<TQtFontEntry>(CurrentQFont());
         cache.insert(key, m_entry);
     }
+    std::rotate(recent.begin(), recent.end() - 1, recent.end());
+    recent[0] = TRecentFont{m_baseKey, m_font.Name, m_font.PixelSize, m_font.Style, m_entry};
     return *m_entry;
 }
 

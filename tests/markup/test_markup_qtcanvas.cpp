@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <vector>
 
 namespace {
 
@@ -123,6 +124,26 @@ private slots:
         TRect again{0, 0, 0, 0};
         canvas.DrawText(QStringLiteral("Wide words"), again, TextFormat::CalcRect);
         QCOMPARE(again.Width(), plain.Width());
+    }
+
+    // Canvases come and go caption by caption, and the fonts behind them are looked up among the
+    // last few used: base fonts that differ in any way, more of them than that list holds, each
+    // keep their own widths whatever the order.
+    void EachBaseFontKeepsItsWidths() {
+        std::vector<QFont> fonts;
+        for (int i = 0; i < 6; ++i) {
+            QFont font = TreeFont();
+            font.setLetterSpacing(QFont::AbsoluteSpacing, i); // only the base font tells them apart
+            fonts.push_back(font);
+        }
+        const QString text = QStringLiteral("Wide words");
+        for (int round = 0; round < 2; ++round)
+            for (std::size_t i : {0, 5, 1, 4, 2, 3, 0, 3}) {
+                TQtMarkupCanvas canvas(nullptr, fonts[i]);
+                TRect rect{0, 0, 0, 0};
+                canvas.DrawText(text, rect, TextFormat::CalcRect);
+                QCOMPARE(rect.Width(), QFontMetrics(fonts[i]).horizontalAdvance(text));
+            }
     }
 
     void BottomAligned() {
