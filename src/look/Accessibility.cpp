@@ -1,53 +1,45 @@
 #include "look/Accessibility.h"
 
+#include "look/AccessibleParts.h"
 #include "look/PageControl.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QLineEdit>
-#include <QPointer>
 #include <QToolButton>
-#include <vector>
 
 namespace {
 
 constexpr const char* kExposedAsWindow = "cpAccessibleWindow";
 
 // One subject tab: drawn by the page control, so it has no widget of its own.
-class TAccessiblePageTab final : public QAccessibleInterface, public QAccessibleActionInterface {
+class TAccessiblePageTab final : public TAccessibleDrawnPart, public QAccessibleActionInterface {
 public:
-    TAccessiblePageTab(TPageControl* control, int index) : m_control(control), m_index(index) {}
+    TAccessiblePageTab(TPageControl* control, int index) : TAccessibleDrawnPart(control, index) {}
 
-    bool isValid() const override { return m_control && m_index < m_control->Count(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_control ? m_control->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(m_control); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    TPageControl* Control() const { return static_cast<TPageControl*>(Owner()); }
+    bool isValid() const override { return Control() && Index() < Control()->Count(); }
     QString text(QAccessible::Text t) const override {
-        return t == QAccessible::Name && isValid() ? m_control->Caption(m_index) : QString();
+        return t == QAccessible::Name && isValid() ? Control()->Caption(Index()) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
-        const QRect tab = m_control->TabRect(m_index);
-        return QRect(m_control->mapToGlobal(tab.topLeft()), tab.size());
+        const QRect tab = Control()->TabRect(Index());
+        return QRect(Control()->mapToGlobal(tab.topLeft()), tab.size());
     }
     QAccessible::Role role() const override { return QAccessible::PageTab; }
     QAccessible::State state() const override {
         QAccessible::State state;
         if (!isValid())
             return state;
-        const bool current = m_control->CurrentIndex() == m_index;
+        const bool current = Control()->CurrentIndex() == Index();
         state.selectable = true;
         state.focusable = true;
         state.selected = current;
-        state.focused = current && m_control->hasFocus();
-        state.invisible = !m_control->isVisible();
+        state.focused = current && Control()->hasFocus();
+        state.invisible = !Control()->isVisible();
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -57,25 +49,17 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name == pressAction() && isValid())
-            m_control->PickByAssistant(m_index);
+            Control()->PickByAssistant(Index());
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-private:
-    QPointer<TPageControl> m_control;
-    int m_index;
 };
 
 // The subject tab strip: a page tab list of the tabs it draws, with the shown page after them.
 class TAccessiblePageControl final : public QAccessibleWidget {
 public:
     explicit TAccessiblePageControl(TPageControl* control)
-        : QAccessibleWidget(control, QAccessible::PageTabList) {}
-    ~TAccessiblePageControl() override {
-        for (QAccessible::Id id : m_tabs)
-            if (id)
-                QAccessible::deleteAccessibleInterface(id);
-    }
+        : QAccessibleWidget(control, QAccessible::PageTabList),
+          m_tabs([control](int index) { return new TAccessiblePageTab(control, index); }) {}
 
     TPageControl* Control() const { return static_cast<TPageControl*>(widget()); }
 
@@ -88,22 +72,14 @@ public:
     int childCount() const override { return Control()->Count() + 1; }
     QAccessibleInterface* child(int index) const override {
         const int count = Control()->Count();
-        if (index == count)
-            return QAccessible::queryAccessibleInterface(Control()->Stack());
-        if (index < 0 || index > count)
-            return nullptr;
-        if (int(m_tabs.size()) < count)
-            m_tabs.resize(size_t(count), 0);
-        QAccessible::Id& id = m_tabs[size_t(index)];
-        if (!id)
-            id = QAccessible::registerAccessibleInterface(new TAccessiblePageTab(Control(), index));
-        return QAccessible::accessibleInterface(id);
+        return index == count ? QAccessible::queryAccessibleInterface(Control()->Stack())
+                              : m_tabs.Part(index, count);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (int i = 0; i < childCount(); ++i)
-            if (this->child(i) == child)
-                return i;
-        return -1;
+        const int count = Control()->Count();
+        if (child && child == QAccessible::queryAccessibleInterface(Control()->Stack()))
+            return count;
+        return m_tabs.IndexOf(child, count);
     }
     QAccessibleInterface* focusChild() const override {
         return Control()->hasFocus() ? child(Control()->CurrentIndex()) : nullptr;
@@ -114,7 +90,7 @@ public:
     }
 
 private:
-    mutable std::vector<QAccessible::Id> m_tabs; // made as screen readers ask for them
+    mutable TAccessibleParts m_tabs;
 };
 
 QAccessibleInterface* LookFactory(const QString& className, QObject* object) {

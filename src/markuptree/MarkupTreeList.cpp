@@ -75,16 +75,13 @@ void THeaderSettings::SetHeight(int height) {
 
 // --- construction --------------------------------------------------------------------------------
 
+// Screen readers get one cell per column: a row read as one string would run caption and section
+// together.
 QVariant TMarkupListItem::data(int column, int role) const {
     const auto* list = qobject_cast<const TMarkupTreeList*>(treeWidget());
-    if (column != 0 || role != Qt::AccessibleTextRole || !list)
+    if (role != Qt::AccessibleTextRole || !list)
         return QTreeWidgetItem::data(column, role);
-    QStringList cells;
-    const QString row = text(0);
-    for (int i = 0; i < qMax(1, list->Columns().Count()); ++i)
-        if (const QString cell = StripMarkup(list->GetCellText(i, row)).trimmed(); !cell.isEmpty())
-            cells << cell;
-    return cells.join(QStringLiteral(", "));
+    return list->PlainCell(column, text(0));
 }
 
 TMarkupTreeList::TMarkupTreeList(QWidget* parent)
@@ -140,15 +137,22 @@ void TMarkupTreeList::SetImageIndex(QTreeWidgetItem* node, int index) {
         node->setData(0, MarkupTreeRole::ImageIndex, index);
 }
 
-// The plain text of an item is what accessibility reads; it follows the item's text.
+QString TMarkupTreeList::PlainCell(int column, const QString& text) const {
+    return StripMarkup(GetCellText(column, text)).trimmed();
+}
+
+// The plain text of each cell is what accessibility reads; it follows the item's text. Rows of
+// the list's own kind work theirs out when asked.
 void TMarkupTreeList::PlainTextChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
     for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
         QTreeWidgetItem* node = itemFromIndex(topLeft.sibling(row, 0));
-        if (!node)
+        if (!node || dynamic_cast<TMarkupListItem*>(node))
             continue;
-        const QString plain = StripMarkup(node->text(0));
-        if (node->data(0, Qt::AccessibleTextRole).toString() != plain)
-            node->setData(0, Qt::AccessibleTextRole, plain);
+        const QString text = node->text(0);
+        for (int column = 0; column < columnCount(); ++column)
+            if (const QString plain = PlainCell(column, text);
+                node->data(column, Qt::AccessibleTextRole).toString() != plain)
+                node->setData(column, Qt::AccessibleTextRole, plain);
     }
 }
 
@@ -231,27 +235,35 @@ TListColumns TMarkupTreeList::ColumnsNow() const {
     return columns;
 }
 
+// The rows are painted whole from column 0's text, but Qt gets a column of its own for each
+// column, so that screen readers find one cell per column under the headers' plain captions.
 void TMarkupTreeList::UpdateHeaderSections() {
-    QStringList captions;
+    QStringList captions, plain;
     QList<int> widths;
     for (int i = 0; i < m_columns.Count(); ++i) {
         captions.append(m_columns[i]->Header());
+        plain.append(StripMarkup(captions.last()).trimmed());
         widths.append(m_columns[i]->Width());
     }
     m_header->SetSections(captions, widths);
+    setColumnCount(qMax(1, m_columns.Count()));
+    setHeaderLabels(plain);
     UpdateContentWidth();
     viewport()->update();
 }
 
 // The rows are as wide as the columns' nominal widths together, and never narrower than the
-// list: wider columns make the list scroll sideways.
+// list: wider columns make the list scroll sideways. Qt's own columns (hidden, but they place
+// the cells screen readers see) take the same widths, the last one reaching the right edge.
 void TMarkupTreeList::UpdateContentWidth() {
-    int total = 0;
-    for (int i = 0; i < m_columns.Count(); ++i)
-        total += m_columns[i]->Width();
-    const int width = qMax(total, viewport()->width());
-    if (header()->sectionSize(0) != width)
-        header()->resizeSection(0, width);
+    int left = 0;
+    for (int i = 0; i < columnCount(); ++i) {
+        const int own = i < m_columns.Count() ? m_columns[i]->Width() : 0;
+        const int width = i + 1 < columnCount() ? own : qMax(own, viewport()->width() - left);
+        if (header()->sectionSize(i) != width)
+            header()->resizeSection(i, width);
+        left += width;
+    }
 }
 
 int TMarkupTreeList::FirstColumnMinimum() const {
@@ -376,7 +388,7 @@ void TMarkupTreeList::drawRow(QPainter* painter, const QStyleOptionViewItem& opt
     const QRect selection(left, row.top(), qMax(0, right - left), row.height());
     if (selected) {
         painter->fillRect(selection, ToQColor(m_selectionColor));
-        if (hasFocus() && index == currentIndex()) {
+        if (hasFocus() && index == currentIndex().siblingAtColumn(0)) {
             painter->save();
             painter->setPen(QPen(ToQColor(m_selectionFontColor), 1, Qt::DotLine));
             painter->setBrush(Qt::NoBrush);
@@ -460,7 +472,8 @@ void TMarkupTreeList::mousePressEvent(QMouseEvent* event) {
     QTreeWidgetItem* node = GetNodeAt(pos.x(), pos.y());
     if (!node)
         return;
-    if (currentItem() != node)
+    // Column 0 stays current wherever the row was pressed: its cell is the row to screen readers.
+    if (currentIndex() != indexFromItem(node))
         setCurrentItem(node);
     if (OnAnchorClick) {
         const QString anchor = GetAnchorAt(node, pos.x(), pos.y());

@@ -59,7 +59,7 @@ private:
 // keeps the header inside the area it is given and starts HeaderSettings.Height - 2 lower; any
 // other list keeps its area and has the header just above. The rule applies whenever the list
 // is moved or resized, by SetBounds, setGeometry or a layout.
-// A row of a tree list: screen readers get its cells' plain text, one after the other.
+// A row of a tree list: screen readers get each cell's plain text in its own column.
 class TMarkupListItem final : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
@@ -141,6 +141,8 @@ public:
     QFont ColumnFont(int i) const;
     // Cell i of a text split at Separator.
     QString GetCellText(int i, const QString& text) const { return CellText(i, text, m_separator); }
+    // Cell i of a text without its markup: what screen readers read.
+    QString PlainCell(int i, const QString& text) const;
     // The href of the anchor under (X, Y), client coordinates, in node's row; empty when none.
     QString GetAnchorAt(QTreeWidgetItem* node, int X, int Y) const;
     // Pixels left free at the right end of each cell.

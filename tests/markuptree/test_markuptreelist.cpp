@@ -9,6 +9,7 @@
 
 #include "markup/ImageList.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QMainWindow>
 #include <QMimeData>
@@ -403,6 +404,7 @@ private slots:
         QTest::newRow("hot tracking selects under the pointer") << "move" << true << 2;
         QTest::newRow("without hot tracking a move selects nothing") << "move" << false << 0;
         QTest::newRow("left click") << "left" << false << 2;
+        QTest::newRow("left click on the section") << "left section" << false << 2;
     }
     void pointerSelects() {
         QFETCH(QString, action);
@@ -414,7 +416,7 @@ private slots:
         f.List->SetSelected(f.List->topLevelItem(0));
         f.List->SetRightClickSelect(action == "right" && option);
         f.List->SetHotTrack(action == "move" && option);
-        const QPoint at = f.RowPoint(f.List->topLevelItem(2), 200);
+        const QPoint at = f.RowPoint(f.List->topLevelItem(2), action.endsWith("section") ? 450 : 200);
         if (action == "move") {
             MoveTo(f.Viewport(), at);
         } else {
@@ -424,6 +426,7 @@ private slots:
         }
         QCOMPARE(f.List->indexOfTopLevelItem(f.List->Selected()), expected);
         QCOMPARE(f.List->selectedItems(), QList<QTreeWidgetItem*>{f.List->topLevelItem(expected)});
+        QCOMPARE(f.List->currentIndex().column(), 0); // its cell stands for the row to screen readers
     }
 
     void doubleClick() {
@@ -470,11 +473,26 @@ private slots:
         f.List->setCurrentItem(nullptr);
         f.List->keyboardSearch(typed);
         QCOMPARE(f.List->currentItem() ? f.List->indexOfTopLevelItem(f.List->currentItem()) : -1, expected);
-        // Accessibility reads the plain text of the whole row, and follows a change of it.
-        QTreeWidgetItem* first = f.List->topLevelItem(0);
-        QCOMPARE(first->data(0, Qt::AccessibleTextRole).toString(), StripMarkup(rows.first()));
-        first->setText(0, "<U>Новый</U>" + kSep + "Раздел");
-        QCOMPARE(first->data(0, Qt::AccessibleTextRole).toString(), "Новый" + kSep + "Раздел");
+        // Screen readers get a table with one plain cell per column, for plain items and the
+        // list's own, under the headers' captions, and it follows a change of a row's text.
+        f.List->addTopLevelItem(new TMarkupListItem(QStringList{"<B>Своя</B> строка" + kSep + "Итоги"}));
+        QCoreApplication::processEvents(); // Qt lays the new row out
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(f.List);
+        QAccessibleTableInterface* table = access ? access->tableInterface() : nullptr;
+        QVERIFY(table);
+        QCOMPARE(table->columnCount(), 2);
+        const auto cells = [&](int row) {
+            QStringList texts;
+            for (int column = 0; column < table->columnCount(); ++column)
+                texts << (table->cellAt(row, column) ? table->cellAt(row, column)->text(QAccessible::Name)
+                                                     : "-");
+            return texts;
+        };
+        QCOMPARE(cells(0), QStringList({StripMarkup(f.List->GetCellText(0, rows.first())), "Теория"}));
+        QCOMPARE(cells(rows.size()), QStringList({"Своя строка", "Итоги"}));
+        f.List->topLevelItem(0)->setText(0, "<U>Новый</U>" + kSep + "Раздел");
+        QCOMPARE(cells(0), QStringList({"Новый", "Раздел"}));
+        QCOMPARE(table->columnDescription(1), QStringLiteral("Раздел"));
     }
 
     void dragReachesTheWindow() {
