@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueModel.h"
 #include "catalogue/CourseScan.h"
+#include "core/BytePaths.h"
 #include "core/ComponentStaging.h"
 #include "core/DiscFiles.h"
 #include "markup/Markup.h"
@@ -45,7 +46,7 @@ QString CanonicalOrPlanned(const QString& path) {
         rest = existing.mid(existing.lastIndexOf(u'/')) + rest;
         existing = existing.left(existing.lastIndexOf(u'/'));
     }
-    return QFileInfo(existing.isEmpty() ? QStringLiteral("/") : existing).canonicalFilePath() + rest;
+    return CanonicalPath(existing.isEmpty() ? QStringLiteral("/") : existing) + rest;
 }
 
 // The library's collection presentation page as named on disc, relative to it; empty: none.
@@ -157,7 +158,8 @@ QString MoveInPlace(const QString& staging, const QString& out) {
 TExportResult ExportSite(const TExportOptions& options) {
     TExportResult result;
     const QFileInfo libraryInfo(options.Library);
-    const QString library = libraryInfo.canonicalFilePath();
+    // Through the link a library path that is not UTF-8 is opened by.
+    const QString library = CanonicalPath(options.Library);
     if (library.isEmpty() || !libraryInfo.isDir()) {
         result.Error = QStringLiteral("Папка библиотеки «%1» не найдена").arg(options.Library);
         return result;
@@ -240,7 +242,7 @@ TExportResult ExportSite(const TExportOptions& options) {
         if (courseFolders.contains(entry.absoluteFilePath()))
             continue;
         shared << entry.fileName();
-        if (entry.isSymLink() && !Within(entry.canonicalFilePath(), library)) {
+        if (entry.isSymLink() && !Within(CanonicalPath(entry.absoluteFilePath()), library)) {
             copy.SkippedLinks << entry.fileName();
             continue;
         }
@@ -249,7 +251,7 @@ TExportResult ExportSite(const TExportOptions& options) {
                 return fail(Cancelled(options) ? QStringLiteral("Публикация прервана")
                                                : copy.Failures.value(0));
         } else if (entry.isFile() &&
-                   !QFile::copy(entry.canonicalFilePath(), staging + u'/' + entry.fileName())) {
+                   !QFile::copy(CanonicalPath(entry.absoluteFilePath()), staging + u'/' + entry.fileName())) {
             copy.Failures << QStringLiteral("%1: не удалось записать").arg(entry.fileName());
         }
     }
@@ -271,7 +273,7 @@ TExportResult ExportSite(const TExportOptions& options) {
             options.Progress(done, int(courses.size()));
         const QString courseDir = CourseFolder(library + u'/', course.Id);
         const QString stagedDir = staging + u'/' + QString::number(course.Id);
-        const QString canonicalCourse = QFileInfo(courseDir).canonicalFilePath();
+        const QString canonicalCourse = CanonicalPath(courseDir);
         copy.NameMap = QStringLiteral("names-%1.js").arg(course.Id);
         copy.CasedNames.clear();
         copy.Components = copy.Movies = copy.Formulas = false;

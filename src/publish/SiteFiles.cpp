@@ -1,5 +1,6 @@
 #include "publish/SiteFiles.h"
 
+#include "core/BytePaths.h"
 #include "core/DiscFiles.h"
 #include "core/RegularFile.h"
 #include "publish/SiteComponents.h"
@@ -46,7 +47,7 @@ QString DiscLink(const QString& link, const QString& pageFolder, const QString& 
         return link;
     const QString found = FindDiscFile(written);
     if ((found == written && !backslashes) || !QFileInfo::exists(found) ||
-        !IsInside(QFileInfo(found).canonicalFilePath(), root))
+        !IsInside(CanonicalPath(found), root))
         return link;
     // A folder's trailing separator stays: a script adds the file's name to it.
     return QDir(pageFolder).relativeFilePath(found) +
@@ -112,7 +113,7 @@ bool CopyFolder(const QString& from, const QString& to, const QString& relative,
         if (copy.Cancel && copy.Cancel->load())
             return false;
         const QString name = relative.isEmpty() ? entry.fileName() : relative + u'/' + entry.fileName();
-        const QString canonical = entry.canonicalFilePath();
+        const QString canonical = CanonicalPath(entry.absoluteFilePath());
         if (entry.isSymLink() && !IsInside(canonical, copy.LibraryRoot)) {
             copy.SkippedLinks << name;
             continue;
@@ -239,6 +240,6 @@ QByteArray PublishedPage(const QByteArray& bytes, const QString& pagePath, bool 
 }
 
 bool CopySiteFolder(const QString& from, const QString& to, TSiteCopy& copy) {
-    QSet<QString> walking{QFileInfo(from).canonicalFilePath()};
+    QSet<QString> walking{CanonicalPath(from)};
     return CopyFolder(from, to, QDir(copy.LibraryRoot).relativeFilePath(from), copy, walking);
 }

@@ -118,6 +118,9 @@ document.getElementById("out").textContent = [read("../../top.txt"), read("../..
         QTest::newRow("page reads inside only")
             << "page"
             << "/1/5/page.htm" << QStringList{"--wait-ms", "0"} << "library|refused";
+        QTest::newRow("export") << "export"
+                                << "" << QStringList{m_dir.filePath(QStringLiteral("site"))}
+                                << "Опубликовано";
     }
     void coursetoolOpensIt() {
         QFETCH(QString, command);
