@@ -16,7 +16,6 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <benchmark/benchmark.h>
-#include <cstring>
 
 namespace {
 
@@ -78,23 +77,10 @@ BENCHMARK(BM_CopyFiles)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_SearchIndex)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_Export)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
-void TakeOptions(int& argc, char** argv) {
-    if (const QByteArray env = qgetenv("CP_BENCH_SEARCH_PAGES"); !env.isEmpty())
-        g_pages = std::max(kCourses * 4, env.toInt());
-    int out = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--pages=", 8) == 0)
-            g_pages = std::max(kCourses * 4, std::atoi(argv[i] + 8));
-        else
-            argv[out++] = argv[i];
-    }
-    argc = out;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    TakeOptions(argc, argv);
+    g_pages = TakeLibraryPages(argc, argv);
     // The course trees are read by the player's tree control, which needs a GUI application.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -215,6 +217,22 @@ TLibrary& GeneratedLibrary(int pages) {
                 double(timer.elapsed()) / 1000.0);
     std::fflush(stdout);
     return *lib;
+}
+
+// The library's pages from --pages=N (taken out of the arguments before Google Benchmark reads
+// them) or CP_BENCH_SEARCH_PAGES=N, for a quick run; at least four per course.
+int TakeLibraryPages(int& argc, char** argv, int pages = 50000) {
+    if (const QByteArray env = qgetenv("CP_BENCH_SEARCH_PAGES"); !env.isEmpty())
+        pages = std::max(kCourses * 4, env.toInt());
+    int out = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--pages=", 8) == 0)
+            pages = std::max(kCourses * 4, std::atoi(argv[i] + 8));
+        else
+            argv[out++] = argv[i];
+    }
+    argc = out;
+    return pages;
 }
 
 } // namespace

@@ -25,7 +25,6 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
 #include <memory>
@@ -231,24 +230,10 @@ BENCHMARK(BM_FirstIndex)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime()
 BENCHMARK(BM_ReopenUnchanged)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_Queries)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
-// Our own options are taken out before Google Benchmark reads the rest.
-void TakeOptions(int& argc, char** argv) {
-    if (const QByteArray env = qgetenv("CP_BENCH_SEARCH_PAGES"); !env.isEmpty())
-        g_pages = std::max(kCourses * 4, env.toInt());
-    int out = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--pages=", 8) == 0)
-            g_pages = std::max(kCourses * 4, std::atoi(argv[i] + 8));
-        else
-            argv[out++] = argv[i];
-    }
-    argc = out;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    TakeOptions(argc, argv);
+    g_pages = TakeLibraryPages(argc, argv);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     Library();

@@ -1,5 +1,6 @@
 #include "markup/MarkupHtml.h"
 
+#include "core/TextEscape.h"
 #include "markup/MarkupCanvas.h"
 #include "markup/MarkupText.h"
 
@@ -368,31 +369,4 @@ void THtmlWriter::Image(QStringView tag) {
 
 QString MarkupToHtml(const QString& text, const TMarkupHtmlArgs& args) {
     return THtmlWriter(args).Run(text);
-}
-
-QString HtmlEscape(const QString& text) {
-    QString out;
-    out.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        case '\'':
-            out += QLatin1String("&#39;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }

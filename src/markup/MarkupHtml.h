@@ -21,6 +21,3 @@ struct TMarkupHtmlArgs {
 };
 
 QString MarkupToHtml(const QString& text, const TMarkupHtmlArgs& args = {});
-
-// Text for an HTML element or a double-quoted attribute: & < > " and ' escaped.
-QString HtmlEscape(const QString& text);

@@ -1,5 +1,6 @@
 #include "publish/SitePages.h"
 
+#include "core/TextEscape.h"
 #include "markup/MarkupHtml.h"
 
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "publish/SiteScorm.h"
 
-#include "markup/MarkupHtml.h"
+#include "core/TextEscape.h"
 #include "publish/SiteZip.h"
 
 #include <QDir>

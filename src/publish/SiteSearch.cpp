@@ -1,5 +1,6 @@
 #include "publish/SiteSearch.h"
 
+#include "core/TextEscape.h"
 #include "search/SearchWords.h"
 
 #include <QDir>
@@ -14,35 +15,8 @@ constexpr double K1 = 1.2;
 constexpr double B = 0.75;
 // A page's text kept for its snippet; the words a snippet shows are near the start anyway.
 constexpr qsizetype SnippetTextLimit = 4000;
-
-QString Json(const QString& text) {
-    QString out = QStringLiteral("\"");
-    out.reserve(text.size() + 2);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\r':
-        case '\t':
-            out += QLatin1Char(' ');
-            break;
-        default:
-            // Other control characters and the line separators JavaScript once refused.
-            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029)
-                out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    return out + QLatin1Char('"');
-}
+// The words whose terms are kept at most; a library has far fewer different words.
+constexpr qsizetype WordMemoryLimit = 2000000;
 
 // lunr rounds scores to three places before it keeps them.
 QString Score(double score) {
@@ -87,8 +61,20 @@ QString Script(const QString& name, const QString& json) {
 
 } // namespace
 
-std::vector<QString> SiteSearchTerms(const QString& text) {
-    std::vector<QString> terms;
+int TSiteSearch::TermId(const QString& term) {
+    const auto it = m_termIds.constFind(term);
+    if (it != m_termIds.constEnd())
+        return *it;
+    m_terms.push_back(term);
+    return m_termIds[term] = int(m_terms.size() - 1);
+}
+
+// Words are folded (lower case, "ё" as "е") and stemmed by Snowball's Russian stemmer, as the
+// player's search does; a word's term is kept, since stemming every occurrence of the library's
+// words again cost more than the rest of the index.
+TSiteSearch::TField TSiteSearch::Field(const QString& text) {
+    TField f;
+    QHash<int, int> counts;
     const QString folded = FoldSearchText(text);
     qsizetype i = 0;
     const qsizetype n = folded.size();
@@ -98,25 +84,17 @@ std::vector<QString> SiteSearchTerms(const QString& text) {
         const qsizetype start = i;
         while (i < n && IsSearchWordChar(folded[i]))
             ++i;
-        if (i > start)
-            terms.push_back(QString::fromStdString(RussianStem(folded.mid(start, i - start).toStdString())));
-    }
-    return terms;
-}
-
-int TSiteSearch::TermId(const QString& term) {
-    const auto it = m_termIds.constFind(term);
-    if (it != m_termIds.constEnd())
-        return *it;
-    m_terms.push_back(term);
-    return m_termIds[term] = int(m_terms.size() - 1);
-}
-
-TSiteSearch::TField TSiteSearch::Field(const QString& text) {
-    TField f;
-    QHash<int, int> counts;
-    for (const QString& term : SiteSearchTerms(text)) {
-        ++counts[TermId(term)];
+        if (i == start)
+            continue;
+        const QString word = folded.mid(start, i - start);
+        auto known = m_wordTerms.constFind(word);
+        if (known == m_wordTerms.constEnd()) {
+            const int term = TermId(QString::fromStdString(RussianStem(word.toStdString())));
+            if (m_wordTerms.size() >= WordMemoryLimit)
+                m_wordTerms.clear();
+            known = m_wordTerms.insert(word, term);
+        }
+        ++counts[*known];
         ++f.Length;
     }
     f.Frequencies.assign(counts.keyValueBegin(), counts.keyValueEnd());
@@ -137,8 +115,8 @@ bool TSiteSearch::WriteTexts(const QString& folder) {
     for (size_t d = m_textsFrom; d < m_docs.size(); ++d) {
         TDoc& doc = m_docs[d];
         QString& text = texts[doc.CourseId];
-        text += (text.isEmpty() ? QStringLiteral("{") : QStringLiteral(",")) + Json(doc.Ref) + u':' +
-                Json(doc.Text);
+        text += (text.isEmpty() ? QStringLiteral("{") : QStringLiteral(",")) + JsonString(doc.Ref) + u':' +
+                JsonString(doc.Text);
         doc.Text = QString();
     }
     m_textsFrom = m_docs.size();
@@ -184,9 +162,9 @@ bool TSiteSearch::Write(const QString& folder) const {
     for (size_t d = 0; d < count; ++d) {
         for (int k = 0; k < 2; ++k) {
             const TField& f = k == 0 ? m_title[d] : m_body[d];
-            QString vector =
-                QStringLiteral("%1[%2,[").arg(d + size_t(k) > 0 ? QStringLiteral(",") : QString(),
-                                              Json(QString::fromLatin1(names[k]) + u'/' + m_docs[d].Ref));
+            QString vector = QStringLiteral("%1[%2,[").arg(
+                d + size_t(k) > 0 ? QStringLiteral(",") : QString(),
+                JsonString(QString::fromLatin1(names[k]) + u'/' + m_docs[d].Ref));
             // By term number, as lunr's vectors are kept.
             bool first = true;
             for (const auto& [term, tf] : f.Frequencies) {
@@ -204,14 +182,14 @@ bool TSiteSearch::Write(const QString& folder) const {
     const auto refs = [this](const std::vector<int>& list) {
         QString out;
         for (const int d : list)
-            out += (out.isEmpty() ? QString() : QStringLiteral(",")) + Json(m_docs[size_t(d)].Ref) +
+            out += (out.isEmpty() ? QString() : QStringLiteral(",")) + JsonString(m_docs[size_t(d)].Ref) +
                    QStringLiteral(":{}");
         return out;
     };
     bool firstTerm = true;
     for (const int term : order) {
         index << QStringLiteral("%1[%2,{\"_index\":%3,\"title\":{%4},\"body\":{%5}}]")
-                     .arg(firstTerm ? QString() : QStringLiteral(","), Json(m_terms[size_t(term)]))
+                     .arg(firstTerm ? QString() : QStringLiteral(","), JsonString(m_terms[size_t(term)]))
                      .arg(term)
                      .arg(refs(postings[size_t(term)].first), refs(postings[size_t(term)].second));
         firstTerm = false;
@@ -222,7 +200,8 @@ bool TSiteSearch::Write(const QString& folder) const {
         if (docs.size() > 1)
             docs += QLatin1Char(',');
         docs += QStringLiteral("%1:[%2,%3,%4,%5,%6]")
-                    .arg(Json(doc.Ref), Json(doc.Title), Json(doc.Url), Json(doc.Course), Json(doc.Section))
+                    .arg(JsonString(doc.Ref), JsonString(doc.Title), JsonString(doc.Url),
+                         JsonString(doc.Course), JsonString(doc.Section))
                     .arg(doc.CourseId);
     }
     return index.Finish() &&

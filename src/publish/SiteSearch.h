@@ -43,9 +43,7 @@ private:
     std::vector<TField> m_title; // by document
     std::vector<TField> m_body;
     QHash<QString, int> m_termIds;
-    std::vector<QString> m_terms; // by id
-    size_t m_textsFrom = 0;       // the first document whose text is not yet written
+    QHash<QString, int> m_wordTerms; // folded word -> its term's id
+    std::vector<QString> m_terms;    // by id
+    size_t m_textsFrom = 0;          // the first document whose text is not yet written
 };
-
-// The terms of a text as the site's index holds them, in order.
-std::vector<QString> SiteSearchTerms(const QString& text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TextEscape.h"
+
 #include <QStringList>
 
 // One function per subcommand; each returns the process exit status.
@@ -16,6 +18,3 @@ int RunExport(const QStringList& args);
 // Prints text to standard output exactly as given (UTF-8, no newline translation).
 void PrintOut(const QString& text);
 void PrintErr(const QString& text);
-
-// A JSON string literal, quotes included.
-QString JsonString(const QString& text);
