@@ -9,6 +9,7 @@
 #include "look/Accessibility.h"
 #include "look/FrameShape.h"
 #include "look/GradientPanel.h"
+#include "look/MarkRoom.h"
 #include "look/PageControl.h"
 #include "look/Theme.h"
 
@@ -39,6 +40,7 @@ QLabel* BoldLabel(const QString& text, QWidget* parent) {
     QFont font = label->font();
     font.setBold(true);
     label->setFont(font);
+    KeepMarksWhole(label);
     label->adjustSize();
     return label;
 }
@@ -69,7 +71,8 @@ protected:
         const QString caption = painter.fontMetrics().elidedText(m_caption, Qt::ElideRight, inner.width());
         QRect captionRect = painter.fontMetrics().boundingRect(inner, Qt::AlignCenter, caption);
         captionRect.moveTop(inner.center().y() - captionRect.height());
-        painter.drawText(captionRect, Qt::AlignCenter, caption);
+        painter.drawText(captionRect, Qt::AlignCenter | Qt::TextDontClip,
+                         caption); // Й, Ё reach above the line
         painter.setFont(this->font());
         painter.setPen(Theme::Disabled);
         painter.drawText(QRect(inner.left(), captionRect.bottom() + 6, inner.width(), 20),
@@ -204,6 +207,7 @@ void TMainForm::BuildLayout() {
     QFont footerFont = Label3->font();
     footerFont.setBold(true);
     Label3->setFont(footerFont);
+    KeepMarksWhole(Label3);
     QPalette footerPalette = Label3->palette();
     footerPalette.setColor(QPalette::WindowText, Qt::white);
     Label3->setPalette(footerPalette);

@@ -3,6 +3,7 @@
 #include "look/Accessibility.h"
 #include "look/GradientPanel.h"
 #include "look/KeyboardAccess.h"
+#include "look/MarkRoom.h"
 #include "look/Theme.h"
 #include "search/SearchResultDelegate.h"
 #include "search/SearchResults.h"
@@ -86,6 +87,7 @@ void TSearchForm::BuildLayout() {
     titleFont.setBold(true);
     titleFont.setPointSize(titleFont.pointSize() + 3);
     TitleLabel->setFont(titleFont);
+    KeepMarksWhole(TitleLabel);
     QPalette titlePalette = TitleLabel->palette();
     titlePalette.setColor(QPalette::WindowText, Theme::Deep);
     TitleLabel->setPalette(titlePalette);

@@ -1,6 +1,6 @@
 // Renders what a new user meets in a few situations to PNG files, to look at without a display:
 // preview_newuser SCENE OUTDIR, SCENE one of history, emptylib, search, chooser, editor, collect,
-// dialogs (Qt's own dialogs: files, page set-up, a question).
+// dialogs (Qt's own dialogs: files, page set-up, a question), bold (captions with й and Ё).
 // A developer's aid.
 
 #include "app/Fonts.h"
@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -218,6 +219,17 @@ void Dialogs() {
     ShootDialog(&warning, QStringLiteral("dialog-warning"));
 }
 
+// Bold captions with й, Й, ё, Ё: the search window's title, 3x for the eye, and the catalogue.
+void BoldCaptions() {
+    TSearchForm search;
+    search.TitleLabel->setText(QStringLiteral("Поиск по курсу «Древний мир» Ий Ёё"));
+    search.show();
+    QTest::qWait(300);
+    const QImage title = search.TitleLabel->grab().toImage();
+    title.scaled(title.size() * 3).save(g_out + QStringLiteral("/item9-bold-title-3x.png"));
+    Shot(&search, QStringLiteral("item9-search-window"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +252,10 @@ int main(int argc, char** argv) {
     context.PageZoom = &zoom;
     if (scene == QLatin1String("dialogs")) {
         Dialogs();
+        return 0;
+    }
+    if (scene == QLatin1String("bold")) {
+        BoldCaptions();
         return 0;
     }
     if (scene == QLatin1String("search")) {
