@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QIcon>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -205,4 +206,57 @@ int TCourseStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, co
     default:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
+}
+
+QString StandardIconFile(QStyle::StandardPixmap icon) {
+    const char* name = nullptr;
+    switch (icon) {
+    case QStyle::SP_MessageBoxInformation:
+        name = "dialog_information";
+        break;
+    case QStyle::SP_MessageBoxWarning:
+        name = "dialog_warning";
+        break;
+    case QStyle::SP_MessageBoxCritical:
+        name = "dialog_error";
+        break;
+    case QStyle::SP_MessageBoxQuestion:
+        name = "dialog_question";
+        break;
+    case QStyle::SP_ArrowBack:
+        name = "back";
+        break;
+    case QStyle::SP_ArrowForward:
+        name = "forward";
+        break;
+    case QStyle::SP_FileDialogToParent:
+        name = "up";
+        break;
+    case QStyle::SP_FileDialogNewFolder:
+        name = "new_folder";
+        break;
+    case QStyle::SP_FileDialogListView:
+        name = "list_view";
+        break;
+    case QStyle::SP_FileDialogDetailedView:
+        name = "detail_view";
+        break;
+    case QStyle::SP_DirIcon:
+    case QStyle::SP_DirClosedIcon:
+    case QStyle::SP_DirOpenIcon:
+        name = "folder";
+        break;
+    case QStyle::SP_FileIcon:
+        name = "file";
+        break;
+    default:
+        return {};
+    }
+    return QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
+}
+
+QIcon TCourseStyle::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                 const QWidget* widget) const {
+    const QString file = StandardIconFile(icon);
+    return file.isEmpty() ? QProxyStyle::standardIcon(icon, option, widget) : QIcon(file);
 }

@@ -21,7 +21,14 @@ public:
                      const QWidget* widget = nullptr) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
                     const QWidget* widget = nullptr) const override;
+    // Message boxes and the file dialog take our drawings, which stay sharp at any scale; Qt's
+    // own are bitmaps, blurred when the screen is scaled.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
 };
+
+// The program's vector drawing for a standard icon, as a resource path; empty when it has none.
+QString StandardIconFile(QStyle::StandardPixmap icon);
 
 class QPainter;
 class QRectF;
