@@ -130,3 +130,24 @@ void AddWindowKeys(QWidget* window, QAction* action, const QList<QKeySequence>& 
     // Shortcuts work only for actions added to a widget of the window.
     window->addAction(action);
 }
+
+QAction* MirrorAction(QAction* action, QObject* owner) {
+    auto* mirror = new QAction(action->text(), owner);
+    mirror->setObjectName(action->objectName());
+    mirror->setShortcutContext(action->shortcutContext());
+    // The text is copied once: each menu underlines letters of its own in it.
+    const auto follow = [action, mirror] {
+        mirror->setIcon(action->icon());
+        mirror->setToolTip(action->toolTip());
+        mirror->setStatusTip(action->statusTip());
+        mirror->setShortcuts(action->shortcuts());
+        mirror->setCheckable(action->isCheckable());
+        mirror->setChecked(action->isChecked());
+        mirror->setEnabled(action->isEnabled());
+        mirror->setVisible(action->isVisible());
+    };
+    follow();
+    QObject::connect(action, &QAction::changed, mirror, follow);
+    QObject::connect(mirror, &QAction::triggered, action, [action] { action->trigger(); });
+    return mirror;
+}

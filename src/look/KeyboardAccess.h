@@ -7,6 +7,7 @@
 
 class QAction;
 class QMainWindow;
+class QObject;
 class QMenu;
 class QMenuBar;
 class QWidget;
@@ -28,3 +29,9 @@ void AddMenuBarKey(QMainWindow* window);
 
 // An action the window runs by keys alone: its shortcuts work wherever the focus is in window.
 void AddWindowKeys(QWidget* window, QAction* action, const QList<QKeySequence>& keys);
+
+// A copy of action for another window's menu or tool strip: it runs action and follows its
+// icon, tips, shortcuts and enabled, visible and checked state. Qt gives screen readers one entry
+// per action, belonging to the first menu that asked for it, so an action shared by the menus of
+// two windows is hidden and never current to them in the second.
+QAction* MirrorAction(QAction* action, QObject* owner);

@@ -249,9 +249,9 @@ void TForm1::FillActionToolBar() {
 }
 
 void TForm1::AddFavoriteCommands(QAction* showAll, QAction* load, QAction* save) {
-    m_favorShowAll = showAll;
-    m_favorLoad = load;
-    m_favorSave = save;
+    m_favorShowAll = showAll = MirrorAction(showAll, this);
+    m_favorLoad = load = MirrorAction(load, this);
+    m_favorSave = save = MirrorAction(save, this);
     // "Показать подборку" heads the menu, above the viewer's own three; loading and saving close it.
     const QList<QAction*> entries = menuFavor->actions();
     menuFavor->insertAction(entries.isEmpty() ? nullptr : entries.first(), showAll);

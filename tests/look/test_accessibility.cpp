@@ -1,11 +1,14 @@
 // What the keyboard and screen readers get from the look's pieces: menu letters that never
-// clash, and the subject tab strip as a list of named, selectable tabs.
+// clash, the subject tab strip as a list of named, selectable tabs, and one window's command in
+// another window's menu.
 
 #include "look/Accessibility.h"
 #include "look/KeyboardAccess.h"
 #include "look/PageControl.h"
 
 #include <QAccessible>
+#include <QAction>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -78,6 +81,46 @@ private slots:
         control.AddPage(new QWidget, QStringLiteral("История"));
         QCOMPARE(strip->childCount(), 2);
         QCOMPARE(strip->child(0)->text(QAccessible::Name), QStringLiteral("История"));
+    }
+
+    // A command of one window shown in another window's menu: screen readers see its entry there
+    // (shared, it belonged to the first window's hidden menu), and it follows and runs the command.
+    void mirroredCommand_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("as it is") << "";
+        QTest::newRow("disabled") << "disable";
+        QTest::newRow("hidden") << "hide";
+        QTest::newRow("run from the mirror") << "trigger";
+    }
+    void mirroredCommand() {
+        QFETCH(QString, change);
+        QMenu first, second;
+        auto* command = new QAction(QStringLiteral("Сохранить подборку"), &first);
+        command->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+        first.addAction(command);
+        second.addAction(MirrorAction(command, &second));
+        QAccessibleInterface* mine = QAccessible::queryAccessibleInterface(&first)->child(0);
+        QVERIFY(mine);
+        second.popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        QSignalSpy runs(command, &QAction::triggered);
+        if (change == "disable")
+            command->setEnabled(false);
+        else if (change == "hide")
+            command->setVisible(false);
+        else if (change == "trigger")
+            second.actions().first()->trigger();
+        QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(&second)->child(0);
+        QVERIFY(entry && entry != mine);
+        QCOMPARE(entry->text(QAccessible::Name), command->text());
+        QCOMPARE(entry->state().invisible, change == "hide");
+        QCOMPARE(entry->state().disabled, change == "disable" || change == "hide"); // Qt: hidden is disabled
+        QCOMPARE(second.actions().first()->shortcut(), command->shortcut());
+        QCOMPARE(runs.count(), change == "trigger" ? 1 : 0);
+        if (command->isEnabled()) { // the entry current in its own menu is the focused one
+            second.setActiveAction(second.actions().first());
+            QVERIFY(entry->state().focused);
+        }
     }
 };
 

@@ -188,12 +188,24 @@ class Reader:
 
 def Count(reader, frame, label, table):
     """Visible interactive objects of frame, and those without a name."""
-    interactive = [n for n in reader.walk(frame) if reader.role(n) in INTERACTIVE]
+    # A page's list items and table cells hold its text: only its links and fields are controls.
+    interactive = [n for n in reader.walk(frame) if reader.role(n) in INTERACTIVE
+                   and not (reader.role(n) in ("list item", "table cell") and InPage(reader, n))]
     unnamed = [n for n in interactive if not (n.name or "").strip()]
     table.append((label, len(interactive), len(unnamed)))
     check(not unnamed, "%s: unnamed controls: %s" % (
         label, ", ".join(sorted({reader.role(n) for n in unnamed}))))
     return interactive
+
+
+def InPage(reader, node):
+    for _ in range(30):
+        node = node.parent
+        if node is None:
+            return False
+        if reader.role(node) in ("document web", "document frame"):
+            return True
+    return False
 
 
 def Keys(session, *keys):
@@ -334,8 +346,39 @@ def Run(session, player, pyatspi, home):
     session.wait(lambda: reader.find(reader.app, "file chooser") is None and not reader.frame("Сохран"),
                  "the save dialog closed")
     Focus(session, "^Подборки")
+
+    # The presentation, from the editor's menu: its page, then Esc.
+    Choose(session, reader, "Показать подборку", menu=0)
+    shown = session.wait(lambda: reader.frame("Подборка учебных материалов"), "the presentation window")
+    Focus(session, "^Подборка учебных материалов$")
+    Page(session, reader, shown, "Подборка учебных материалов", None)
+    Count(reader, shown, "Показ подборки", table)
+    Keys(session, "Escape")
+    session.wait(lambda: reader.frame("Подборка учебных материалов") is None, "Esc to close the presentation")
+
+    Focus(session, "^Подборки")
     Keys(session, "Escape")
     session.wait(lambda: reader.frame("Подборк") is None, "Esc to close the editor")
+
+    # --- the test window, from a page's link ---------------------------------------------------
+    Focus(session, "Алгебра")
+    Choose(session, reader, "Теоретические материалы", menu=2)
+    Keys(session, "ctrl+l", "Down")
+    session.wait(lambda: reader.role(reader.focused()) in ("table cell", "tree item"), "focus in the section's tree")
+    for _ in range(3):
+        if (reader.focused().name or "").startswith("Многочлены"):
+            break
+        Keys(session, "Down")
+    session.wait(lambda: Document(reader, viewer, "Проверь себя"), "the page with the test link")
+    session.wait(lambda: Tab(session, reader, lambda n: reader.role(n) == "link" and n.name == "Проверь себя",
+                             tries=40), "focus on the test link")
+    Keys(session, "Return")
+    test = session.wait(lambda: reader.frame("Тест"), "the test window")
+    Focus(session, "^Тест$")
+    Page(session, reader, test, "Выполнение заданий", None)
+    Count(reader, test, "Тест", table)
+    Keys(session, "Escape")
+    session.wait(lambda: reader.frame("Тест") is None, "Esc to close the test window")
 
     print("Window | Interactive objects | Unnamed")
     for label, interactive, unnamed in table:
@@ -366,9 +409,11 @@ def ActiveMenuItem(reader):
     return None
 
 
-def Choose(session, reader, entry):
-    """Opens the viewer's second menu (Подборки) by F10 and Right and runs its entry by the arrows."""
-    Keys(session, "F10", "Right")
+def Choose(session, reader, entry, menu=1):
+    """Opens menu number `menu` of the window's menu bar by F10 and Right (the viewer's Подборки by
+    default) and runs its entry by the arrows."""
+    # The first menu opens with no entry active; moving to another one activates its first entry.
+    Keys(session, "F10", *(["Right"] * menu or ["Down"]))
     for _ in range(10):
         active = session.wait(lambda: ActiveMenuItem(reader), "an open menu")
         if (active.name or "") == entry:
@@ -394,6 +439,16 @@ def Tab(session, reader, wanted, tries=20):
                 return focused
         Keys(session, "Tab")
     return None
+
+
+def Page(session, reader, frame, heading, link):
+    """Waits for frame's page to show its heading and the named link (None: its heading alone);
+    checks every link is named."""
+    page = session.wait(lambda: Document(reader, frame, link) if link else Document(reader, frame, heading, "heading"),
+                        "the page of %s with %s" % (frame.name, link or heading))
+    check(reader.find(page, "heading", heading) is not None, "%s: the page's heading %s" % (frame.name, heading))
+    links = [n for n in reader.walk(page) if reader.role(n) == "link"]
+    check(all((n.name or "").strip() for n in links), "%s: the page's links are named" % frame.name)
 
 
 def Document(reader, frame, name, role="link"):
