@@ -349,12 +349,8 @@ def Run(session, player, pyatspi, home):
 
     # The presentation, from the editor's menu: its page, then Esc.
     Choose(session, reader, "Показать подборку", menu=0)
-    shown = session.wait(lambda: reader.frame("Подборка учебных материалов"), "the presentation window")
-    Focus(session, "^Подборка учебных материалов$")
-    Page(session, reader, shown, "Подборка учебных материалов", None)
-    Count(reader, shown, "Показ подборки", table)
-    Keys(session, "Escape")
-    session.wait(lambda: reader.frame("Подборка учебных материалов") is None, "Esc to close the presentation")
+    PageWindow(session, reader, "Подборка учебных материалов", "Подборка учебных материалов", "Показ подборки",
+               table)
 
     Focus(session, "^Подборки")
     Keys(session, "Escape")
@@ -373,12 +369,7 @@ def Run(session, player, pyatspi, home):
     session.wait(lambda: Tab(session, reader, lambda n: reader.role(n) == "link" and n.name == "Проверь себя",
                              tries=40), "focus on the test link")
     Keys(session, "Return")
-    test = session.wait(lambda: reader.frame("Тест"), "the test window")
-    Focus(session, "^Тест$")
-    Page(session, reader, test, "Выполнение заданий", None)
-    Count(reader, test, "Тест", table)
-    Keys(session, "Escape")
-    session.wait(lambda: reader.frame("Тест") is None, "Esc to close the test window")
+    PageWindow(session, reader, "Тест", "Выполнение заданий", "Тест", table)
 
     print("Window | Interactive objects | Unnamed")
     for label, interactive, unnamed in table:
@@ -439,6 +430,16 @@ def Tab(session, reader, wanted, tries=20):
                 return focused
         Keys(session, "Tab")
     return None
+
+
+def PageWindow(session, reader, title, heading, label, table):
+    """A page window opened by the last key: waits for it, checks its page and names, closes it with Esc."""
+    frame = session.wait(lambda: reader.frame(title), "the window %s" % title)
+    Focus(session, "^%s$" % title)
+    Page(session, reader, frame, heading, None)
+    Count(reader, frame, label, table)
+    Keys(session, "Escape")
+    session.wait(lambda: reader.frame(title) is None, "Esc to close %s" % title)
 
 
 def Page(session, reader, frame, heading, link):
