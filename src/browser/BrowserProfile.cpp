@@ -1,6 +1,7 @@
 #include "browser/BrowserProfile.h"
 
 #include "app/Shell.h"
+#include "browser/EngineSetup.h"
 #include "browser/FileAccess.h"
 #include "browser/LegacyScripts.h"
 #include "browser/ModalDialog.h"
@@ -100,6 +101,7 @@ QWebEngineProfile* SharedBrowserProfile() {
 
     MakeBrowserRussian(app);
     RegisterModalDialogScheme(); // before the engine starts with the first profile
+    CreateSharedOpenGl();
     auto* profile = new QWebEngineProfile(app);
     profile->setObjectName(QLatin1String(kProfileObjectName));
     profile->setHttpAcceptLanguage(QStringLiteral("ru-RU,ru"));

@@ -1,8 +1,10 @@
 #include "browser/EngineSetup.h"
 
+#include <QGuiApplication>
 #include <QList>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QScreen>
 #include <cerrno>
 #include <cstdio>
 #include <sched.h>
@@ -78,7 +80,44 @@ bool OpenGlWorks() {
     return true;
 }
 
+// Exported by QtGui for the web engine, declared only in its private headers: the context every
+// context shares with when Qt::AA_ShareOpenGLContexts is set.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+
+namespace {
+
+QOpenGLContext* g_deferredShareContext = nullptr;
+bool g_deferredShareContextMade = false;
+
+void DeleteDeferredShareContext() {
+    if (QOpenGLContext::globalShareContext() == g_deferredShareContext)
+        qt_gl_set_global_share_context(nullptr);
+    delete g_deferredShareContext;
+    g_deferredShareContext = nullptr;
+}
+
+} // namespace
+
+void DeferSharedOpenGl() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (QCoreApplication::instance() || g_deferredShareContext)
+        return;
+    g_deferredShareContext = new QOpenGLContext;
+    qt_gl_set_global_share_context(g_deferredShareContext);
+    qAddPostRoutine(&DeleteDeferredShareContext);
+}
+
+void CreateSharedOpenGl() {
+    if (!g_deferredShareContext || g_deferredShareContextMade)
+        return;
+    g_deferredShareContextMade = true;
+    g_deferredShareContext->setScreen(QGuiApplication::primaryScreen());
+    g_deferredShareContext->setFormat(QSurfaceFormat::defaultFormat());
+    g_deferredShareContext->create();
+}
+
 void SetUpRendering() {
+    CreateSharedOpenGl();
     const QByteArray user = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (user.split(' ').contains("--disable-gpu"))
         return;

@@ -35,3 +35,12 @@ bool OpenGlWorks();
 // Applies ChromiumFlags to this process, saying so on stderr when it falls back; call after
 // the application object exists and before the first browser is made.
 void SetUpRendering();
+
+// The web engine makes the OpenGL context that its pages share as the application object is
+// made, loading the OpenGL driver (a tenth of a second of Mesa's software renderer) before any
+// window shows. Called before the application object, this puts a context not yet made in its
+// place, so the engine leaves it be; CreateSharedOpenGl makes it before the first browser.
+void DeferSharedOpenGl();
+// Makes the deferred context, once; does nothing without DeferSharedOpenGl. SetUpRendering and
+// the first browser profile call it.
+void CreateSharedOpenGl();

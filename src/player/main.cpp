@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
 
     SetUpSandbox();
     SetUpAccessibility();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Sets Qt::AA_ShareOpenGLContexts for the engine, whose OpenGL waits for the first browser.
+    DeferSharedOpenGl();
     TCourseApplication app(argc, argv);
     // The application name, not its display name: the display name would be appended to
     // every window's title.

@@ -2,6 +2,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "browser/BrowserProfile.h"
+#include "browser/EngineSetup.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
 #include "collections/ShowFavor.h"
@@ -15,6 +16,7 @@
 #include "viewer/ShowCourse.h"
 
 #include <QDir>
+#include <QOpenGLContext>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineProfile>
@@ -40,7 +42,12 @@ private slots:
         QVERIFY(Roster().MainForm);
         QVERIFY(!qApp->findChild<QWebEngineProfile*>());
         QCOMPARE(AllowedFileRoots().value(0), QDir(m_library.path()).canonicalPath() + u'/');
+        // Nor the OpenGL context that the engine's pages share: made with the first browser.
+        QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+        QVERIFY(shared && !shared->isValid());
         CreateOtherWindows();
+        QCOMPARE(QOpenGLContext::globalShareContext(), shared);
+        QCOMPARE(shared->isValid(), OpenGlWorks());
     }
 
     void cleanupTestCase() {
@@ -128,7 +135,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    DeferSharedOpenGl(); // as the player does
     QApplication app(argc, argv);
     ApplyTheme(app);
     TestStartup test;
