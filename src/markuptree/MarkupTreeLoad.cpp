@@ -55,7 +55,10 @@ void TMarkupTreeView::LoadTreeFromXML(TXMLDocument& doc, const QString& fileName
     doc.SetActive(false);
     doc.SetFileName(fileName, TXmlFileKind::Tree);
     doc.SetActive(true); // a parse failure leaves the old tree
+    LoadTreeFromDocument(doc);
+}
 
+void TMarkupTreeView::LoadTreeFromDocument(TXMLDocument& doc) {
     ClearTree();
 
     // Nodes are built detached from the view and handed over in one insertion at the end (or

@@ -50,6 +50,8 @@ public:
     // not an integer throws TXmlConversionError there: the items before it (and its ancestors)
     // stay, the items after it are not loaded, and doc stays active.
     void LoadTreeFromXML(TXMLDocument& doc, const QString& fileName);
+    // The same from doc already parsed (active): the file is not read again.
+    void LoadTreeFromDocument(TXMLDocument& doc);
     // Releases every node's record and deletes all nodes.
     void ClearTree();
     // The record a node carries; nullptr for a node that has none.

@@ -29,7 +29,10 @@ QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList) {
     return url.toString(QUrl::FullyEncoded);
 }
 
-bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot) {
+namespace {
+
+// IsSectionAvailable; keep leaves an available section's document active.
+bool ProbeSection(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot, bool keep) {
     const QString path = TreeDocumentPath(courseDir, sectionId);
     if (!QFileInfo(path).isFile())
         return false;
@@ -39,6 +42,8 @@ bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int section
         doc.SetActive(false);
         doc.LoadFromFile(path, TXmlFileKind::Tree);
         const int count = doc.DocumentElement().ChildCount();
+        if (count > 0 && keep)
+            return true;
         doc.SetActive(false);
         if (count > 0)
             return true;
@@ -55,11 +60,30 @@ bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int section
     return false;
 }
 
+} // namespace
+
+bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot) {
+    return ProbeSection(doc, courseDir, sectionId, whyNot, false);
+}
+
 std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
                                                          QString* lastFailure) {
     std::array<bool, SectionProbeOrder.size()> available{};
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
         available[i] = IsSectionAvailable(doc, courseDir, SectionProbeOrder[i], lastFailure);
+    return available;
+}
+
+std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
+                                                         QString* lastFailure, TXMLDocument& start) {
+    std::array<bool, SectionProbeOrder.size()> available{};
+    start.SetActive(false);
+    bool found = false;
+    for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i) {
+        available[i] =
+            ProbeSection(found ? doc : start, courseDir, SectionProbeOrder[i], lastFailure, !found);
+        found = found || available[i];
+    }
     return available;
 }
 

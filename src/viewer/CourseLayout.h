@@ -37,6 +37,12 @@ bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int section
 std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
                                                          QString* lastFailure = nullptr);
 
+// As above, and the first available section's document is left parsed (active) in start, so
+// that the tree the course opens with is not read a second time. start is left inactive when no
+// section is available.
+std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
+                                                         QString* lastFailure, TXMLDocument& start);
+
 // Why a course has no available section, for the message the user sees: lastFailure is the
 // reason the last section with a tree document failed (as IsSectionAvailable gives it), empty
 // when no section has a tree document at all.

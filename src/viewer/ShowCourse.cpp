@@ -218,7 +218,8 @@ bool TForm1::IsSectionAvailable(int sectionId, QString* whyNot) {
 bool TForm1::OpenCourse(int courseNumber) {
     CourseDir = CourseFolder(m_context.ProgramFolder, courseNumber);
     QString lastFailure; // why the last section with a tree document could not be used
-    const auto available = ProbeSections(XMLDocument1, CourseDir, &lastFailure);
+    TXMLDocument probes;
+    const auto available = ProbeSections(probes, CourseDir, &lastFailure, XMLDocument1);
     const int start = StartSection(available);
     for (std::size_t i = 0; i < SectionProbeOrder.size(); ++i)
         if (QAction* action = SectionAction(SectionProbeOrder[i]))
@@ -232,7 +233,7 @@ bool TForm1::OpenCourse(int courseNumber) {
     wMain->ClearHistory();
     CourseNumber = courseNumber;
     if (start != 0) {
-        NavigateToObject(start);
+        ShowSection(start, true);
         return result;
     }
     // No section loads: the load of the section "0" that follows fails, and its message alone
@@ -246,13 +247,20 @@ bool TForm1::OpenCourse(int courseNumber) {
 }
 
 void TForm1::NavigateToObject(int sectionId) {
+    ShowSection(sectionId, false);
+}
+
+void TForm1::ShowSection(int sectionId, bool treeParsed) {
     // Another section (or course) starts unfiltered; the old tree's state is not put back.
     m_treePane->Box()->Forget();
     se1->setValue(sectionId);
     setWindowTitle(SectionCaption(sectionId) + QStringLiteral(" - ") + CourseTitle);
     if (QFileInfo(CourseDir).isDir()) {
         m_treeNode = nullptr;
-        LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, sectionId));
+        if (treeParsed)
+            LeftTree->LoadTreeFromDocument(XMLDocument1);
+        else
+            LeftTree->LoadTreeFromXML(XMLDocument1, TreeDocumentPath(CourseDir, sectionId));
         wMain->Navigate(QStringLiteral("about:blank"));
     }
 }

@@ -147,6 +147,8 @@ protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
 
 private:
+    // NavigateToObject; treeParsed: XMLDocument1 already holds the section's tree document.
+    void ShowSection(int sectionId, bool treeParsed);
     void ServeRequest(TViewerRoute route, const QString& url);
     void TreeSelectionMoved();
     void BuildCommands();

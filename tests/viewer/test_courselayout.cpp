@@ -229,6 +229,18 @@ private slots:
             seen += a ? u'1' : u'0';
         QCOMPARE(seen, pattern);
         QTEST(StartSection(available), "start");
+
+        // The viewer's probe keeps the start section's document parsed, and only that; a stale
+        // document from before never passes for it.
+        TXMLDocument kept;
+        kept.LoadFromXML(QByteArray("<tree><item id=\"1\"/></tree>"));
+        QCOMPARE(ProbeSections(doc, CourseFolder(Library, course), nullptr, kept), available);
+        QFETCH(int, start);
+        QCOMPARE(kept.Active(), start != 0);
+        if (kept.Active()) {
+            QCOMPARE(kept.FileName(), TreeDocumentPath(CourseFolder(Library, course), start));
+            QVERIFY(kept.DocumentElement().ChildCount() > 0);
+        }
     }
 
     void startIsFirstInProbeOrder_data() {
