@@ -42,6 +42,21 @@ const std::vector<QString>& Captions() {
     return captions;
 }
 
+// Captions without tags or entities, as most of a course's tree is.
+const std::vector<QString>& PlainCaptions() {
+    static const std::vector<QString> captions = {
+        QStringLiteral("Введение"),
+        QStringLiteral("Урок 3. Сложение и вычитание дробей"),
+        QStringLiteral("Параграф 12. Строение клетки: ядро, цитоплазма, мембрана и органоиды"),
+        QStringLiteral("Lesson 7: Present Perfect and Past Simple"),
+        QStringLiteral("Контрольная работа № 2"),
+        QStringLiteral("Практикум по теме «Электрический ток»"),
+        QStringLiteral("Глава 4. Квадратные уравнения и неравенства"),
+        QStringLiteral("Ответы к упражнениям"),
+    };
+    return captions;
+}
+
 QFont TreeFont() {
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(13);
@@ -93,7 +108,7 @@ void BM_Measure(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
 }
 
-void BM_MeasureAndDraw(benchmark::State& state) {
+void MeasureAndDraw(benchmark::State& state, const std::vector<QString>& captions) {
     QImage image(400, 18, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -101,14 +116,22 @@ void BM_MeasureAndDraw(benchmark::State& state) {
     const TMarkupArgs measure = Args(true);
     const TMarkupArgs draw = Args(false);
     for (auto _ : state) {
-        for (const QString& caption : Captions()) {
+        for (const QString& caption : captions) {
             TQtMarkupCanvas canvas(&painter, font);
             TMarkupOutput out;
             RenderMarkup(canvas, caption, measure, out);
             benchmark::DoNotOptimize(RenderMarkup(canvas, caption, draw, out));
         }
     }
-    state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
+    state.SetItemsProcessed(state.iterations() * int64_t(captions.size()));
+}
+
+void BM_MeasureAndDraw(benchmark::State& state) {
+    MeasureAndDraw(state, Captions());
+}
+
+void BM_MeasureAndDrawPlain(benchmark::State& state) {
+    MeasureAndDraw(state, PlainCaptions());
 }
 
 void BM_QTextDocument(benchmark::State& state) {
@@ -134,20 +157,28 @@ void BM_QTextDocument(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
 }
 
-void BM_DrawText(benchmark::State& state) {
+void DrawText(benchmark::State& state, const std::vector<QString>& captions) {
     QImage image(400, 18, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setFont(TreeFont());
     std::vector<QString> plain;
-    for (const QString& caption : Captions())
+    for (const QString& caption : captions)
         plain.push_back(StripMarkup(caption));
     for (auto _ : state) {
         for (const QString& text : plain)
             painter.drawText(QRect(0, 0, 400, 18), Qt::AlignLeft | Qt::AlignBottom | Qt::TextSingleLine,
                              text);
     }
-    state.SetItemsProcessed(state.iterations() * int64_t(Captions().size()));
+    state.SetItemsProcessed(state.iterations() * int64_t(captions.size()));
+}
+
+void BM_DrawText(benchmark::State& state) {
+    DrawText(state, Captions());
+}
+
+void BM_DrawTextPlain(benchmark::State& state) {
+    DrawText(state, PlainCaptions());
 }
 
 void BM_StaticText(benchmark::State& state) {
@@ -173,6 +204,8 @@ BENCHMARK(BM_MeasureAndDraw)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QTextDocument)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DrawText)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StaticText)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeasureAndDrawPlain)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawTextPlain)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
@@ -189,10 +222,11 @@ int main(int argc, char** argv) {
     // CPU microseconds per caption.
     std::map<std::string, double> t;
     for (const auto& [name, micros] : reporter.Cpu)
-        t[name] = micros / double(Captions().size());
+        t[name] = micros / double(name.find("Plain") != std::string::npos ? PlainCaptions().size()
+                                                                          : Captions().size());
     std::printf("\nMicroseconds per caption (%zu captions, 20 to 120 characters):\n", Captions().size());
-    for (const char* name :
-         {"BM_Measure", "BM_MeasureAndDraw", "BM_QTextDocument", "BM_DrawText", "BM_StaticText"})
+    for (const char* name : {"BM_Measure", "BM_MeasureAndDraw", "BM_QTextDocument", "BM_DrawText",
+                             "BM_StaticText", "BM_MeasureAndDrawPlain", "BM_DrawTextPlain"})
         if (t.count(name))
             std::printf("  %-18s %8.2f us\n", name, t[name]);
     if (t.count("BM_MeasureAndDraw") && t.count("BM_QTextDocument") && t.count("BM_DrawText") &&
@@ -204,5 +238,8 @@ int main(int argc, char** argv) {
         std::printf("  measure+draw / QStaticText    %5.2f\n", md / t["BM_StaticText"]);
         std::printf("  measure only                  %5.2f us (target < 2)\n", t["BM_Measure"]);
     }
+    if (t.count("BM_MeasureAndDrawPlain") && t.count("BM_DrawTextPlain"))
+        std::printf("  captions without markup, measure+draw / drawText  %5.2f  (target <= 1)\n",
+                    t["BM_MeasureAndDrawPlain"] / t["BM_DrawTextPlain"]);
     return 0;
 }

@@ -17,6 +17,20 @@ int MulDivRound(int a, int b, int c) {
 
 } // namespace
 
+int TMarkupCanvas::WordsWidth(const QString& text, unsigned format) {
+    int width = 0;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype space = text.indexOf(QLatin1Char(' '), from);
+        const qsizetype to = space < 0 ? text.size() : space + 1;
+        TRect rect{0, 0, 0, 0};
+        DrawText(text.mid(from, to - from), rect, format | TextFormat::CalcRect);
+        width += rect.Width();
+        from = to;
+    }
+    return width;
+}
+
 int TMarkupFont::Size(int dpi) const {
     return MulDivRound(PixelSize, 72, dpi > 0 ? dpi : 96);
 }

@@ -76,12 +76,15 @@ public:
     // A line with the pen from the current position, the end point excluded.
     virtual void LineTo(int x, int y) = 0;
 
-    // Height of a text in the current font (one line).
+    // Height of a text in the current font (one line): the font's line height, whatever the text.
     virtual int TextHeight(const QString& text) = 0;
     // Single-line text in a rectangle with TextFormat flags. With CalcRect nothing is drawn and
     // rect's right and bottom become the measured extent from its left and top. Returns the
     // height of the text.
     virtual int DrawText(const QString& text, TRect& rect, unsigned format) = 0;
+    // The width of a text measured as the engine lays a line out: word by word, each word with
+    // the spaces after it, every piece measured with DrawText and CalcRect and the widths added.
+    virtual int WordsWidth(const QString& text, unsigned format);
 
     virtual int PixelsPerInchX() const = 0;
     virtual int PixelsPerInchY() const = 0;

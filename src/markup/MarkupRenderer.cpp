@@ -66,6 +66,8 @@ bool TMarkupRenderer::Run(const QString& source) {
 
     qsizetype pos = 0;
     const qsizetype n = m_text.size();
+    if (prepared.Plain && n > 0 && PlainLine(r))
+        pos = n;
     while (pos < n) {
         m_canvas.SetFont(measureFont);
         m_sub = m_sup = false;
@@ -134,6 +136,33 @@ bool TMarkupRenderer::Run(const QString& source) {
     m_canvas.SetBrushColor(m_entryBrush);
     m_canvas.Flush();
     return result;
+}
+
+bool TMarkupRenderer::PlainLine(const TRect& r) {
+    const auto measure = [&](const QString& text) {
+        TRect rect = r;
+        m_canvas.DrawText(text, rect, m_measureFormat);
+        return rect.Width();
+    };
+    int width = 0;
+    if (m_args.WrapWords) {
+        width = m_canvas.WordsWidth(m_text, m_measureFormat);
+        // Every word fits while the whole line does; beyond that the full layout wraps.
+        if (width >= r.Width())
+            return false;
+    } else {
+        width = measure(m_text);
+    }
+    const int trailing = m_text.endsWith(QLatin1Char(' ')) ? measure(QStringLiteral(" ")) : 0;
+    if (width - trailing > 0)
+        m_out.NeededWidth = width - trailing + 2;
+    const int height = std::max(m_canvas.TextHeight(QStringLiteral("gh")), m_canvas.TextHeight(m_text));
+    m_out.NeededHeight = height;
+    if (!m_args.MeasureOnly && !m_args.HitTestOnly) {
+        TRect line{r.Left, r.Top, r.Right, r.Top + height};
+        m_canvas.DrawText(m_text, line, m_drawFormat);
+    }
+    return true;
 }
 
 qsizetype TMarkupRenderer::RunPass(qsizetype pos, qsizetype end, TPass pass, const TRect& rect) {

@@ -30,6 +30,10 @@ private:
         int Height = 0;
     };
 
+    // A caption of plain words on one line (or not wrapped): the sizes the word-by-word layout
+    // gives, from one measuring call, and the words drawn in one piece, as the canvas joins
+    // them anyway. False, with nothing done, when the words would wrap.
+    bool PlainLine(const TRect& rect);
     qsizetype RunPass(qsizetype pos, qsizetype end, TPass pass, const TRect& rect);
     void HandleRun(qsizetype& pos, qsizetype runEnd);
     void DrawRun(const QString& text);

@@ -1,6 +1,7 @@
 #include "markup/MarkupText.h"
 
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 
 namespace MarkupText {
@@ -68,6 +69,15 @@ QString ReplaceEntities(const QString& text) {
 
 TPrepared Prepare(const QString& source) {
     TPrepared prepared;
+    // Most captions hold nothing to prepare; one look at each character tells.
+    prepared.Plain = std::none_of(source.cbegin(), source.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == u'<' || u == u'&' || u == u'\t' || u == u'\r' || u == u'\n';
+    });
+    if (prepared.Plain) {
+        prepared.Text = source;
+        return prepared;
+    }
     prepared.NoPrefix = source.contains(QLatin1String(" & "));
     QString text = source.contains(QLatin1Char('&')) ? ReplaceEntities(source) : source;
     const qsizetype hash = text.indexOf(QLatin1String("<#"));

@@ -13,6 +13,7 @@ namespace MarkupText {
 struct TPrepared {
     QString Text;
     bool NoPrefix = false; // " & " in the text switches prefix processing off for the call
+    bool Plain = false;    // no tags, entities, tabs or line ends: one run of words
 };
 
 // Entities, the "<#" escape and line ends, once per call.

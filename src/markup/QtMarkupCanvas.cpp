@@ -85,6 +85,7 @@ struct TQtFontEntry {
     int Descent;
     int SpaceWidth;
     QHash<QString, int> Widths;
+    QHash<QString, int> WordsWidths;      // of whole captions, measured word by word
     QHash<QString, TQtShapedText> Shaped; // laid-out glyphs of drawn texts
     explicit TQtFontEntry(const QFont& font)
         : Font(WithBoldSpacing(font)), Metrics(Font), Line(WindowsLineMetrics(Font, Metrics)),
@@ -439,6 +440,20 @@ int TQtMarkupCanvas::DrawText(const QString& source, TRect& rect, unsigned forma
         flags |= Qt::TextShowMnemonic;
     m_painter->drawText(QRect(rect.Left, top, std::max(width, 1), height), flags, shown);
     return height;
+}
+
+int TQtMarkupCanvas::WordsWidth(const QString& text, unsigned format) {
+    // "&" and tabs measure by the format, which the key does not hold.
+    if (text.size() > MaxCachedText || text.contains(QLatin1Char('&')) || text.contains(QLatin1Char('\t')))
+        return TMarkupCanvas::WordsWidth(text, format);
+    TQtFontEntry& entry = Entry();
+    if (auto it = entry.WordsWidths.constFind(text); it != entry.WordsWidths.constEnd())
+        return *it;
+    const int width = TMarkupCanvas::WordsWidth(text, format);
+    if (entry.WordsWidths.size() >= MaxWidthsPerFont)
+        entry.WordsWidths.clear();
+    entry.WordsWidths.insert(text, width);
+    return width;
 }
 
 void TQtMarkupCanvas::PreparePainterFont(TQtFontEntry& entry) {

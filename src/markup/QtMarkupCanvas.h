@@ -40,6 +40,7 @@ public:
     void LineTo(int x, int y) override;
     int TextHeight(const QString& text) override;
     int DrawText(const QString& text, TRect& rect, unsigned format) override;
+    int WordsWidth(const QString& text, unsigned format) override;
     int PixelsPerInchX() const override;
     int PixelsPerInchY() const override;
     void DrawImage(const TRect& target, const QImage& image) override;

@@ -257,6 +257,56 @@ private slots:
         QCOMPARE(markup, plain);
     }
 
+    // A caption without markup takes a shorter way through the engine; it must come out as the
+    // same caption does through the full layout (a trailing empty tag sends it there).
+    // width <= 0: the words' own width plus 2 (the engine's margin) plus width.
+    void PlainCaptionsAsThroughTheFullLayout_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("wrap");
+        const QString lesson = QString::fromUtf8("Урок 3. Сложение и вычитание дробей");
+        QTest::newRow("one word") << QString::fromUtf8("Введение") << 300 << true;
+        QTest::newRow("words") << lesson << 300 << true;
+        QTest::newRow("trailing space") << QString::fromUtf8("Глава 1 ") << 300 << true;
+        QTest::newRow("leading spaces") << QString::fromUtf8("  Глава 2") << 300 << true;
+        QTest::newRow("spaces only") << QStringLiteral("   ") << 300 << true;
+        QTest::newRow("just fits") << lesson << 0 << true;
+        QTest::newRow("one pixel short: wraps") << lesson << -1 << true;
+        QTest::newRow("narrow: wraps") << lesson << 90 << true;
+        QTest::newRow("not wrapped") << lesson << 300 << false;
+        QTest::newRow("not wrapped, elided") << lesson << 90 << false;
+    }
+    void PlainCaptionsAsThroughTheFullLayout() {
+        QFETCH(QString, text);
+        QFETCH(int, width);
+        QFETCH(bool, wrap);
+        if (width <= 0) {
+            TQtMarkupCanvas canvas(nullptr, TreeFont());
+            width += canvas.WordsWidth(text, 0) + 2;
+        }
+        const auto render = [&](const QString& markup, TMarkupOutput& out, TMarkupOutput& measured) {
+            QImage image = WhiteImage(width, 40);
+            QPainter painter(&image);
+            TQtMarkupCanvas canvas(&painter, TreeFont());
+            TMarkupArgs args;
+            args.Bounds = TRect{0, 0, width, 40};
+            args.WrapWords = wrap;
+            args.MeasureOnly = true;
+            RenderMarkup(canvas, markup, args, measured);
+            args.MeasureOnly = false;
+            RenderMarkup(canvas, markup, args, out);
+            return image;
+        };
+        TMarkupOutput plain, plainMeasured, full, fullMeasured;
+        const QImage plainImage = render(text, plain, plainMeasured);
+        const QImage fullImage = render(text + QStringLiteral("<B></B>"), full, fullMeasured);
+        QCOMPARE(plainMeasured.NeededWidth, fullMeasured.NeededWidth);
+        QCOMPARE(plainMeasured.NeededHeight, fullMeasured.NeededHeight);
+        QCOMPARE(plain.NeededWidth, full.NeededWidth);
+        QCOMPARE(plain.NeededHeight, full.NeededHeight);
+        QCOMPARE(plainImage, fullImage);
+    }
+
     void DrawnWhenTheCallReturns() {
         // The caller paints on with its painter after the call (focus frames, selection):
         // nothing of the text may come later than that.
