@@ -132,6 +132,7 @@ void TMainForm::BuildLayout() {
     Image1 = new TBanner(GradientPanel2);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, 695, 296);
+    Image1->DrawAhead();
 
     Label1 = BoldLabel(QStringLiteral("Выбор учебного предмета"), GradientPanel2);
     Label1->setObjectName(QStringLiteral("Label1"));
