@@ -1,5 +1,6 @@
 #include "look/CourseStyle.h"
 
+#include "look/RussianTexts.h"
 #include "look/Theme.h"
 
 #include <QAbstractButton>
@@ -22,6 +23,7 @@ void TCourseStyle::polish(QWidget* widget) {
     if (qobject_cast<QAbstractButton*>(widget) || qobject_cast<QTabBar*>(widget) ||
         qobject_cast<QComboBox*>(widget))
         widget->setAttribute(Qt::WA_Hover, true);
+    WriteFileColumnsInRussian(widget);
 }
 
 void TCourseStyle::unpolish(QWidget* widget) {

@@ -1,9 +1,15 @@
 #include "look/RussianTexts.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QTreeView>
+#include <algorithm>
 
 namespace {
 
@@ -39,7 +45,61 @@ private:
     const QTranslator* m_texts;
 };
 
+// The file dialog's model as it is, but for the size and date columns, written in the default
+// (Russian) locale rather than the system's. Qt has no Russian names for the units ("KiB").
+class TRussianFileColumns final : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        enum { kSize = 1, kDate = 3 }; // QFileSystemModel's columns
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != kSize && index.column() != kDate))
+            return QIdentityProxyModel::data(index, role);
+        const QFileInfo info = files->fileInfo(mapToSource(index));
+        if (index.column() == kDate)
+            return QLocale().toString(info.lastModified(), QLocale::ShortFormat);
+        // A folder has no size of its own: Qt's text for it stays.
+        return info.isDir() ? QIdentityProxyModel::data(index, role)
+                            : QLocale().formattedDataSize(info.size());
+    }
+
+    // Qt's widths, set as the dialog shows, cut a date short ("09.12.… 15:10"): room for a whole
+    // date and a size, once shown.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            if (auto* list = watched->findChild<QTreeView*>(QStringLiteral("treeView")))
+                Widen(*list);
+        return false;
+    }
+
+private:
+    static void Widen(QTreeView& list) {
+        QHeaderView* header = list.header();
+        const int margins =
+            4 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1) +
+            list.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        const std::pair<int, QString> samples[] = {
+            {1, QLocale().formattedDataSize(1023LL * 1024 * 1024)},
+            {3, QLocale().toString(QDateTime(QDate(2026, 12, 29), QTime(23, 59)), QLocale::ShortFormat)}};
+        for (const auto& [column, sample] : samples)
+            header->resizeSection(column, std::max(header->sectionSize(column),
+                                                   list.fontMetrics().horizontalAdvance(sample) + margins));
+    }
+};
+
 } // namespace
+
+void WriteFileColumnsInRussian(QWidget* widget) {
+    auto* dialog = qobject_cast<QFileDialog*>(widget);
+    // A desktop's own dialog ignores the model (and keeps the desktop's formats).
+    if (!dialog || dialog->proxyModel())
+        return;
+    dialog->setProxyModel(new TRussianFileColumns(dialog));
+    auto* columns = new TRussianFileColumns(dialog);
+    dialog->setProxyModel(columns);
+    dialog->installEventFilter(columns);
+}
 
 void UseRussianTexts(QApplication& app) {
     const QLocale russian(QLocale::Russian, QLocale::Russia);
