@@ -94,6 +94,7 @@ void TCourseButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
-TCourseRow::TCourseRow(int id, const QString& name, const QString& hint, const QRect& geometry, QObject* page)
-    : QObject(page), Tag(id), CourseName(name), Hint(hint), Geometry(geometry) {
+TCourseRow::TCourseRow(int id, const QString& name, const QString& description, const QRect& geometry,
+                       QObject* page)
+    : QObject(page), Tag(id), CourseName(name), Geometry(geometry), m_description(description) {
 }

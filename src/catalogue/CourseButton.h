@@ -45,10 +45,15 @@ private:
 class TCourseRow final : public QObject {
     Q_OBJECT
 public:
-    TCourseRow(int id, const QString& name, const QString& hint, const QRect& geometry, QObject* page);
+    TCourseRow(int id, const QString& name, const QString& description, const QRect& geometry, QObject* page);
+
+    // The same hint as the course button's; made when asked, as nothing shows it.
+    QString Hint() const { return CourseHint(m_description); }
 
     int Tag = 0;
     QString CourseName;
-    QString Hint;
     QRect Geometry; // where the row stands on the page: left 10, top n * 30 + 10, 300 x 25
+
+private:
+    QString m_description;
 };

@@ -23,8 +23,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 
@@ -92,10 +94,16 @@ private:
     bool m_hasCourses = false;
 };
 
-// How far the box must scroll to show a button with the same margin below it as above the first.
-int ExtentBelow(const QWidget* button) {
-    return button->geometry().bottom() + 1 + TCatalogueModel::FirstRowTop;
+// How far the box must scroll to show the last of the rows with the same margin below it as
+// above the first.
+int ExtentOf(int rows) {
+    return rows > 0
+               ? TCatalogueModel::RowTop(rows - 1) + TCatalogueModel::RowHeight + TCatalogueModel::FirstRowTop
+               : 0;
 }
+
+// Course buttons made in one idle moment: a few milliseconds' work.
+constexpr int kSliceRows = 40;
 
 } // namespace
 
@@ -168,6 +176,13 @@ void TMainForm::BuildLayout() {
     m_boxContent->setAutoFillBackground(false);
     m_boxContent->setCursor(Qt::PointingHandCursor); // over the course buttons
     CoursesBox->setWidget(m_boxContent);
+    // Scrolled (by the wheel, the bar or Tab) before the idle moments made the rows now in view.
+    connect(CoursesBox->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { MakeButtonsInView(); });
+    m_sliceTimer = new QTimer(this);
+    m_sliceTimer->setSingleShot(true);
+    m_sliceTimer->setInterval(0);
+    connect(m_sliceTimer, &QTimer::timeout, this, [this] { MakeNextSlice(); });
 
     // Drawn after the box so that it stays on top of the box's edges.
     Shape1 = new TFrameShape(GradientPanel2);
@@ -294,6 +309,7 @@ void TMainForm::LoadCourses() {
 }
 
 void TMainForm::SetProgramFolder(const QString& folder) {
+    m_sliceTimer->stop();
     for (const QList<TCourseButton*>& buttons : m_pageButtons)
         qDeleteAll(buttons);
     m_pageButtons.clear();
@@ -342,27 +358,63 @@ void TMainForm::AddCourseButtons(int id, const QString& name, const QString& des
     // course leaves neither button behind and the page's row count does not grow.
     const int row = m_model.CheckNewCourse(id);
     QWidget* page = MainPages->Page(pageIndex);
-    const int top = TCatalogueModel::RowTop(row);
-    const QString hint = HintOf(description);
-
-    auto* hidden = new TCourseRow(id, name, hint, QRect(10, top, 300, 25), page);
+    auto* hidden =
+        new TCourseRow(id, name, description, QRect(10, TCatalogueModel::RowTop(row), 300, 25), page);
     hidden->setObjectName(TCatalogueModel::HiddenButtonName(id));
     if (auto* subject = dynamic_cast<TSubjectPage*>(page))
         subject->SetHasCourses(true); // and repaints the page
-
-    auto* button = new TCourseButton(id, name, description, QRect(10, top, 240, 30), m_boxContent);
-    button->setObjectName(TCatalogueModel::CourseButtonName(id));
-    connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
-    // Shown at once when the box shows its page; during the scan the box shows no page yet, and
-    // the first page's buttons are shown when the scan ends.
-    const bool shown = pageIndex == m_shownPage;
-    button->setVisible(shown);
-    m_pageButtons[size_t(pageIndex)].append(button);
     m_model.AddCourseButtons(id, name, description);
-    if (shown) {
-        m_boxExtent = qMax(m_boxExtent, ExtentBelow(button));
+    // The course button itself is made when its page is shown: during the scan the box shows no
+    // page yet. A course added to the shown page appears at once if it is in view.
+    if (pageIndex == m_shownPage) {
+        m_boxExtent = ExtentOf(row + 1);
         UpdateBoxExtent();
+        MakeButtonsInView();
+        if (ButtonsPending())
+            m_sliceTimer->start();
     }
+}
+
+void TMainForm::MakeButtons(int page, int rows) {
+    if (page < 0 || page >= int(m_pageButtons.size()))
+        return;
+    const std::vector<TCatalogueCourse>& courses = m_model.Page(page).Courses;
+    QList<TCourseButton*>& buttons = m_pageButtons[size_t(page)];
+    const bool shown = page == m_shownPage;
+    for (int row = int(buttons.size()); row < qMin(rows, int(courses.size())); ++row) {
+        const TCatalogueCourse& course = courses[size_t(row)];
+        auto* button =
+            new TCourseButton(course.Id, course.Name, course.Description,
+                              QRect(10, course.Top, 240, TCatalogueModel::RowHeight), m_boxContent);
+        button->setObjectName(TCatalogueModel::CourseButtonName(course.Id));
+        connect(button, &QPushButton::clicked, this, [this, button] { RunCourseClick(button); });
+        button->setVisible(shown);
+        buttons.append(button);
+    }
+}
+
+int TMainForm::RowsInView() const {
+    const int bottom = CoursesBox->verticalScrollBar()->value() + CoursesBox->height();
+    // The row cut by the bottom edge, and the one below it, which Tab reaches next.
+    return (bottom - TCatalogueModel::FirstRowTop) / TCatalogueModel::RowHeight + 2;
+}
+
+void TMainForm::MakeButtonsInView() {
+    if (m_shownPage >= 0)
+        MakeButtons(m_shownPage, RowsInView());
+}
+
+bool TMainForm::ButtonsPending() const {
+    return m_shownPage >= 0 && m_shownPage < int(m_pageButtons.size()) &&
+           m_pageButtons[size_t(m_shownPage)].size() < qsizetype(m_model.Page(m_shownPage).Courses.size());
+}
+
+void TMainForm::MakeNextSlice() {
+    if (!ButtonsPending())
+        return;
+    MakeButtons(m_shownPage, int(m_pageButtons[size_t(m_shownPage)].size()) + kSliceRows);
+    if (ButtonsPending())
+        m_sliceTimer->start();
 }
 
 void TMainForm::MainPagesChange() {
@@ -375,17 +427,25 @@ void TMainForm::MainPagesChange() {
             button->setVisible(false);
     m_shownPage = MainPages->CurrentIndex();
     m_boxExtent = 0;
-    if (m_shownPage >= 0 && m_shownPage < int(m_pageButtons.size()))
-        for (TCourseButton* button : m_pageButtons[size_t(m_shownPage)]) {
+    if (m_shownPage >= 0 && m_shownPage < int(m_pageButtons.size())) {
+        for (TCourseButton* button : m_pageButtons[size_t(m_shownPage)])
             button->setVisible(true);
-            m_boxExtent = qMax(m_boxExtent, ExtentBelow(button));
-        }
+        // The box scrolls as far as the page's rows reach, made or not.
+        m_boxExtent = ExtentOf(int(m_model.Page(m_shownPage).Courses.size()));
+    }
     UpdateBoxExtent();
     CoursesBox->verticalScrollBar()->setValue(0);
+    // Those in view now; the rest when the program is idle, a slice at a time, so that a page of
+    // a thousand courses does not hold up the window.
+    MakeButtonsInView();
+    if (ButtonsPending())
+        m_sliceTimer->start();
+    else
+        m_sliceTimer->stop();
 }
 
 void TMainForm::UpdateBoxExtent() {
-    // The box scrolls as far as the lowest visible button, and never sideways.
+    // The box scrolls as far as the lowest button, and never sideways.
     m_boxContent->setMinimumHeight(m_boxExtent);
 }
 
@@ -394,7 +454,8 @@ void TMainForm::FileSkipped(const QString& fileName, const QString& reason) {
     m_model.FileSkipped(fileName, reason);
 }
 
-QList<TCourseButton*> TMainForm::CourseButtons(int page) const {
+QList<TCourseButton*> TMainForm::CourseButtons(int page) {
+    MakeButtons(page, std::numeric_limits<int>::max());
     return page >= 0 && page < int(m_pageButtons.size()) ? m_pageButtons[size_t(page)]
                                                          : QList<TCourseButton*>();
 }

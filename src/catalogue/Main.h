@@ -11,6 +11,7 @@
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 class QToolButton;
 class QAction;
 class TBanner;
@@ -76,8 +77,12 @@ public:
     // What the window shows, without its widgets: the same model coursetool prints.
     const TCatalogueModel& Catalogue() const { return m_model; }
 
-    // The course buttons of a page: those placed in CoursesBox, in row order.
-    QList<TCourseButton*> CourseButtons(int page) const;
+    // The course buttons of a page: those placed in CoursesBox, in row order. A page's buttons
+    // are made when it is first shown, those in view at once and the rest in idle moments; asked
+    // here, the page's buttons are all made first.
+    QList<TCourseButton*> CourseButtons(int page);
+    // Whether buttons of the shown page are still to be made in idle moments.
+    bool ButtonsPending() const;
     // The text a button shows as its hint for a course description.
     static QString HintOf(const QString& description);
 
@@ -106,6 +111,12 @@ private:
     void BuildLayout();
     void FormCreate();
     void UpdateBoxExtent();
+    // Makes the page's buttons up to the given row count, in row order.
+    void MakeButtons(int page, int rows);
+    // The rows of the shown page that the box shows now, with the one below the view.
+    int RowsInView() const;
+    void MakeButtonsInView();
+    void MakeNextSlice();
     void BuildEmptyPanel();
     void UpdateEmptyState();
 
@@ -120,5 +131,6 @@ private:
     int m_boxExtent = 0;                              // how far down CoursesBox scrolls
     int m_shownPage = -1;                             // the page whose buttons CoursesBox shows
     bool m_scanning = false;                          // LoadCourses is running
-    std::vector<QList<TCourseButton*>> m_pageButtons; // course buttons owned by each page
+    std::vector<QList<TCourseButton*>> m_pageButtons; // course buttons made so far for each page
+    QTimer* m_sliceTimer = nullptr;                   // makes the shown page's other buttons when idle
 };

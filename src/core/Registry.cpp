@@ -57,7 +57,13 @@ bool TIniRegistry::WriteInteger(TRootKey root, const QString& key, const QString
     if (!KeyExists(root, key) && (!createKey || !CreateKey(root, key)))
         return false;
     QSettings settings(m_fileName, QSettings::IniFormat);
-    settings.setValue(GroupOf(root, key) + u'/' + valueName.toLower(), value);
+    const QString name = GroupOf(root, key) + u'/' + valueName.toLower();
+    // A value already stored is not written again: the file would be rewritten and flushed to
+    // disk at every start for nothing, which on a busy disc holds up the catalogue.
+    bool stored = false;
+    if (settings.value(name).toInt(&stored) == value && stored)
+        return true;
+    settings.setValue(name, value);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

@@ -86,6 +86,8 @@ private slots:
     void hints();
     void emptyPageEmptiesTheBox();
     void longGroupScrollsOnlyVertically();
+    void longPagesMakeTheirButtonsWhenNeeded_data();
+    void longPagesMakeTheirButtonsWhenNeeded();
     void runCourse_data();
     void runCourse();
     void noCoursesStillStarts();
@@ -273,6 +275,64 @@ void TestMainForm::longGroupScrollsOnlyVertically() {
     QCOMPARE(form.CoursesBox->horizontalScrollBar()->maximum(), 0);
     QVERIFY(!form.CoursesBox->horizontalScrollBar()->isVisible());
     QCOMPARE(VisibleBoxButtons(form).size(), 20);
+}
+
+void TestMainForm::longPagesMakeTheirButtonsWhenNeeded_data() {
+    QTest::addColumn<int>("courses");
+    QTest::addColumn<bool>("anotherLibrary"); // chosen before the idle moments
+    QTest::newRow("a few") << 3 << false;
+    QTest::newRow("two hundred") << 200 << false;
+    QTest::newRow("two hundred, then another library") << 200 << true;
+}
+
+void TestMainForm::longPagesMakeTheirButtonsWhenNeeded() {
+    QFETCH(int, courses);
+    QFETCH(bool, anotherLibrary);
+    TFixture fixture;
+    for (int i = 0; i < courses; ++i)
+        fixture.Add(QStringLiteral("%1.xml").arg(i, 3, 10, QLatin1Char('0')),
+                    Descriptor(i, "A", QStringLiteral("Курс %1").arg(i)));
+    fixture.Add("b.xml", Descriptor(900, "B", "Другой"));
+    TMainForm form(fixture.Context);
+    // The box scrolls over every row at once, made or not.
+    QCOMPARE(form.CoursesBox->widget()->minimumHeight(), courses * 30 + 20);
+    form.show();
+    QCoreApplication::sendPostedEvents(); // layouts, but no idle moment
+    QScrollBar* bar = form.CoursesBox->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const QString last = QStringLiteral("Btn_%1").arg(courses - 1);
+    auto* lastButton = form.CoursesBox->widget()->findChild<TCourseButton*>(last);
+    QVERIFY2(lastButton && !lastButton->isHidden(), qPrintable(last + " not made when scrolled to"));
+    if (anotherLibrary) {
+        QTemporaryDir other;
+        QFile file(other.filePath("1.xml"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(Descriptor(7, "C", "Один"));
+        file.close();
+        form.SetProgramFolder(other.path() + u'/');
+        QTRY_VERIFY(!form.ButtonsPending());
+        QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_7@10"}));
+        QCOMPARE(form.CoursesBox->widget()->findChildren<TCourseButton*>().size(), 1);
+        return;
+    }
+    QTRY_VERIFY(!form.ButtonsPending());
+    // Every row made once, in row order, and Tab walks them in that order.
+    const QList<TCourseButton*> made = form.CoursesBox->widget()->findChildren<TCourseButton*>();
+    QCOMPARE(made.size(), courses);
+    QList<TCourseButton*> chain;
+    for (QWidget* w = made.first(); chain.size() < courses; w = w->nextInFocusChain())
+        if (auto* button = qobject_cast<TCourseButton*>(w))
+            chain << button;
+    for (int row = 0; row < courses; ++row) {
+        QCOMPARE(chain[row]->objectName(), QStringLiteral("Btn_%1").arg(row));
+        QCOMPARE(chain[row]->y(), row * 30 + 10);
+        QVERIFY(!chain[row]->isHidden());
+    }
+    // The other subject's button is made when its page is shown.
+    QVERIFY(!form.CoursesBox->widget()->findChild<TCourseButton*>("Btn_900"));
+    ClickTab(form, 1);
+    QCOMPARE(VisibleBoxButtons(form), QStringList({"Btn_900@10"}));
+    QCOMPARE(form.CoursesBox->widget()->minimumHeight(), 50);
 }
 
 void TestMainForm::runCourse_data() {

@@ -1,5 +1,8 @@
 #include "core/Registry.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +21,32 @@ private slots:
         QCOMPARE(TIniRegistry(reg.FileName())
                      .ReadInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags"),
                  0);
+    }
+
+    void rewritesOnlyAChangedValue_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("same value: file untouched") << 9 << false;
+        QTest::newRow("another value: written") << 0 << true;
+    }
+
+    void rewritesOnlyAChangedValue() {
+        QFETCH(int, value);
+        QFETCH(bool, rewritten);
+        QTemporaryDir dir;
+        TIniRegistry reg(dir.filePath("registry.ini"));
+        QVERIFY(reg.WriteInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags", 9, true));
+        const QDateTime old(QDate(2001, 1, 1), QTime(0, 0));
+        {
+            QFile file(reg.FileName());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(reg.WriteInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags", value, true));
+        QCOMPARE(QFileInfo(reg.FileName()).lastModified() != old, rewritten);
+        QCOMPARE(TIniRegistry(reg.FileName())
+                     .ReadInteger(TRootKey::ClassesRoot, "\\PowerPoint.Show.8", "BrowserFlags"),
+                 value);
     }
 
     void keysAreSeparateByRoot() {
