@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -88,6 +89,7 @@ void TWebBrowser::ConnectPageSignals() {
         m_pageLoading = true;
         m_awaitingStart = false;
         m_readyState = ReadyLoading;
+        m_forgetSawStart = m_forgetUntilPage;
     });
     connect(p, &QWebEnginePage::loadFinished, this, [this] {
         m_pageLoading = false;
@@ -107,6 +109,9 @@ void TWebBrowser::ConnectPageSignals() {
         if (auto handler = OnNavigateComplete2)
             RunHandler([&] { handler(this); });
     });
+    // Before the commands are reported, so that they never offer a page that is being forgotten.
+    connect(p, &QWebEnginePage::urlChanged, this, [this] { ForgetBeforeNextPage(false); });
+    connect(p, &QWebEnginePage::loadFinished, this, [this] { ForgetBeforeNextPage(true); });
     // Chromium's own back and forward actions start disabled and report only changes, so a
     // window whose commands start enabled would never hear "not possible". Report both states
     // whenever the history may have moved: at every new address and every finished load.
@@ -181,6 +186,26 @@ void TWebBrowser::ClearHistory() {
     ReportCommandStates();
 }
 
+void TWebBrowser::ClearHistoryUntilNextPage() {
+    m_forgetUntilPage = true;
+    m_forgetSawStart = false;
+    ClearHistory();
+}
+
+void TWebBrowser::ForgetBeforeNextPage(bool loadEnded) {
+    if (!m_forgetUntilPage)
+        return;
+    // Until a page is committed the history holds only the one shown when it was cleared.
+    if (history()->count() > 1)
+        history()->clear();
+    // The end of a load started before the clear (one just stopped) shows no new page.
+    if (!loadEnded || !m_forgetSawStart)
+        return;
+    const QUrl shown = history()->currentItem().url();
+    if (shown.isValid() && shown.scheme() != QLatin1String("about"))
+        m_forgetUntilPage = false;
+}
+
 void ClearHistoryOf(QWidget* window) {
     if (!window)
         return;
@@ -191,6 +216,28 @@ void ClearHistoryOf(QWidget* window) {
 bool TWebBrowser::LoadBlankAndWait() {
     Navigate(QStringLiteral("about:blank"));
     return WaitUntilComplete();
+}
+
+void TWebBrowser::LoadBlankThen(std::function<void()> next) {
+    const quint64 serial = ++m_afterBlankSerial;
+    m_afterBlank = std::move(next);
+    Navigate(QStringLiteral("about:blank"));
+    if (m_readyState != ReadyLoading) {
+        RunAfterBlank();
+        return;
+    }
+    QTimer::singleShot(kLoadWaitMs, this, [this, serial] {
+        if (serial != m_afterBlankSerial || !m_afterBlank)
+            return;
+        qWarning("Пустая страница не загрузилась за %d с, следующий шаг выполнен без неё",
+                 kLoadWaitMs / 1000);
+        RunAfterBlank();
+    });
+}
+
+void TWebBrowser::RunAfterBlank() {
+    if (const auto next = std::exchange(m_afterBlank, nullptr))
+        next();
 }
 
 bool TWebBrowser::WaitUntilComplete(int timeoutMs) {
@@ -220,6 +267,12 @@ bool TWebBrowser::WaitUntilComplete(int timeoutMs) {
 
 void TWebBrowser::SetComplete() {
     m_readyState = ReadyComplete;
+    // Not inside the engine's report of the load.
+    if (m_afterBlank)
+        QTimer::singleShot(0, this, [this, serial = m_afterBlankSerial] {
+            if (serial == m_afterBlankSerial)
+                RunAfterBlank();
+        });
     emit LoadComplete();
 }
 

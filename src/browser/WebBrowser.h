@@ -61,11 +61,18 @@ public:
     // Forgets every page before and after the one shown, and reports Back and Forward as not
     // possible: another course or library starts with no way back into the last one.
     void ClearHistory();
+    // ClearHistory now, and again each time a page is shown until one other than about:blank is:
+    // the history starts afresh with that page, and nothing has to wait for a blank page first.
+    void ClearHistoryUntilNextPage();
     // How long a wait for a load lasts at most: far above any local page, well below "for ever".
     static constexpr int kLoadWaitMs = 30000;
 
     // Navigates to about:blank and waits for it as WaitUntilComplete does.
     bool LoadBlankAndWait();
+    // Navigates to about:blank and runs next once that load is complete (at once when nothing
+    // loads, after kLoadWaitMs at the latest), from the event loop: no nested loop waits, which
+    // could stall the engine when the caller runs inside its work. A later call replaces next.
+    void LoadBlankThen(std::function<void()> next);
     // Pumps events until the load is complete (at once when nothing loads), the browser is gone
     // (false), the application quits, or timeoutMs pass (false, with a warning naming the page):
     // a load that never ends must not hold its caller for ever. Sleeps between events.
@@ -123,21 +130,29 @@ private:
     bool WaitForPrinting();
     void ConnectPageSignals();
     void ReportCommandStates();
+    // The second half of ClearHistoryUntilNextPage, whenever a page may have been shown;
+    // loadEnded: at the end of a load.
+    void ForgetBeforeNextPage(bool loadEnded);
     void SetComplete();
+    void RunAfterBlank();
 
     TRendererWatch* m_rendererWatch = nullptr; // child of the page
     int m_readyState = ReadyUninitialized;
-    bool m_awaitingStart = false;  // Navigate was called and its load has not started yet
-    bool m_pageLoading = false;    // between the page's loadStarted and loadFinished
-    bool m_htmlDocument = false;   // the loaded document is an HTML document
-    int m_beforeNavigateDepth = 0; // inside OnBeforeNavigate2: Navigate waits for it to return
-    QUrl m_sameDocumentUrl;        // Load moves within the shown document to this address
-    QUrl m_approvedUrl;            // a new-window navigation already announced to the handler
-    QString m_printTitle;          // the header's title when set (batch printing names pages)
-    quint64 m_loadSerial = 0;      // counts finished loads, to know when m_pdf is stale
-    QByteArray m_pdf;              // the last page laid out for printing ...
-    QPageLayout m_pdfLayout;       // ... for this layout ...
-    quint64 m_pdfSerial = 0;       // ... after this many loads
+    bool m_awaitingStart = false;       // Navigate was called and its load has not started yet
+    bool m_forgetUntilPage = false;     // ClearHistoryUntilNextPage: no page but about:blank shown since
+    bool m_forgetSawStart = false;      // ... and a load has started since
+    bool m_pageLoading = false;         // between the page's loadStarted and loadFinished
+    bool m_htmlDocument = false;        // the loaded document is an HTML document
+    int m_beforeNavigateDepth = 0;      // inside OnBeforeNavigate2: Navigate waits for it to return
+    QUrl m_sameDocumentUrl;             // Load moves within the shown document to this address
+    QUrl m_approvedUrl;                 // a new-window navigation already announced to the handler
+    QString m_printTitle;               // the header's title when set (batch printing names pages)
+    quint64 m_loadSerial = 0;           // counts finished loads, to know when m_pdf is stale
+    QByteArray m_pdf;                   // the last page laid out for printing ...
+    QPageLayout m_pdfLayout;            // ... for this layout ...
+    quint64 m_pdfSerial = 0;            // ... after this many loads
+    std::function<void()> m_afterBlank; // LoadBlankThen's next step, still to run
+    quint64 m_afterBlankSerial = 0;     // counts LoadBlankThen calls
     struct TPdfJob {
         QByteArray Pdf;
         bool Done = false;

@@ -35,13 +35,15 @@ TTestForm::TTestForm(const TAppContext& context) : TPageWindow(context) {
 }
 
 void TTestForm::ShowPage(const QString& url) {
-    // A test still loading is stopped first, so that the wait sees the blank page's own load.
+    // A test still loading is stopped first, so that the blank page's own load is the one
+    // followed; the test then loads as a new document even when only its fragment differs from
+    // the last one. No nested loop waits for the blank page: a page's request for a test is served
+    // right after the engine's own work, where a wait could stall the engine.
     wbToolTip->Stop();
-    wbToolTip->LoadBlankAndWait();
     show();
     raise();
     activateWindow();
-    wbToolTip->Navigate(url);
+    wbToolTip->LoadBlankThen([this, url] { wbToolTip->Navigate(url); });
 }
 
 void TTestForm::wbToolTipBeforeNavigate2(TWebBrowser*, const QString&, const std::optional<QString>&, bool&) {

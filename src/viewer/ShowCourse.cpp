@@ -226,11 +226,12 @@ bool TForm1::OpenCourse(int courseNumber) {
             action->setVisible(available[i]);
     const bool result = QFileInfo(CourseDir).isDir();
     ConnectPopupWindows();
-    // A page still loading is stopped first, so that the wait sees the blank page's own load.
+    // The last course's pages are no way back from this one: Back and Forward go grey now, and
+    // the history starts with the first page of this course shown. Nothing waits for the blank
+    // page (a renderer round trip); it shows until an item is chosen, also when no section loads.
     wMain->Stop();
-    wMain->LoadBlankAndWait();
-    // The last course's pages are no way back from this one; Back and Forward start grey.
-    wMain->ClearHistory();
+    wMain->ClearHistoryUntilNextPage();
+    wMain->Navigate(QStringLiteral("about:blank"));
     CourseNumber = courseNumber;
     if (start != 0) {
         ShowSection(start, true);

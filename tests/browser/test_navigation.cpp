@@ -108,6 +108,38 @@ private slots:
                  QStringLiteral("#run"));
     }
 
+    // A new start of the history: grey at once, the page shown next is the first one, whether or
+    // not a blank page loaded in between, and the pages after it have their history again.
+    void historyStartsWithTheNextPage_data() {
+        QTest::addColumn<QString>("blank"); // "waited", "not waited" or "none"
+        QTest::addColumn<QString>("next");
+        QTest::newRow("blank waited") << "waited"
+                                      << "page3.html";
+        QTest::newRow("blank not waited") << "not waited"
+                                          << "page3.html";
+        QTest::newRow("the page shown again") << "none"
+                                              << "hint.html";
+    }
+    void historyStartsWithTheNextPage() {
+        QFETCH(QString, blank);
+        QFETCH(QString, next);
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+        QTRY_COMPARE_WITH_TIMEOUT(States(), QStringLiteral("1,0"), kWebTimeout);
+        m_browser->ClearHistoryUntilNextPage();
+        QCOMPARE(States(), QStringLiteral("0,0"));
+        if (blank != "none")
+            m_browser->Navigate(QStringLiteral("about:blank"));
+        if (blank == "waited")
+            QVERIFY(WaitComplete(m_browser));
+        QVERIFY(NavigateAndWait(m_browser, Fixture(next)));
+        QVERIFY(!m_browser->history()->canGoBack());
+        QCOMPARE(States(), QStringLiteral("0,0"));
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+        QTRY_COMPARE_WITH_TIMEOUT(States(), QStringLiteral("1,0"), kWebTimeout);
+        QCOMPARE(m_browser->history()->count(), 2);
+    }
+
     void nothingLoadedAtFirst() {
         NewBrowser();
         QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyUninitialized));
@@ -253,6 +285,33 @@ private slots:
         m_browser->LoadBlankAndWait();
         QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyComplete));
         QCOMPARE(m_navigations.count(QStringLiteral("about:blank")), 2);
+    }
+
+    // The next step runs once the blank page is complete, and only the last one asked for; with
+    // the blank page refused each runs at once.
+    void loadBlankThenRunsAfterTheBlank_data() {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QStringList>("ran");
+        QTest::newRow("loads") << false << QStringList{"blank 4"};
+        QTest::newRow("refused") << true << QStringList{"long.html 4", "long.html 4"};
+    }
+    void loadBlankThenRunsAfterTheBlank() {
+        QFETCH(bool, refused);
+        QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("long.html"))));
+        m_browser->OnBeforeNavigate2 = [refused](TWebBrowser*, const QString& url,
+                                                 const std::optional<QString>&, bool& cancel) {
+            cancel = refused && url.startsWith("about:");
+        };
+        QStringList ran;
+        const auto step = [&] {
+            ran << QUrl(m_browser->LocationURL()).fileName() + u' ' +
+                       QString::number(m_browser->ReadyState());
+        };
+        m_browser->LoadBlankThen(step);
+        m_browser->LoadBlankThen(step);
+        QTRY_VERIFY_WITH_TIMEOUT(!ran.isEmpty(), kWebTimeout);
+        QTest::qWait(100);
+        QTEST(ran, "ran");
     }
 
     void loadBlankAndWaitWhenCancelled() {
