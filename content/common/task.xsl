@@ -22,7 +22,7 @@
               <div class="task" data-answer="{@answer}">
                 <div class="q"><xsl:value-of select="position()"/>. <xsl:value-of select="q"/></div>
                 <div class="hint"><xsl:value-of select="hint"/></div>
-                <p>Ответ: <input type="text" size="12"/>
+                <p><label>Ответ: <input type="text" size="12"/></label>
                   <button onclick="check(this)">Проверить</button> <span class="result"></span></p>
               </div>
             </xsl:for-each>

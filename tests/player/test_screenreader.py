@@ -144,15 +144,16 @@ class Reader:
         states = node.getState()
         return states.contains(self.pyatspi.STATE_SHOWING) and states.contains(self.pyatspi.STATE_VISIBLE)
 
-    def walk(self, node, depth=0, limit=60):
-        """Every showing descendant of node (node included)."""
+    def walk(self, node, depth=0, limit=60, hidden=False):
+        """Every showing descendant of node (node included); with hidden, those scrolled out of
+        view too, as a screen reader reads a whole page."""
         if node is None or depth > limit:
             return
         yield node
         for i in range(node.childCount):
             child = node.getChildAtIndex(i)
-            if child is not None and self.showing(child):
-                yield from self.walk(child, depth + 1, limit)
+            if child is not None and (hidden or self.showing(child)):
+                yield from self.walk(child, depth + 1, limit, hidden)
 
     def frames(self):
         return [self.app.getChildAtIndex(i) for i in range(self.app.childCount)]
@@ -369,7 +370,9 @@ def Run(session, player, pyatspi, home):
     session.wait(lambda: Tab(session, reader, lambda n: reader.role(n) == "link" and n.name == "Проверь себя",
                              tries=40), "focus on the test link")
     Keys(session, "Return")
-    PageWindow(session, reader, "Тест", "Выполнение заданий", "Тест", table)
+    # Its link sits below the task frames, out of view: still in the page for a screen reader.
+    # Its tasks' answer fields come with their frames, each named by its label.
+    PageWindow(session, reader, "Тест", "Выполнение заданий", "Тест", table, "Как выполнять задания", True)
 
     print("Window | Interactive objects | Unnamed")
     for label, interactive, unnamed in table:
@@ -432,31 +435,38 @@ def Tab(session, reader, wanted, tries=20):
     return None
 
 
-def PageWindow(session, reader, title, heading, label, table):
+def PageWindow(session, reader, title, heading, label, table, link=None, fields=False):
     """A page window opened by the last key: waits for it, checks its page and names, closes it with Esc."""
     frame = session.wait(lambda: reader.frame(title), "the window %s" % title)
     Focus(session, "^%s$" % title)
-    Page(session, reader, frame, heading, None)
+    Page(session, reader, frame, heading, link, fields)
     Count(reader, frame, label, table)
     Keys(session, "Escape")
     session.wait(lambda: reader.frame(title) is None, "Esc to close %s" % title)
 
 
-def Page(session, reader, frame, heading, link):
-    """Waits for frame's page to show its heading and the named link (None: its heading alone);
-    checks every link is named."""
+def Page(session, reader, frame, heading, link, fields=False):
+    """Waits for frame's page to show its heading and the named link (None: its heading alone),
+    and with fields for its form fields; checks every link and field is named."""
     page = session.wait(lambda: Document(reader, frame, link) if link else Document(reader, frame, heading, "heading"),
                         "the page of %s with %s" % (frame.name, link or heading))
     check(reader.find(page, "heading", heading) is not None, "%s: the page's heading %s" % (frame.name, heading))
-    links = [n for n in reader.walk(page) if reader.role(n) == "link"]
+    links = [n for n in reader.walk(page, hidden=True) if reader.role(n) == "link"]
     check(all((n.name or "").strip() for n in links), "%s: the page's links are named" % frame.name)
+    def Fields():
+        return [n for n in reader.walk(page, hidden=True)
+                if n.getState().contains(reader.pyatspi.STATE_EDITABLE) and reader.role(n) in ("text", "entry")]
+    found = session.wait(Fields, "the fields of %s" % frame.name) if fields else Fields()
+    check(all((n.name or "").strip() for n in found), "%s: the page's fields are named: %r" % (
+        frame.name, [n.name for n in found]))
 
 
 def Document(reader, frame, name, role="link"):
     """The page document of frame once it holds an object of role with that name (any name: None)."""
     for node in reader.walk(frame):
         if reader.role(node) in ("document web", "document frame"):
-            if any(reader.role(n) == role and (name is None or n.name == name) for n in reader.walk(node)):
+            if any(reader.role(n) == role and (name is None or n.name == name)
+                   for n in reader.walk(node, hidden=True)):
                 return node
     return None
 
