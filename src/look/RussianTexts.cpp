@@ -95,7 +95,6 @@ void WriteFileColumnsInRussian(QWidget* widget) {
     // A desktop's own dialog ignores the model (and keeps the desktop's formats).
     if (!dialog || dialog->proxyModel())
         return;
-    dialog->setProxyModel(new TRussianFileColumns(dialog));
     auto* columns = new TRussianFileColumns(dialog);
     dialog->setProxyModel(columns);
     dialog->installEventFilter(columns);
