@@ -46,7 +46,7 @@ private:
 };
 
 // The file dialog's model as it is, but for the size and date columns, written in the default
-// (Russian) locale rather than the system's. Qt has no Russian names for the units ("KiB").
+// (Russian) locale rather than the system's.
 class TRussianFileColumns final : public QIdentityProxyModel {
 public:
     using QIdentityProxyModel::QIdentityProxyModel;
@@ -60,8 +60,7 @@ public:
         if (index.column() == kDate)
             return QLocale().toString(info.lastModified(), QLocale::ShortFormat);
         // A folder has no size of its own: Qt's text for it stays.
-        return info.isDir() ? QIdentityProxyModel::data(index, role)
-                            : QLocale().formattedDataSize(info.size());
+        return info.isDir() ? QIdentityProxyModel::data(index, role) : RussianDataSize(info.size());
     }
 
     // Qt's widths, set as the dialog shows, cut a date short ("09.12.… 15:10"): room for a whole
@@ -80,7 +79,7 @@ private:
             4 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1) +
             list.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
         const std::pair<int, QString> samples[] = {
-            {1, QLocale().formattedDataSize(1023LL * 1024 * 1024)},
+            {1, RussianDataSize(1023LL * 1024 * 1024)},
             {3, QLocale().toString(QDateTime(QDate(2026, 12, 29), QTime(23, 59)), QLocale::ShortFormat)}};
         for (const auto& [column, sample] : samples)
             header->resizeSection(column, std::max(header->sectionSize(column),
@@ -89,6 +88,14 @@ private:
 };
 
 } // namespace
+
+QString RussianDataSize(qint64 bytes) {
+    if (bytes >= 1024 || bytes < 0)
+        return QLocale().formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
+    const qint64 tens = bytes % 100, ones = bytes % 10;
+    const bool few = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
+    return QLocale().toString(bytes) + (few ? QStringLiteral(" байта") : QStringLiteral(" байт"));
+}
 
 void WriteFileColumnsInRussian(QWidget* widget) {
     auto* dialog = qobject_cast<QFileDialog*>(widget);

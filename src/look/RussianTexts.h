@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QApplication;
 
 // The program speaks Russian whatever the system's language: Qt's own texts (stock dialogs,
@@ -15,3 +17,8 @@ class QWidget;
 // of Qt's own (not the desktop's), has its lists write them the Russian way; other widgets are
 // left alone. The style calls it as each widget is polished.
 void WriteFileColumnsInRussian(QWidget* widget);
+
+// A file's size as a Russian file list writes it: "1 байт", "3 байта", "3,04 кБ", "5,00 ГБ".
+// Qt's Russian locale names the binary units in English ("KiB") and counts bytes without the
+// plural forms ("512 байты").
+QString RussianDataSize(qint64 bytes);

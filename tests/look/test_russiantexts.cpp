@@ -3,6 +3,7 @@
 
 #include "browser/PrintHeaderFooter.h"
 #include "browser/PrintPipeline.h"
+#include "look/RussianTexts.h"
 #include "look/Theme.h"
 #include "tests/support/Screenshot.h"
 
@@ -110,7 +111,7 @@ private slots:
         QTest::newRow("file dialog column") << "file dialog column"
                                             << "Имя";
         QTest::newRow("file dialog file size") << "file dialog file size"
-                                               << "3,04 KiB"; // Qt has no Russian unit names
+                                               << "3,04 кБ";
         QTest::newRow("file dialog file date") << "file dialog file date"
                                                << "09.12.2026 15:10";
         QTest::newRow("file dialog folder type") << "file dialog folder type"
@@ -126,6 +127,26 @@ private slots:
         QFETCH(QString, what);
         QFETCH(QString, expected);
         QCOMPARE(Seen(what), expected);
+    }
+
+    void dataSizes_data() {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("expected");
+        for (const auto& [bytes, text] : {std::pair<qint64, const char*>{0, "0 байт"},
+                                          {1, "1 байт"},
+                                          {3, "3 байта"},
+                                          {12, "12 байт"},
+                                          {22, "22 байта"},
+                                          {111, "111 байт"},
+                                          {1023, "1\u00a0023 байта"},
+                                          {3113, "3,04 кБ"},
+                                          {5LL << 30, "5,00 ГБ"}})
+            QTest::addRow("%lld", bytes) << bytes << QString::fromUtf8(text);
+    }
+    void dataSizes() {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, expected);
+        QCOMPARE(RussianDataSize(bytes), expected);
     }
 
 private:
