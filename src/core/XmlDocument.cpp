@@ -14,6 +14,7 @@
 #include <libxml/xmlsave.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <iterator>
 #include <unistd.h>
@@ -117,8 +118,9 @@ QString KindText(TXmlFileKind kind) {
 // is never held whole beside its parsed tree.
 class TDocumentFile final {
 public:
+    // fileName may be null: the name is then decoded from nativeName for a message.
     TDocumentFile(const QByteArray& nativeName, const QString& fileName, TXmlFileKind kind)
-        : m_fileName(fileName), m_kind(kind), m_limit(XmlSizeLimit(kind)) {
+        : m_nativeName(nativeName), m_fileName(fileName), m_kind(kind), m_limit(XmlSizeLimit(kind)) {
         m_fd = OpenRegularFile(nativeName, &m_size);
         if (m_fd < 0) {
             const int error = errno;
@@ -171,10 +173,11 @@ private:
         m_fd = -1;
         throw error;
     }
-    TXmlError NotFound() const { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(m_fileName)); }
+    QString Name() const { return m_fileName.isNull() ? QFile::decodeName(m_nativeName) : m_fileName; }
+    TXmlError NotFound() const { return TXmlError(QStringLiteral("Файл \"%1\" не найден").arg(Name())); }
     TXmlError CannotRead(int error) const {
         return TXmlError(
-            QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(m_fileName, SystemErrorText(error)));
+            QStringLiteral("Не удалось прочитать файл \"%1\": %2").arg(Name(), SystemErrorText(error)));
     }
     TXmlFileTooLarge TooLarge(qint64 size) const {
         QString sizeText = DataSizeText(size);
@@ -185,9 +188,10 @@ private:
             limitText = QStringLiteral("%1 байт").arg(m_limit);
         }
         return TXmlFileTooLarge(QStringLiteral("Файл \"%1\" слишком велик для %2: %3 при допустимых %4")
-                                    .arg(m_fileName, KindText(m_kind), sizeText, limitText));
+                                    .arg(Name(), KindText(m_kind), sizeText, limitText));
     }
 
+    QByteArray m_nativeName;
     QString m_fileName;
     TXmlFileKind m_kind;
     qint64 m_limit;
@@ -261,6 +265,37 @@ std::optional<int> ParseDecimalInt(const QString& text) {
     return int(value);
 }
 
+namespace {
+
+// ParseDecimalInt on UTF-8 bytes: every byte of a character outside ASCII fails as a non-digit,
+// as the character does there.
+std::optional<int> ParseDecimalBytes(const xmlChar* s) {
+    if (!s)
+        return std::nullopt;
+    bool negative = false;
+    if (*s == '+' || *s == '-') {
+        negative = *s == '-';
+        ++s;
+    }
+    if (!*s)
+        return std::nullopt;
+    qint64 value = 0;
+    for (; *s; ++s) {
+        if (*s < '0' || *s > '9')
+            return std::nullopt;
+        value = value * 10 + (*s - '0');
+        if (value > qint64(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return int(value);
+}
+
+} // namespace
+
 // --- TXMLNode -------------------------------------------------------------------------------
 
 QString TXMLNode::NodeName() const {
@@ -329,6 +364,12 @@ QString TXMLNode::AttributeText(const QString& name) const {
 }
 
 int TXMLNode::AttributeInt(const QString& name) const {
+    // A value that is one piece of text is read from its bytes, without making a string of it;
+    // anything else, and every failure, takes the way through the text, which the message needs.
+    if (const xmlAttrPtr a = FindAttribute(N(m_node), name);
+        a && a->children && a->children->type == XML_TEXT_NODE && !a->children->next)
+        if (const std::optional<int> value = ParseDecimalBytes(a->children->content))
+            return *value;
     const std::optional<QString> text = Attribute(name);
     if (!text)
         throw TXmlConversionError(
@@ -400,7 +441,11 @@ void TXMLDocument::SetNativeFileName(const QByteArray& path) {
     if (path != m_nativeName)
         Release();
     m_nativeName = path;
-    m_fileName = QFile::decodeName(path);
+    m_fileName = QString();
+}
+
+QString TXMLDocument::FileName() const {
+    return m_fileName.isNull() && !m_nativeName.isEmpty() ? QFile::decodeName(m_nativeName) : m_fileName;
 }
 
 void TXMLDocument::SetActive(bool active) {
@@ -506,6 +551,8 @@ QByteArray TXMLDocument::ReadWholeFile() const {
 void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) {
     xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(m_ctxt);
     xmlDocPtr doc = static_cast<xmlDocPtr>(parsed);
+    // A null origin is the file, whose name is decoded only for a message.
+    const auto where = [&] { return origin.isNull() ? FileName() : origin; };
     QString message;
     if (!doc || !ctxt->wellFormed) {
         const xmlError* err = xmlCtxtGetLastError(ctxt);
@@ -513,8 +560,8 @@ void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) 
         QString reason = err ? XmlErrorText(err->code) : QStringLiteral("документ пуст или повреждён");
         const int line = err ? err->line : 0;
         message = line > 0
-                      ? QStringLiteral("Ошибка в XML (%1, строка %2): %3").arg(origin).arg(line).arg(reason)
-                      : QStringLiteral("Ошибка в XML (%1): %2").arg(origin, reason);
+                      ? QStringLiteral("Ошибка в XML (%1, строка %2): %3").arg(where()).arg(line).arg(reason)
+                      : QStringLiteral("Ошибка в XML (%1): %2").arg(where(), reason);
         if (doc)
             xmlFreeDoc(doc);
         doc = nullptr;
@@ -523,7 +570,7 @@ void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) 
         throw TXmlError(message);
     if (!xmlDocGetRootElement(doc)) {
         xmlFreeDoc(doc);
-        throw TXmlError(QStringLiteral("Ошибка в XML (%1): нет корневого элемента").arg(origin));
+        throw TXmlError(QStringLiteral("Ошибка в XML (%1): нет корневого элемента").arg(where()));
     }
     // Checked once the document is parsed: references are kept as references until read, so
     // parsing costs no more than the file, while reading them would make the text they stand for.
@@ -533,7 +580,7 @@ void TXMLDocument::TakeResult(void* parsed, const QString& origin, qint64 size) 
         throw TXmlFileTooLarge(
             QStringLiteral(
                 "Ошибка в XML (%1): объявленные в документе сущности разворачиваются в текст больше %2")
-                .arg(origin, DataSizeText(budget)));
+                .arg(where(), DataSizeText(budget)));
     }
     m_doc = doc;
 }

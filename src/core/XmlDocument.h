@@ -104,7 +104,7 @@ public:
     // the system's encoding (a windows-1251 name from an old disc) cannot pass through a
     // QString unchanged. FileName() is then its readable form, for messages.
     void SetNativeFileName(const QByteArray& path);
-    QString FileName() const { return m_fileName; }
+    QString FileName() const;
 
     // The kind of the files this object reads from now on; a file larger than the kind allows
     // raises TXmlFileTooLarge, naming the file, before it is read. Document by default.
@@ -136,8 +136,10 @@ private:
     void TakeResult(void* doc, const QString& origin, qint64 size);
     void Release();
 
+    // Null when the file was named by its bytes: FileName() decodes them when asked, which only
+    // the messages do, so a scan of thousands of descriptors decodes no name it does not show.
     QString m_fileName;
-    QByteArray m_nativeName; // the bytes that name m_fileName to the file system
+    QByteArray m_nativeName; // the bytes that name the file to the file system
     TXmlFileKind m_kind = TXmlFileKind::Document;
     void* m_doc = nullptr;  // xmlDoc*
     void* m_ctxt = nullptr; // xmlParserCtxt*, made on the first parse

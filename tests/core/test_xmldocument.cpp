@@ -62,6 +62,14 @@ private slots:
         QCOMPARE(parsed.has_value(), ok);
         if (ok)
             QCOMPARE(*parsed, value);
+        // An attribute holding the text reads alike, though it is read from its bytes.
+        TXMLDocument doc;
+        doc.LoadFromXML(QStringLiteral("<r n=\"%1\"/>").arg(text.toHtmlEscaped()));
+        if (ok)
+            QCOMPARE(doc.DocumentElement().AttributeInt(QStringLiteral("n")), value);
+        else
+            QVERIFY_THROWS_EXCEPTION(TXmlConversionError,
+                                     doc.DocumentElement().AttributeInt(QStringLiteral("n")));
     }
 
     void encodings_data() {
