@@ -9,8 +9,13 @@
 #include <vector>
 
 TMarkupTreeNode::TMarkupTreeNode(std::unique_ptr<TContent> content)
-    : QTreeWidgetItem(NodeType), m_content(std::move(content)) {
-    setText(0, m_content->text);
+    : QTreeWidgetItem(NodeType), m_content(std::move(*content)) {
+    setText(0, m_content.text);
+}
+
+TMarkupTreeNode::TMarkupTreeNode(int id, const QString& text)
+    : QTreeWidgetItem(NodeType), m_content{id, text} {
+    setText(0, text);
 }
 
 QVariant TMarkupTreeNode::data(int column, int role) const {
@@ -42,10 +47,8 @@ namespace {
 // One item element: its id (throws TXmlConversionError when missing or not an integer) and its
 // caption (a missing text gives an empty caption).
 QTreeWidgetItem* MakeNode(const TXMLNode& xml) {
-    auto content = std::make_unique<TContent>();
-    content->id = xml.AttributeInt(QStringLiteral("id"));
-    content->text = xml.AttributeText(QStringLiteral("text"));
-    return TMarkupTreeView::NewContentNode(std::move(content));
+    const int id = xml.AttributeInt(QStringLiteral("id"));
+    return new TMarkupTreeNode(id, xml.AttributeText(QStringLiteral("text")));
 }
 
 } // namespace
