@@ -2,6 +2,7 @@
 
 #include "look/Theme.h"
 
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -123,15 +124,65 @@ QIcon TCommandImages::Icon(int index) const {
     return icon;
 }
 
-QIcon TCommandImages::ExtraIcon(const QString& file) {
+namespace {
+
+QIcon DrawExtraIcon(const QString& file) {
     QIcon icon;
-    for (const int scale : Scales) {
-        const QImage normal = Render(file, Size * scale);
+    for (const int scale : TCommandImages::Scales) {
+        const QImage normal = Render(file, TCommandImages::Size * scale);
         icon.addPixmap(AtScale(normal, scale), QIcon::Normal);
         icon.addPixmap(AtScale(HotLook(normal, scale), scale), QIcon::Active);
         icon.addPixmap(AtScale(DisabledLook(normal), scale), QIcon::Disabled);
     }
     return icon;
+}
+
+// An icon whose looks are drawn when it is first painted or asked for its pixels. A window
+// gets its commands' icons when it is made, at start-up, and the drawing (the halo of the hot
+// look above all) is most of the cost of making the catalogue window, which is not on the
+// screen yet.
+class TDrawnWhenAsked final : public QIconEngine {
+public:
+    explicit TDrawnWhenAsked(const QString& file) : m_file(file) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return Drawn().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return Drawn().availableSizes(mode, state);
+    }
+    bool isNull() override { return false; }
+    QString key() const override { return QStringLiteral("TDrawnWhenAsked"); }
+    QIconEngine* clone() const override {
+        auto* copy = new TDrawnWhenAsked(m_file);
+        copy->m_icon = m_icon;
+        return copy;
+    }
+
+private:
+    const QIcon& Drawn() {
+        if (m_icon.isNull())
+            m_icon = DrawExtraIcon(m_file);
+        return m_icon;
+    }
+
+    QString m_file;
+    QIcon m_icon;
+};
+
+} // namespace
+
+QIcon TCommandImages::ExtraIcon(const QString& file) {
+    return QIcon(new TDrawnWhenAsked(file));
 }
 
 QPixmap TCommandImages::Pick(std::array<QPixmap, Count> TLooks::*look, int index, int scale) const {

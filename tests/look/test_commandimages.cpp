@@ -15,6 +15,7 @@ private slots:
     void sharpAtTwiceTheDensity_data();
     void sharpAtTwiceTheDensity();
     void applicationIconAtEverySize();
+    void extraIconDrawnWhenAsked();
 };
 
 namespace {
@@ -155,3 +156,31 @@ void TestCommandImages::applicationIconAtEverySize() {
 
 QTEST_MAIN(TestCommandImages)
 #include "test_commandimages.moc"
+
+void TestCommandImages::extraIconDrawnWhenAsked() {
+    // Drawn only when first asked for pixels, in the same three looks at both densities.
+    const QIcon icon = TCommandImages::ExtraIcon(QStringLiteral(":/icons/search.svg"));
+    QVERIFY(!icon.isNull());
+    QImage looks[3];
+    for (const int mode : {QIcon::Normal, QIcon::Active, QIcon::Disabled}) {
+        const QImage small = icon.pixmap(QSize(28, 28), 1.0, QIcon::Mode(mode)).toImage();
+        const QPixmap big = icon.pixmap(QSize(28, 28), 2.0, QIcon::Mode(mode));
+        QCOMPARE(small.size(), QSize(28, 28));
+        QCOMPARE(big.size(), QSize(56, 56));
+        const QImage upscaled = small.scaled(56, 56, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY(ClearlyDifferent(big.toImage(), upscaled) > 20);
+        looks[mode] = small.convertToFormat(QImage::Format_ARGB32);
+    }
+    int opaque = 0;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x)
+            opaque += qAlpha(looks[QIcon::Normal].pixel(x, y)) > 128;
+    QVERIFY(opaque > 30);
+    QVERIFY(looks[QIcon::Active] != looks[QIcon::Normal]);
+    QVERIFY(looks[QIcon::Disabled] != looks[QIcon::Normal]);
+    // A copy that is changed gets its own engine, with the same drawing.
+    QIcon copy = icon;
+    copy.addPixmap(QPixmap(8, 8), QIcon::Selected);
+    QCOMPARE(copy.pixmap(QSize(28, 28), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
+             looks[QIcon::Normal]);
+}
