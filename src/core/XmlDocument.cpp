@@ -239,48 +239,20 @@ QString DataSizeText(qint64 bytes) {
     return number.replace(u'.', u',') + u' ' + QString::fromUtf8(units[unit]);
 }
 
-std::optional<int> ParseDecimalInt(const QString& text) {
-    int i = 0;
-    const int n = int(text.size());
-    bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == n)
-        return std::nullopt;
-    qint64 value = 0;
-    for (; i < n; ++i) {
-        const QChar c = text[i];
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > qint64(INT_MAX) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX || value < INT_MIN)
-        return std::nullopt;
-    return int(value);
-}
-
 namespace {
 
-// ParseDecimalInt on UTF-8 bytes: every byte of a character outside ASCII fails as a non-digit,
-// as the character does there.
-std::optional<int> ParseDecimalBytes(const xmlChar* s) {
-    if (!s)
-        return std::nullopt;
+// An optional sign and decimal digits within the 32-bit range; anything else is not a number.
+// The same on UTF-16 units and on UTF-8 bytes: no unit of a character outside ASCII is a digit.
+template <typename Unit> std::optional<int> ParseDecimal(const Unit* s, const Unit* end) {
     bool negative = false;
-    if (*s == '+' || *s == '-') {
+    if (s != end && (*s == '+' || *s == '-')) {
         negative = *s == '-';
         ++s;
     }
-    if (!*s)
+    if (s == end)
         return std::nullopt;
     qint64 value = 0;
-    for (; *s; ++s) {
+    for (; s != end; ++s) {
         if (*s < '0' || *s > '9')
             return std::nullopt;
         value = value * 10 + (*s - '0');
@@ -294,7 +266,18 @@ std::optional<int> ParseDecimalBytes(const xmlChar* s) {
     return int(value);
 }
 
+std::optional<int> ParseDecimalBytes(const xmlChar* s) {
+    if (!s)
+        return std::nullopt;
+    return ParseDecimal(s, s + xmlStrlen(s));
+}
+
 } // namespace
+
+std::optional<int> ParseDecimalInt(const QString& text) {
+    const ushort* units = text.utf16();
+    return ParseDecimal(units, units + text.size());
+}
 
 // --- TXMLNode -------------------------------------------------------------------------------
 
