@@ -154,9 +154,6 @@ void TestCommandImages::applicationIconAtEverySize() {
     }
 }
 
-QTEST_MAIN(TestCommandImages)
-#include "test_commandimages.moc"
-
 void TestCommandImages::extraIconDrawnWhenAsked() {
     // Drawn only when first asked for pixels, in the same three looks at both densities.
     const QIcon icon = TCommandImages::ExtraIcon(QStringLiteral(":/icons/search.svg"));
@@ -184,3 +181,6 @@ void TestCommandImages::extraIconDrawnWhenAsked() {
     QCOMPARE(copy.pixmap(QSize(28, 28), 1.0).toImage().convertToFormat(QImage::Format_ARGB32),
              looks[QIcon::Normal]);
 }
+
+QTEST_MAIN(TestCommandImages)
+#include "test_commandimages.moc"
