@@ -10,15 +10,15 @@
 
 TMarkupTreeNode::TMarkupTreeNode(std::unique_ptr<TContent> content)
     : QTreeWidgetItem(NodeType), m_content(std::move(*content)) {
-    setText(0, m_content.text);
 }
 
 TMarkupTreeNode::TMarkupTreeNode(int id, const QString& text)
     : QTreeWidgetItem(NodeType), m_content{id, text} {
-    setText(0, text);
 }
 
 QVariant TMarkupTreeNode::data(int column, int role) const {
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+        return m_content.text;
     if (column == 0 && role == Qt::AccessibleTextRole)
         return StripMarkup(text(0));
     if (column == 0 && role == Qt::AccessibleDescriptionRole) {
@@ -28,6 +28,18 @@ QVariant TMarkupTreeNode::data(int column, int role) const {
         return QStringLiteral("уровень %1").arg(level);
     }
     return QTreeWidgetItem::data(column, role);
+}
+
+void TMarkupTreeNode::setData(int column, int role, const QVariant& value) {
+    if (column != 0 || (role != Qt::DisplayRole && role != Qt::EditRole)) {
+        QTreeWidgetItem::setData(column, role, value);
+        return;
+    }
+    const QString text = value.toString();
+    if (text == m_content.text)
+        return;
+    m_content.text = text;
+    emitDataChanged();
 }
 
 TContent* TMarkupTreeView::NodeContent(const QTreeWidgetItem* node) {

@@ -5,6 +5,7 @@
 #include "markuptree/MarkupTreeView.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -133,6 +134,21 @@ void TestTreeDocument::captionsAndRecords() {
     QCOMPARE(TMarkupTreeView::NodeContent(noText)->id, 3);
     // The loader never sets image indexes: every course item is a plain item.
     QCOMPARE(TMarkupTreeView::ImageIndex(first), 0);
+
+    // A caption set later is the record's text too, and the view hears of it; other columns and
+    // roles keep their own values.
+    QSignalSpy changed(tree.model(), &QAbstractItemModel::dataChanged);
+    first->setText(0, QStringLiteral("<I>Новое</I>"));
+    QCOMPARE(TMarkupTreeView::NodeContent(first)->text, QStringLiteral("<I>Новое</I>"));
+    QCOMPARE(tree.model()->data(tree.model()->index(0, 0)).toString(), QStringLiteral("<I>Новое</I>"));
+    QCOMPARE(changed.size(), 1);
+    first->setText(0, QStringLiteral("<I>Новое</I>"));
+    QCOMPARE(changed.size(), 1); // unchanged: no repaint asked
+    first->setText(1, QStringLiteral("второй столбец"));
+    TMarkupTreeView::SetImageIndex(first, 4);
+    QCOMPARE(first->text(1), QStringLiteral("второй столбец"));
+    QCOMPARE(TMarkupTreeView::ImageIndex(first), 4);
+    QCOMPARE(first->text(0), QStringLiteral("<I>Новое</I>"));
 }
 
 void TestTreeDocument::failedParseKeepsOldTree_data() {
