@@ -275,7 +275,8 @@ std::optional<int> ParseDecimalBytes(const xmlChar* s) {
 } // namespace
 
 std::optional<int> ParseDecimalInt(const QString& text) {
-    const ushort* units = text.utf16();
+    // The view's units are the string's own: utf16() on the string itself may copy it.
+    const char16_t* units = QStringView(text).utf16();
     return ParseDecimal(units, units + text.size());
 }
 

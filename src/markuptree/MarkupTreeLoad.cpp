@@ -20,7 +20,7 @@ QVariant TMarkupTreeNode::data(int column, int role) const {
     if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
         return m_content.text;
     if (column == 0 && role == Qt::AccessibleTextRole)
-        return StripMarkup(text(0));
+        return StripMarkup(m_content.text);
     if (column == 0 && role == Qt::AccessibleDescriptionRole) {
         int level = 1;
         for (const QTreeWidgetItem* up = parent(); up; up = up->parent())
