@@ -213,6 +213,10 @@ void ClearHistoryOf(QWidget* window) {
         browser->ClearHistory();
 }
 
+void TWebBrowser::StartRenderer() {
+    page()->runJavaScript(QString(), QWebEngineScript::ApplicationWorld);
+}
+
 bool TWebBrowser::LoadBlankAndWait() {
     Navigate(QStringLiteral("about:blank"));
     return WaitUntilComplete();

@@ -67,6 +67,11 @@ public:
     // How long a wait for a load lasts at most: far above any local page, well below "for ever".
     static constexpr int kLoadWaitMs = 30000;
 
+    // Starts the renderer of the page before its first load, which then does not wait some
+    // 100 ms for it: an empty script runs in the empty page. No load starts, so the load
+    // reports of the browser are untouched.
+    void StartRenderer();
+
     // Navigates to about:blank and waits for it as WaitUntilComplete does.
     bool LoadBlankAndWait();
     // Navigates to about:blank and runs next once that load is complete (at once when nothing

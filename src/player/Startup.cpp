@@ -5,6 +5,7 @@
 #include "app/ErrorReport.h"
 #include "app/Roster.h"
 #include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
 #include "browser/WebBrowser.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
@@ -156,6 +157,9 @@ void CreateOtherWindows() {
         });
     ConnectCollections(roster);
     ConnectViewerSearch();
+    // While the user looks at the catalogue, not when the first course opens.
+    if (roster.Form1)
+        roster.Form1->wMain->StartRenderer();
 }
 
 void SwitchLibrary(const QString& folder) {

@@ -151,6 +151,23 @@ private slots:
         QCOMPARE(m_browser->ReadyState(), int(TWebBrowser::ReadyUninitialized));
     }
 
+    // Started early for a window not yet shown: no load is reported, and the first page,
+    // asked for at once, loads as ever.
+    void rendererStartsWithoutALoad() {
+        TEmbeddedBrowser hidden;
+        int loads = 0;
+        connect(hidden.page(), &QWebEnginePage::loadStarted, this, [&] { ++loads; });
+        QCOMPARE(hidden.page()->renderProcessPid(), 0);
+        hidden.StartRenderer();
+        QTRY_VERIFY_WITH_TIMEOUT(hidden.page()->renderProcessPid() > 0, kWebTimeout);
+        QCOMPARE(loads, 0);
+        QCOMPARE(hidden.ReadyState(), int(TWebBrowser::ReadyUninitialized));
+        hidden.StartRenderer();
+        QVERIFY(NavigateAndWait(&hidden, Fixture(QStringLiteral("start.html"))));
+        QCOMPARE(hidden.LocationURL(), FixtureUrl(QStringLiteral("start.html")));
+        QCOMPARE(loads, 1);
+    }
+
     void fragmentsReachThePage_data() {
         QTest::addColumn<QString>("fragment");
         QTest::newRow("run") << "#run";

@@ -2,6 +2,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "browser/BrowserProfile.h"
+#include "browser/EmbeddedBrowser.h"
 #include "browser/EngineSetup.h"
 #include "catalogue/Main.h"
 #include "collections/Favorite.h"
@@ -19,6 +20,7 @@
 #include <QOpenGLContext>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 class TestStartup : public QObject {
@@ -48,6 +50,9 @@ private slots:
         CreateOtherWindows();
         QCOMPARE(QOpenGLContext::globalShareContext(), shared);
         QCOMPARE(shared->isValid(), OpenGlWorks());
+        // The viewer's renderer starts now, so that the first course opened does not wait for it.
+        QTRY_VERIFY_WITH_TIMEOUT(Roster().Form1->wMain->page()->renderProcessPid() > 0, 30000);
+        QVERIFY(!Roster().Form1->isVisible());
     }
 
     void cleanupTestCase() {
