@@ -184,8 +184,8 @@ private:
         QString limitText = DataSizeText(m_limit);
         // Just over the limit both round alike; the bytes then show the difference.
         if (sizeText == limitText) {
-            sizeText = QStringLiteral("%1 байт").arg(size);
-            limitText = QStringLiteral("%1 байт").arg(m_limit);
+            sizeText = ByteCountText(size);
+            limitText = ByteCountText(m_limit);
         }
         return TXmlFileTooLarge(QStringLiteral("Файл \"%1\" слишком велик для %2: %3 при допустимых %4")
                                     .arg(Name(), KindText(m_kind), sizeText, limitText));
@@ -223,10 +223,17 @@ qint64 XmlSizeLimit(TXmlFileKind kind) {
     return kDocumentSizeLimit;
 }
 
+QString ByteCountText(qint64 bytes) {
+    // "2 байта", "12 байт", "22 байта": the few-form after 2, 3 and 4, except in 12 to 14.
+    const qint64 ones = bytes % 10, tens = bytes % 100;
+    const bool few = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
+    return QStringLiteral("%1 %2").arg(bytes).arg(few ? QStringLiteral("байта") : QStringLiteral("байт"));
+}
+
 QString DataSizeText(qint64 bytes) {
     static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ"};
     if (bytes < 1024)
-        return QStringLiteral("%1 байт").arg(bytes);
+        return ByteCountText(bytes);
     double value = double(bytes) / 1024;
     int unit = 0;
     while (value >= 1024 && unit + 1 < int(std::size(units))) {

@@ -48,6 +48,8 @@ inline constexpr qint64 kDocumentSizeLimit = qint64(64) << 20; // the largest of
 qint64 XmlSizeLimit(TXmlFileKind kind);
 // "1 МБ", "1,5 ГБ", "512 байт": a size as the messages show it.
 QString DataSizeText(qint64 bytes);
+// "1 байт", "3 байта", "2097152 байта": an exact count of bytes.
+QString ByteCountText(qint64 bytes);
 
 // Plain decimal with an optional sign and nothing else: "007" is 7, " 7", "7.0", "0x7", "" fail.
 std::optional<int> ParseDecimalInt(const QString& text);

@@ -452,7 +452,11 @@ private slots:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("nothing") << qint64(0) << "0 байт";
-        QTest::newRow("bytes") << qint64(1023) << "1023 байт";
+        QTest::newRow("bytes") << qint64(1023) << "1023 байта";
+        QTest::newRow("one byte") << qint64(1) << "1 байт";
+        QTest::newRow("twelve bytes") << qint64(12) << "12 байт";
+        QTest::newRow("twenty-two bytes") << qint64(22) << "22 байта";
+        QTest::newRow("a hundred and fourteen bytes") << qint64(114) << "114 байт";
         QTest::newRow("kilobyte") << qint64(1024) << "1 КБ";
         QTest::newRow("one and a half kilobytes") << qint64(1536) << "1,5 КБ";
         QTest::newRow("megabyte") << (qint64(1) << 20) << "1 МБ";
