@@ -107,3 +107,9 @@ QString XmlErrorText(int code) {
         return QStringLiteral("документ составлен с ошибкой (код %1)").arg(code);
     }
 }
+
+QString ByteWord(qint64 count) {
+    const qint64 ones = count % 10, tens = count % 100;
+    const bool few = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
+    return few ? QStringLiteral("байта") : QStringLiteral("байт");
+}

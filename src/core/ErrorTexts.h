@@ -15,5 +15,9 @@ QString SystemErrorText(int error);
 // else what Qt kept of it.
 QString FileErrorText(const QFileDevice& file, int error);
 
+// "байт" or "байта", as a count of bytes takes it: the few-form after 2, 3 and 4, except in
+// 12 to 14 ("22 байта", "12 байт"). For the sizes the messages and the file dialogs show.
+QString ByteWord(qint64 count);
+
 // The text for a libxml2 parse error code ("закрывающий тег не совпадает с открывающим").
 QString XmlErrorText(int code);

@@ -224,10 +224,7 @@ qint64 XmlSizeLimit(TXmlFileKind kind) {
 }
 
 QString ByteCountText(qint64 bytes) {
-    // "2 байта", "12 байт", "22 байта": the few-form after 2, 3 and 4, except in 12 to 14.
-    const qint64 ones = bytes % 10, tens = bytes % 100;
-    const bool few = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
-    return QStringLiteral("%1 %2").arg(bytes).arg(few ? QStringLiteral("байта") : QStringLiteral("байт"));
+    return QStringLiteral("%1 %2").arg(bytes).arg(ByteWord(bytes));
 }
 
 QString DataSizeText(qint64 bytes) {

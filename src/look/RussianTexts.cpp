@@ -1,5 +1,7 @@
 #include "look/RussianTexts.h"
 
+#include "core/ErrorTexts.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -92,9 +94,7 @@ private:
 QString RussianDataSize(qint64 bytes) {
     if (bytes >= 1024 || bytes < 0)
         return QLocale().formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
-    const qint64 tens = bytes % 100, ones = bytes % 10;
-    const bool few = ones >= 2 && ones <= 4 && (tens < 12 || tens > 14);
-    return QLocale().toString(bytes) + (few ? QStringLiteral(" байта") : QStringLiteral(" байт"));
+    return QLocale().toString(bytes) + u' ' + ByteWord(bytes);
 }
 
 void WriteFileColumnsInRussian(QWidget* widget) {
