@@ -66,6 +66,10 @@ bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int section
     return ProbeSection(doc, courseDir, sectionId, whyNot, false);
 }
 
+bool ReadSectionIfAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId, QString* whyNot) {
+    return ProbeSection(doc, courseDir, sectionId, whyNot, true);
+}
+
 std::array<bool, SectionProbeOrder.size()> ProbeSections(TXMLDocument& doc, const QString& courseDir,
                                                          QString* lastFailure) {
     std::array<bool, SectionProbeOrder.size()> available{};

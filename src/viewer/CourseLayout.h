@@ -31,6 +31,11 @@ QString ShowFavorUrl(const QString& libraryFolder, const QString& pageList);
 bool IsSectionAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId,
                         QString* whyNot = nullptr);
 
+// As IsSectionAvailable, and an available section's document is left parsed (active) in doc, so
+// that the tree shown next is not read a second time.
+bool ReadSectionIfAvailable(TXMLDocument& doc, const QString& courseDir, int sectionId,
+                            QString* whyNot = nullptr);
+
 // Availability of every section of SectionProbeOrder, in that order. lastFailure (if given)
 // receives why the last section with a tree document could not be used, as IsSectionAvailable
 // gives it; it is left alone when there is none.

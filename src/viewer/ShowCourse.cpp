@@ -267,10 +267,15 @@ void TForm1::ShowSection(int sectionId, bool treeParsed) {
 }
 
 bool TForm1::SelectItem(int sectionId, int itemId) {
-    if (!IsSectionAvailable(sectionId))
+    // Another section's document is read once: the check that the section is there leaves it
+    // parsed for the tree.
+    if (CurrentSection() != sectionId) {
+        if (!ReadSectionIfAvailable(XMLDocument1, CourseDir, sectionId))
+            return false;
+        ShowSection(sectionId, true);
+    } else if (!IsSectionAvailable(sectionId)) {
         return false;
-    if (CurrentSection() != sectionId)
-        NavigateToObject(sectionId);
+    }
     // The item may be among those a filter hides: the tree comes back whole first.
     if (!LeftTreeFilter()->text().isEmpty())
         LeftTreeFilter()->clear();
