@@ -38,12 +38,15 @@ void TTestForm::ShowPage(const QString& url) {
     // A test still loading is stopped first, so that the blank page's own load is the one
     // followed; the test then loads as a new document even when only its fragment differs from
     // the last one. No nested loop waits for the blank page: a page's request for a test is served
-    // right after the engine's own work, where a wait could stall the engine.
+    // right after the engine's own work, where a wait could stall the engine. The window comes
+    // up once the blank page is in it, so a hidden window never shows the last pupil's test.
     wbToolTip->Stop();
-    show();
-    raise();
-    activateWindow();
-    wbToolTip->LoadBlankThen([this, url] { wbToolTip->Navigate(url); });
+    wbToolTip->LoadBlankThen([this, url] {
+        show();
+        raise();
+        activateWindow();
+        wbToolTip->Navigate(url);
+    });
 }
 
 void TTestForm::wbToolTipBeforeNavigate2(TWebBrowser*, const QString&, const std::optional<QString>&, bool&) {

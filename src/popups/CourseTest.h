@@ -11,7 +11,7 @@ class TTestForm final : public TPageWindow {
 public:
     explicit TTestForm(const TAppContext& context);
 
-    // Shows the window, clears it to a blank page and then navigates to url (already suffixed).
+    // Clears the window to a blank page, shows it and then navigates to url (already suffixed).
     void ShowPage(const QString& url);
 
     // The viewer's ShowToolTip and ShowTest, for "tooltip" and "test" requests of the pages.

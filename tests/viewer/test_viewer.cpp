@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QWindow>
 
 namespace {
 const QString CourseTitle = QStringLiteral("Курс один");
@@ -508,7 +509,7 @@ private slots:
         // without the mark.
         RunScript(test->wbToolTip->page(), "window.oldPage = true");
         Viewer()->ShowTest(Viewer()->CourseDir + "2010/runtest.html#tid=31_1;");
-        QVERIFY(test->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(test->isVisible(), kWebTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(Location(test->wbToolTip).endsWith("#tid=31_1;-0") &&
                                      RunScript(test->wbToolTip->page(),
                                                "!window.oldPage && !!document.getElementById('" + link + "')")
@@ -527,6 +528,30 @@ private slots:
             QVERIFY(Location(test->wbToolTip).endsWith("#tid=31_1;-0"));
             QVERIFY(m_shell.Opened.isEmpty());
         }
+    }
+
+    // A test window shown again starts from the blank page, never from the last test.
+    void testWindowShowsNoOldTest() {
+        OpenCourseOne();
+        Viewer()->hide();
+        Viewer()->actShowTaskHint->setChecked(false);
+        Viewer()->actShowTaskInMain->setChecked(false);
+        TTestForm* test = Roster().TestForm;
+        Viewer()->ShowTest(Viewer()->CourseDir + "2010/runtest.html#tid=31_1;");
+        QTRY_VERIFY_WITH_TIMEOUT(Location(test->wbToolTip).endsWith("#tid=31_1;-0"), kWebTimeout);
+        QVERIFY(WaitComplete(test->wbToolTip));
+        test->actHide->trigger();
+        QVERIFY(!test->isVisible());
+        QString shownWith;
+        const auto watch = connect(test->windowHandle(), &QWindow::visibleChanged, this, [&](bool visible) {
+            if (visible)
+                shownWith = Location(test->wbToolTip);
+        });
+        Viewer()->ShowTest(Viewer()->CourseDir + "2010/runtest.html#tid=32_1;");
+        QTRY_VERIFY_WITH_TIMEOUT(Location(test->wbToolTip).endsWith("#tid=32_1;-0"), kWebTimeout);
+        disconnect(watch);
+        QVERIFY(test->isVisible());
+        QCOMPARE(shownWith, QStringLiteral("about:blank"));
     }
 
     // Both commands start enabled and then follow the browser's reports.
