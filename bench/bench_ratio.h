@@ -36,6 +36,16 @@ public:
         return 0.0;
     }
 
+    // A counter of the first run whose name starts with prefix; 0 when there is none.
+    double Counter(const std::string& prefix, const std::string& counter) const {
+        for (const auto& [name, values] : Counters)
+            if (name.rfind(prefix, 0) == 0) {
+                const auto found = values.find(counter);
+                return found == values.end() ? 0.0 : found->second;
+            }
+        return 0.0;
+    }
+
     // Real and CPU time of each benchmark in its own unit, and its counters (a peak, say).
     std::map<std::string, double> Real;
     std::map<std::string, double> Cpu;

@@ -215,12 +215,10 @@ int main(int argc, char** argv) {
     for (const char* kind : {"real", "cpu"}) {
         const auto& ms = std::string(kind) == "real" ? reporter.Real : reporter.Cpu;
         const auto get = [&](const char* prefix) { return TRatioReporter::Time(ms, prefix); };
-        const auto& counters =
-            reporter.Counters[std::string("BM_LoadAgainstParse/iterations:12/manual_time")];
         // Both are timed by the benchmark itself, in real time only.
         const bool real = std::string(kind) == "real";
-        const double parse = real && counters.count("parse_ms") ? counters.at("parse_ms") : 0;
-        const double load = real && counters.count("load_ms") ? counters.at("load_ms") : 0;
+        const double parse = real ? reporter.Counter("BM_LoadAgainstParse", "parse_ms") : 0;
+        const double load = real ? reporter.Counter("BM_LoadAgainstParse", "load_ms") : 0;
         const double plain = get("BM_PaintPlainViewport"), markup = get("BM_PaintMarkupViewport");
         const double clear = get("BM_ClearTree");
         std::printf("\n%-4s time %-29s %10s %10s %8s   %s\n", kind, "", "baseline", "measured", "ratio",
