@@ -78,7 +78,7 @@ inline void ShowForInput(QWidget* view) {
     // A web view takes input through a child the engine makes once it is shown; a window that
     // holds a view is ready as soon as it is visible.
     const bool webView = qobject_cast<QWebEngineView*>(view) != nullptr;
-    (void)QTest::qWaitFor([&] { return view->isVisible() && (!webView || view->focusProxy()); }, kWebTimeout);
+    (void)WaitUntil([&] { return view->isVisible() && (!webView || view->focusProxy()); });
 }
 
 #define CP_BROWSER_TEST_MAIN(TestClass)                                                                      \

@@ -68,7 +68,7 @@ class TestWbPopup : public QObject {
     static QList<int> PageButtons(TWebBrowser* browser) {
         QTest::mouseClick(InputWidget(browser), Qt::LeftButton, Qt::NoModifier, kInside);
         QList<int> buttons;
-        (void)QTest::qWaitFor(
+        (void)WaitUntil(
             [&] {
                 buttons.clear();
                 for (const QVariant& b : RunScript(browser->page(), QStringLiteral("downs")).toList())

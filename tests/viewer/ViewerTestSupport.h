@@ -112,7 +112,7 @@ inline QString Location(TWebBrowser* browser) {
 
 // No load running: complete, or never asked to load anything.
 inline bool WaitIdle(TWebBrowser* browser) {
-    return QTest::qWaitFor([&] { return browser->ReadyState() != TWebBrowser::ReadyLoading; }, kWebTimeout);
+    return WaitUntil([&] { return browser->ReadyState() != TWebBrowser::ReadyLoading; });
 }
 
 // The tree node of a course item by its id; nullptr when the tree has none.

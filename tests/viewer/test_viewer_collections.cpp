@@ -60,9 +60,9 @@ class TestViewerCollections : public QObject {
         TEmbeddedBrowser* browser = Presentation()->wbToolTip;
         if (!WaitComplete(browser))
             return false;
-        return QTest::qWaitFor(
-            [&] { return RunScript(browser->page(), "document.body.getAttribute('data-state')") == "ready"; },
-            kWebTimeout);
+        return WaitUntil([&] {
+            return RunScript(browser->page(), "document.body.getAttribute('data-state')") == "ready";
+        });
     }
 
 private slots:

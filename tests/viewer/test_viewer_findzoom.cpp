@@ -102,7 +102,7 @@ private slots:
         // Under the page, in the place the browser had.
         QCOMPARE(bar->parentWidget(), page.Browser->parentWidget());
         QVERIFY(Activate(page.Window));
-        QVERIFY(QTest::qWaitFor([&] { return page.Browser->focusProxy() != nullptr; }, kWebTimeout));
+        QVERIFY(WaitUntil([&] { return page.Browser->focusProxy() != nullptr; }));
         QWidget* inPage = page.Browser->focusProxy();
         inPage->setFocus();
         QTest::keyClick(inPage, Qt::Key_F, Qt::ControlModifier);
