@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <algorithm>
 #include <exception>
@@ -59,7 +60,9 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
             return m_readyState == ReadyLoading && !(dialogs && dialogs->Awaits(page()));
         },
         [this](const QUrl& url) {
-            Load(url);
+            // A page held back behind the blank page that hung is what the user asked for.
+            m_blankUnderway = false;
+            Load(m_heldUrl.isEmpty() ? url : std::exchange(m_heldUrl, QUrl()));
             if (auto handler = OnNotResponding)
                 RunHandler([&] { handler(this); });
         });
@@ -91,9 +94,18 @@ void TWebBrowser::ConnectPageSignals() {
         m_readyState = ReadyLoading;
         m_forgetSawStart = m_forgetUntilPage;
     });
+    connect(p, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus &&
+            info.url().scheme() == QLatin1String("about"))
+            m_blankUnderway = true;
+    });
     connect(p, &QWebEnginePage::loadFinished, this, [this] {
         m_pageLoading = false;
+        m_blankUnderway = false;
         ++m_loadSerial;
+        // The blank page a held navigation waited for: that navigation is the load to report.
+        if (LoadHeldNavigation())
+            return;
         // The end of a load that was running when Navigate started another one.
         if (m_awaitingStart)
             return;
@@ -146,6 +158,24 @@ void TWebBrowser::Navigate(const QString& urlOrPath) {
 }
 
 void TWebBrowser::Load(const QUrl& url) {
+    const bool blank = url.scheme() == QLatin1String("about");
+    m_heldUrl.clear();
+    ++m_loadRequests;
+    if (m_blankUnderway && !blank) {
+        // A page asked for while a blank page loads: the engine ends the blank load and may then
+        // report neither a start nor an end for the page, which would count as loaded with the
+        // blank on show. The page is loaded once the blank load has ended (or has had time to).
+        m_heldUrl = url;
+        m_readyState = ReadyLoading;
+        QTimer::singleShot(kBlankWaitMs, this, [this, serial = m_loadRequests] {
+            if (serial != m_loadRequests || m_heldUrl.isEmpty())
+                return;
+            m_blankUnderway = false;
+            Load(std::exchange(m_heldUrl, QUrl()));
+        });
+        return;
+    }
+    m_blankUnderway = false;
     // A new fragment of the page on show: Chromium moves within the document, with neither
     // acceptNavigationRequest nor a load of its own; only the address changes.
     const QUrl current = page()->url();
@@ -165,19 +195,41 @@ void TWebBrowser::Load(const QUrl& url) {
     }
     load(url);
     m_rendererWatch->Watch(url);
+    if (blank) {
+        // Asked for in the same turn of the event loop, the next page simply replaces the blank
+        // one; from the next turn on, the blank page may be committing.
+        QTimer::singleShot(0, this, [this, serial = m_loadRequests] {
+            if (serial == m_loadRequests && m_readyState == ReadyLoading)
+                m_blankUnderway = true;
+        });
+    }
+}
+
+bool TWebBrowser::LoadHeldNavigation() {
+    if (m_heldUrl.isEmpty())
+        return false;
+    // Not inside the engine's report of the load; a later navigation replaces the held one.
+    QTimer::singleShot(0, this, [this, url = m_heldUrl] {
+        if (m_heldUrl == url)
+            Load(url);
+    });
+    return true;
 }
 
 void TWebBrowser::GoBack() {
+    m_heldUrl.clear();
     if (history()->canGoBack())
         back();
 }
 
 void TWebBrowser::GoForward() {
+    m_heldUrl.clear();
     if (history()->canGoForward())
         forward();
 }
 
 void TWebBrowser::Stop() {
+    m_heldUrl.clear();
     stop();
 }
 

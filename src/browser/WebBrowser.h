@@ -66,6 +66,8 @@ public:
     void ClearHistoryUntilNextPage();
     // How long a wait for a load lasts at most: far above any local page, well below "for ever".
     static constexpr int kLoadWaitMs = 30000;
+    // How long a page asked for during a blank page's load waits for that load to end at most.
+    static constexpr int kBlankWaitMs = 2000;
 
     // Starts the renderer of the page before its first load, which then does not wait some
     // 100 ms for it: an empty script runs in the empty page. No load starts, so the load
@@ -127,6 +129,8 @@ private:
     // A new window's navigation handed over by the page that asked for it.
     void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
     void Load(const QUrl& url);
+    // Loads the navigation held back while a blank page loaded; false when none was held.
+    bool LoadHeldNavigation();
     // Title, address and time of the page for the header and footer.
     TPrintFields PrintFields() const;
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
@@ -147,6 +151,9 @@ private:
     bool m_forgetUntilPage = false;     // ClearHistoryUntilNextPage: no page but about:blank shown since
     bool m_forgetSawStart = false;      // ... and a load has started since
     bool m_pageLoading = false;         // between the page's loadStarted and loadFinished
+    bool m_blankUnderway = false;       // a load of about:blank may be committing and has not ended
+    QUrl m_heldUrl;                     // Navigate's target, loaded once that blank load has ended
+    quint64 m_loadRequests = 0;         // counts Load calls
     bool m_htmlDocument = false;        // the loaded document is an HTML document
     int m_beforeNavigateDepth = 0;      // inside OnBeforeNavigate2: Navigate waits for it to return
     QUrl m_sameDocumentUrl;             // Load moves within the shown document to this address

@@ -440,6 +440,41 @@ private slots:
         QCOMPARE(m_browser->LocationURL(), QStringLiteral("about:blank"));
     }
 
+    void pageAfterBlankLoadIsTheOneReported_data() {
+        QTest::addColumn<QString>("moment");
+        QTest::newRow("blank load started") << "started";
+        QTest::newRow("blank page committed") << "committed";
+        QTest::newRow("a millisecond later") << "1 ms";
+    }
+
+    void pageAfterBlankLoadIsTheOneReported() {
+        // A window blanks its page, and the user or the window asks for the next one while the
+        // blank page still loads: the load reported complete is the page's, with the page shown.
+        QFETCH(QString, moment);
+        for (int round = 0; round < 5; ++round) {
+            QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("start.html"))));
+            bool started = false;
+            bool committed = false;
+            const auto onStart =
+                connect(m_browser->page(), &QWebEnginePage::loadStarted, this, [&] { started = true; });
+            const auto onUrl =
+                connect(m_browser->page(), &QWebEnginePage::urlChanged, this, [&] { committed = true; });
+            m_browser->Navigate(QStringLiteral("about:blank"));
+            if (moment == QLatin1String("1 ms"))
+                QTest::qWait(1);
+            else
+                QVERIFY(WaitUntil([&] { return moment == QLatin1String("started") ? started : committed; }));
+            disconnect(onStart);
+            disconnect(onUrl);
+            m_completed = 0;
+            QVERIFY(NavigateAndWait(m_browser, Fixture(QStringLiteral("hint.html"))));
+            QCOMPARE(m_browser->LocationURL(), FixtureUrl(QStringLiteral("hint.html")));
+            QCOMPARE(RunScript(m_browser->page(), QStringLiteral("document.readyState")).toString(),
+                     QStringLiteral("complete"));
+            QCOMPARE(m_completed, 1);
+        }
+    }
+
     void newLoadReplacesOneUnderWay_data() {
         QTest::addColumn<QString>("next");
         QTest::newRow("blank page") << "about:blank";
