@@ -1,7 +1,8 @@
 // From the course button press to the tree shown and the first item's page complete, against
 // loading the same page in a bare QWebEngineView in the same run. The first press comes a second
 // after the windows are made, as a user's first click would, and the bare view has that second
-// too.
+// too. browser_ms is the same load in a bare browser of the player's own (its profile, with the
+// scripts old discs need in every document): the part of the press that is the page itself.
 //
 //   bench_viewer [--benchmark_...]   (offscreen: QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1)
 
@@ -9,6 +10,7 @@
 #include "app/Roster.h"
 #include "app/Shell.h"
 #include "browser/EmbeddedBrowser.h"
+#include "browser/WebBrowser.h"
 #include "catalogue/Main.h"
 #include "core/Registry.h"
 #include "markuptree/MarkupTreeView.h"
@@ -92,6 +94,7 @@ struct TFixture {
     TShell Shell;
     QString Library;
     QWebEngineView* Bare = nullptr;
+    QWebEngineView* PlayerBrowser = nullptr;
 };
 
 TFixture* Fixture = nullptr;
@@ -123,8 +126,7 @@ double OpenAndShowFirstPage(int course, const QString& title, int firstItem) {
     return ms;
 }
 
-double BarePageLoad(const QString& page) {
-    QWebEngineView* view = Fixture->Bare;
+double BarePageLoad(QWebEngineView* view, const QString& page) {
     bool finished = false;
     const auto connection = QObject::connect(view, &QWebEngineView::loadFinished, [&] { finished = true; });
     view->setUrl(QUrl(QStringLiteral("about:blank")));
@@ -142,9 +144,11 @@ double BarePageLoad(const QString& page) {
 void Measure(benchmark::State& state, const QString& library, int course, int firstItem) {
     double viewerTotal = 0;
     double bareTotal = 0;
+    double browserTotal = 0;
     const QString page = library + QStringLiteral("%1/5/%2.xml").arg(course).arg(firstItem);
     for (auto _ : state) {
-        const double bare = BarePageLoad(page);
+        const double bare = BarePageLoad(Fixture->Bare, page);
+        browserTotal += BarePageLoad(Fixture->PlayerBrowser, page);
         const double viewer = OpenAndShowFirstPage(course, QStringLiteral("Курс"), firstItem);
         if (viewer < 0) {
             state.SkipWithError("the course did not open on its first item");
@@ -157,6 +161,7 @@ void Measure(benchmark::State& state, const QString& library, int course, int fi
     const double n = double(state.iterations());
     state.counters["viewer_ms"] = viewerTotal / n;
     state.counters["bare_ms"] = bareTotal / n;
+    state.counters["browser_ms"] = browserTotal / n;
     state.counters["added_ms"] = (viewerTotal - bareTotal) / n;
     state.counters["ratio"] = bareTotal > 0 ? viewerTotal / bareTotal : 0;
     state.counters["items"] = Roster().Form1->LeftTree->topLevelItemCount();
@@ -194,6 +199,10 @@ int main(int argc, char** argv) {
         bare.resize(800, 600);
         bare.show();
         fixture.Bare = &bare;
+        TWebBrowser playerBrowser;
+        playerBrowser.resize(800, 600);
+        playerBrowser.show();
+        fixture.PlayerBrowser = &playerBrowser;
         QEventLoop settle;
         QTimer::singleShot(1000, &settle, &QEventLoop::quit);
         settle.exec();
