@@ -19,7 +19,6 @@
 #include <QPrinter>
 #include <QTimer>
 #include <QWebEngineHistory>
-#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <algorithm>
 #include <exception>
@@ -94,18 +93,16 @@ void TWebBrowser::ConnectPageSignals() {
         m_readyState = ReadyLoading;
         m_forgetSawStart = m_forgetUntilPage;
     });
-    connect(p, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus &&
-            info.url().scheme() == QLatin1String("about"))
-            m_blankUnderway = true;
-    });
     connect(p, &QWebEnginePage::loadFinished, this, [this] {
         m_pageLoading = false;
         m_blankUnderway = false;
         ++m_loadSerial;
-        // The blank page a held navigation waited for: that navigation is the load to report.
-        if (LoadHeldNavigation())
+        // The blank page a held navigation waited for: that navigation is the load to report, and
+        // it starts outside the engine's report of this one.
+        if (!m_heldUrl.isEmpty()) {
+            QTimer::singleShot(0, this, [this, serial = m_loadRequests] { LoadHeld(serial); });
             return;
+        }
         // The end of a load that was running when Navigate started another one.
         if (m_awaitingStart)
             return;
@@ -167,12 +164,7 @@ void TWebBrowser::Load(const QUrl& url) {
         // blank on show. The page is loaded once the blank load has ended (or has had time to).
         m_heldUrl = url;
         m_readyState = ReadyLoading;
-        QTimer::singleShot(kBlankWaitMs, this, [this, serial = m_loadRequests] {
-            if (serial != m_loadRequests || m_heldUrl.isEmpty())
-                return;
-            m_blankUnderway = false;
-            Load(std::exchange(m_heldUrl, QUrl()));
-        });
+        QTimer::singleShot(kBlankWaitMs, this, [this, serial = m_loadRequests] { LoadHeld(serial); });
         return;
     }
     m_blankUnderway = false;
@@ -197,7 +189,8 @@ void TWebBrowser::Load(const QUrl& url) {
     m_rendererWatch->Watch(url);
     if (blank) {
         // Asked for in the same turn of the event loop, the next page simply replaces the blank
-        // one; from the next turn on, the blank page may be committing.
+        // one; from the next turn on (before the engine reports the load's start), the blank page
+        // may be committing.
         QTimer::singleShot(0, this, [this, serial = m_loadRequests] {
             if (serial == m_loadRequests && m_readyState == ReadyLoading)
                 m_blankUnderway = true;
@@ -205,15 +198,12 @@ void TWebBrowser::Load(const QUrl& url) {
     }
 }
 
-bool TWebBrowser::LoadHeldNavigation() {
-    if (m_heldUrl.isEmpty())
-        return false;
-    // Not inside the engine's report of the load; a later navigation replaces the held one.
-    QTimer::singleShot(0, this, [this, url = m_heldUrl] {
-        if (m_heldUrl == url)
-            Load(url);
-    });
-    return true;
+void TWebBrowser::LoadHeld(quint64 serial) {
+    // A later navigation (or Stop, Back, Forward) replaced the held one.
+    if (serial != m_loadRequests || m_heldUrl.isEmpty())
+        return;
+    m_blankUnderway = false;
+    Load(std::exchange(m_heldUrl, QUrl()));
 }
 
 void TWebBrowser::GoBack() {

@@ -129,8 +129,9 @@ private:
     // A new window's navigation handed over by the page that asked for it.
     void DeliverNewWindowNavigation(const QUrl& url, const QString& targetFrameName);
     void Load(const QUrl& url);
-    // Loads the navigation held back while a blank page loaded; false when none was held.
-    bool LoadHeldNavigation();
+    // Loads the navigation held back while a blank page loaded, unless another Load came after it
+    // (serial: m_loadRequests when it was held).
+    void LoadHeld(quint64 serial);
     // Title, address and time of the page for the header and footer.
     TPrintFields PrintFields() const;
     // The page as PDF laid out for layout; empty on failure. Pumps events while it waits.
